@@ -1,0 +1,54 @@
+#include <benchmark/benchmark.h>
+
+#include "discovery/AX.h"
+#include "discovery/OnScreen.h"
+#include "platform/sim/SimScenarios.h"
+
+using namespace platform::sim;
+
+namespace {
+
+// 20 chat windows (the main window and 19 chats) among 100 on-screen windows.
+SimDesktop& busyDesktop() {
+    SimDesktop& desktop = SimDesktop::installFresh();
+    addMessenger(desktop, {.chats = 19, .otherWindows = 80, .focusFirstChat = true});
+    return desktop;
+}
+
+int discoveryPass() {
+    const auto app = Discovery::kakaoApp();
+    const auto wins = AX::windows(app->pid);
+    const auto focused = AX::focusedWindowID(app->pid);
+    const auto front = Discovery::frontIndexMap();
+    const auto snapshot = Discovery::onScreenWindows();
+    int occluded = 0;
+    for (const KWindow& w : wins) {
+        occluded += Discovery::isOccluded(w, snapshot, app->pid) ? 1 : 0;
+    }
+    benchmark::DoNotOptimize(focused);
+    benchmark::DoNotOptimize(front);
+    return occluded + static_cast<int>(wins.size());
+}
+
+// Windows, focused window, snapshot, front map and occlusion of each chat on a desktop that
+// stands still between passes.
+void DiscoveryPass(benchmark::State& state) {
+    busyDesktop();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(discoveryPass());
+    }
+}
+BENCHMARK(DiscoveryPass)->Unit(benchmark::kMicrosecond);
+
+// The same pass when a window moves before every pass, so the window server lists afresh.
+void DiscoveryPassChangingDesktop(benchmark::State& state) {
+    SimDesktop& desktop = busyDesktop();
+    double x = 0;
+    for (auto _ : state) {
+        desktop.window(1002).frame.x = (x += 1);
+        benchmark::DoNotOptimize(discoveryPass());
+    }
+}
+BENCHMARK(DiscoveryPassChangingDesktop)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

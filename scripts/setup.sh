@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs everything Tessavo needs to build, test and run on Debian 12, then configures and
+# builds it. Usage: scripts/setup.sh [release|asan]   (default: release, into build/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  # build
+  cmake ninja-build pkg-config g++ clang-format
+  qt6-base-dev qt6-base-dev-tools
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-screensaver0-dev libxcb-xinput-dev
+  libxcb-keysyms1-dev libxcb-shape0-dev libxcb-res0-dev libxcb-randr0-dev x11proto-dev
+  # Hangul text
+  fonts-nanum
+  # end-to-end tests and the demo
+  xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+kind="${1:-release}"
+case "$kind" in
+  release) dir=build; type=RelWithDebInfo; extra=() ;;
+  asan) dir=build-asan; type=Debug; extra=(-DTESSAVO_SANITIZE=ON) ;;
+  *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
+esac
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${extra[@]}"
+cmake --build "$dir" --parallel 2

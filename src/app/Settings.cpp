@@ -1,0 +1,261 @@
+#include "app/Settings.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include "platform/Files.h"
+#include "platform/Platform.h"
+
+namespace Settings {
+
+namespace {
+
+std::int64_t truncateToInt64(double v) {
+    if (std::isnan(v)) {
+        return 0;
+    }
+    // 2^63 is exactly representable; anything at or beyond it clamps.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (v >= kLimit) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+    if (v < -kLimit) {
+        return std::numeric_limits<std::int64_t>::min();
+    }
+    return static_cast<std::int64_t>(v);
+}
+
+// Leading optional sign and decimal digits after leading blanks, as a stored string reads.
+std::int64_t leadingInteger(const QString& s) {
+    const std::string text = s.toStdString();
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    return end == text.c_str() ? 0 : v;
+}
+
+bool isBlank(const std::string& bytes) {
+    return bytes.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+}  // namespace
+
+Store::Store(platform::Platform& platform) : platform_(platform) {
+    path_ = platform.workspace().configHome() + "/tessavo/settings.json";
+    load();
+}
+
+void Store::load() {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path_, ec))) {
+        return;
+    }
+    std::string error;
+    const auto bytes = platform::readWholeFile(path_, &error);
+    if (!bytes) {
+        moveAside(error);
+        return;
+    }
+    if (isBlank(*bytes)) {
+        return;  // nothing was stored; nothing to keep
+    }
+    QJsonParseError parseError;
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray::fromStdString(*bytes), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject()) {
+        moveAside(parseError.error != QJsonParseError::NoError
+                      ? parseError.errorString().toStdString()
+                      : std::string("not a JSON object"));
+        return;
+    }
+    values_ = doc.object();
+}
+
+// Keep the unreadable file under a new name so that nothing the user had is lost, and start
+// from defaults. The first write then creates a fresh file.
+void Store::moveAside(const std::string& why) {
+    char stamp[32];
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string candidate = path_ + ".unreadable-" + stamp;
+    for (int i = 2; std::filesystem::exists(std::filesystem::symlink_status(candidate)); ++i) {
+        candidate = path_ + ".unreadable-" + stamp + "-" + std::to_string(i);
+    }
+    std::error_code ec;
+    std::filesystem::rename(path_, candidate, ec);
+    if (ec) {
+        platform_.workspace().systemLog("tessavo: settings file " + path_ + " is unreadable (" +
+                                        why + ") and could not be moved aside: " + ec.message());
+        return;
+    }
+    setAside_ = candidate;
+    platform_.workspace().systemLog("tessavo: settings file " + path_ + " is unreadable (" + why +
+                                    "); kept as " + candidate + ", starting from defaults");
+}
+
+std::int64_t Store::integerForKey(const std::string& key) const {
+    const QJsonValue v = values_.value(QString::fromStdString(key));
+    switch (v.type()) {
+        case QJsonValue::Double: {
+            const qint64 exact = v.toInteger(std::numeric_limits<qint64>::min());
+            if (exact != std::numeric_limits<qint64>::min() || v.toDouble() == double(exact)) {
+                return exact;
+            }
+            return truncateToInt64(v.toDouble());
+        }
+        case QJsonValue::Bool:
+            return v.toBool() ? 1 : 0;
+        case QJsonValue::String:
+            return leadingInteger(v.toString());
+        default:
+            return 0;
+    }
+}
+
+bool Store::boolForKey(const std::string& key) const {
+    const QJsonValue v = values_.value(QString::fromStdString(key));
+    switch (v.type()) {
+        case QJsonValue::Bool:
+            return v.toBool();
+        case QJsonValue::Double:
+            return v.toDouble() != 0;
+        case QJsonValue::String: {
+            const QString s = v.toString().trimmed().toLower();
+            return s == "true" || s == "yes" || leadingInteger(s) != 0;
+        }
+        default:
+            return false;
+    }
+}
+
+std::optional<double> Store::numberForKey(const std::string& key) const {
+    const QJsonValue v = values_.value(QString::fromStdString(key));
+    if (!v.isDouble()) {
+        return std::nullopt;
+    }
+    return v.toDouble();
+}
+
+bool Store::hasObject(const std::string& key) const {
+    const QJsonValue v = values_.value(QString::fromStdString(key));
+    return !v.isUndefined() && !v.isNull();
+}
+
+std::optional<std::vector<std::string>> Store::stringArrayForKey(const std::string& key) const {
+    const QJsonValue v = values_.value(QString::fromStdString(key));
+    if (!v.isArray()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> out;
+    for (const QJsonValue& e : v.toArray()) {
+        if (!e.isString()) {
+            return std::nullopt;
+        }
+        out.push_back(e.toString().toStdString());
+    }
+    return out;
+}
+
+std::optional<StringMap> Store::dictionaryForKey(const std::string& key) const {
+    const QJsonValue v = values_.value(QString::fromStdString(key));
+    if (!v.isObject()) {
+        return std::nullopt;
+    }
+    StringMap out;
+    const QJsonObject o = v.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        if (!it.value().isString()) {
+            return std::nullopt;
+        }
+        out[it.key().toStdString()] = it.value().toString().toStdString();
+    }
+    return out;
+}
+
+void Store::setInteger(const std::string& key, std::int64_t value) {
+    set(key, QJsonValue(qint64{value}));
+}
+
+void Store::setBool(const std::string& key, bool value) {
+    set(key, QJsonValue(value));
+}
+
+void Store::setDouble(const std::string& key, double value) {
+    // JSON has no NaN or infinity; such a value would make the file unreadable.
+    set(key, std::isfinite(value) ? QJsonValue(value) : QJsonValue(0.0));
+}
+
+void Store::setStringArray(const std::string& key, const std::vector<std::string>& value) {
+    QJsonArray array;
+    for (const auto& s : value) {
+        array.append(QString::fromStdString(s));
+    }
+    set(key, array);
+}
+
+void Store::setDictionary(const std::string& key, const StringMap& value) {
+    QJsonObject object;
+    for (const auto& [k, v] : value) {
+        object.insert(QString::fromStdString(k), QString::fromStdString(v));
+    }
+    set(key, object);
+}
+
+void Store::set(const std::string& key, const QJsonValue& value) {
+    values_.insert(QString::fromStdString(key), value);
+    persist();
+}
+
+void Store::persist() {
+    const QByteArray bytes = QJsonDocument(values_).toJson(QJsonDocument::Indented);
+    if (auto error = platform::writeFileAtomically(path_, bytes.toStdString(), 0600)) {
+        platform_.workspace().systemLog("tessavo: cannot save settings to " + path_ + ": " +
+                                        *error);
+    }
+}
+
+Store& d() {
+    return platform::current().state<Store>();
+}
+
+std::uint32_t hotkeyMod() {
+    Store& s = d();
+    if (!s.hasObject(key::kHotkeyMod)) {
+        return kDefaultHotkeyMod;
+    }
+    const std::int64_t v = s.integerForKey(key::kHotkeyMod);
+    if (v < 0 || v > std::int64_t{std::numeric_limits<std::uint32_t>::max()}) {
+        return kDefaultHotkeyMod;
+    }
+    return static_cast<std::uint32_t>(v);
+}
+
+std::int64_t idleSec() {
+    Store& s = d();
+    return s.hasObject(key::kIdleSec) ? s.integerForKey(key::kIdleSec) : 0;
+}
+
+std::optional<platform::Point> barOrigin() {
+    Store& s = d();
+    const auto x = s.numberForKey(key::kBarX);
+    if (!x) {
+        return std::nullopt;
+    }
+    const auto y = s.numberForKey(key::kBarY);
+    if (!y) {
+        return std::nullopt;
+    }
+    return platform::Point{*x, *y};
+}
+
+}  // namespace Settings

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QJsonObject>
+
+#include "app/DisguiseMode.h"
+#include "platform/Geometry.h"
+
+namespace platform {
+class Platform;
+}
+
+// The program's persistent settings: one JSON object in
+// $XDG_CONFIG_HOME/tessavo/settings.json, read at the moment of use and written at the moment of
+// change. Readers apply their own defaults; nothing is registered in the file.
+namespace Settings {
+
+namespace key {
+inline constexpr const char* kDisguiseMode = "disguiseMode";
+inline constexpr const char* kPaused = "paused";
+inline constexpr const char* kOrder = "order";
+inline constexpr const char* kExcluded = "excluded";
+inline constexpr const char* kLabels = "labels";
+inline constexpr const char* kChatKeys = "chatKeys";
+inline constexpr const char* kIdleSec = "idleSec";
+inline constexpr const char* kHotkeyMod = "hotkeyMod";
+inline constexpr const char* kBarX = "barX";
+inline constexpr const char* kBarY = "barY";
+inline constexpr const char* kWallpaperTitleAlways = "wallpaperTitleAlways";
+inline constexpr const char* kWallpaperTightFit = "wallpaperTightFit";
+}  // namespace key
+
+inline constexpr std::uint32_t kDefaultHotkeyMod = 6144;  // control + option
+
+using StringMap = std::map<std::string, std::string>;
+
+// The store. Values of unexpected types are kept as they are (so an outside edit is never lost
+// on the next write) and read through the conversions below.
+class Store {
+  public:
+    explicit Store(platform::Platform& platform);
+
+    // The stored integer: numbers truncate toward zero (clamped to 64 bits), Booleans give 0 or
+    // 1, a string gives its leading decimal integer; absent or anything else gives 0.
+    std::int64_t integerForKey(const std::string& key) const;
+    // The stored Boolean: numbers are true when non-zero, strings when "true"/"yes" or a non-zero
+    // integer; absent or anything else gives false.
+    bool boolForKey(const std::string& key) const;
+    // A number (integer or floating point); absent for any other type.
+    std::optional<double> numberForKey(const std::string& key) const;
+    // Whether anything is stored under the key, to tell an absent key from a stored 0.
+    bool hasObject(const std::string& key) const;
+    // The array when every element is a string; otherwise absent.
+    std::optional<std::vector<std::string>> stringArrayForKey(const std::string& key) const;
+    // The object when every value is a string; otherwise absent.
+    std::optional<StringMap> dictionaryForKey(const std::string& key) const;
+
+    // Each write is visible at once and persisted atomically before returning.
+    void setInteger(const std::string& key, std::int64_t value);
+    void setBool(const std::string& key, bool value);
+    void setDouble(const std::string& key, double value);
+    void setStringArray(const std::string& key, const std::vector<std::string>& value);
+    void setDictionary(const std::string& key, const StringMap& value);
+
+    const std::string& path() const { return path_; }
+    // Where an unreadable file was moved on load; empty when none was.
+    const std::string& setAside() const { return setAside_; }
+
+  private:
+    void load();
+    void moveAside(const std::string& why);
+    void set(const std::string& key, const class QJsonValue& value);
+    void persist();
+
+    platform::Platform& platform_;
+    std::string path_;
+    std::string setAside_;
+    QJsonObject values_;
+};
+
+// The process-wide store of the installed platform.
+Store& d();
+
+// The hot-key modifier mask; 6144 when nothing is stored. A stored value outside 32 bits (only
+// an outside edit makes one) also gives 6144.
+std::uint32_t hotkeyMod();
+// Idle seconds before everything is covered; 0 (off) when nothing is stored.
+std::int64_t idleSec();
+// The switcher bar's saved origin, when both coordinates are stored as numbers.
+std::optional<platform::Point> barOrigin();
+
+}  // namespace Settings

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace platform {
+
+// Wall-clock time in seconds. Tests drive it by hand, so timing rules run without sleeping.
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual double now() = 0;
+    // Block the calling thread (only used before the event loop runs).
+    virtual void sleep(double seconds) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+#pragma once
+
+// Plain value geometry shared by every subsystem. Rectangles carry no coordinate space of their
+// own: callers document whether a rectangle is in accessibility space (origin top-left of the
+// primary screen, y down) or screen space (origin bottom-left of the primary screen, y up).
+
+namespace platform {
+
+struct Point {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Size {
+    double width = 0;
+    double height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+struct Rect {
+    Rect() = default;
+    Rect(double x_, double y_, double width_, double height_)
+        : x(x_), y(y_), width(width_), height(height_) {}
+
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+
+    double minX() const { return x; }
+    double minY() const { return y; }
+    double maxX() const { return x + width; }
+    double maxY() const { return y + height; }
+    double area() const { return width * height; }
+
+    // An empty intersection is "null": the overlap test below tells it apart from a touching
+    // edge, which yields a zero-area but non-null rectangle.
+    bool isNull() const { return null_; }
+    static Rect null() {
+        Rect r;
+        r.null_ = true;
+        return r;
+    }
+
+    Rect intersected(const Rect& other) const;
+    bool intersects(const Rect& other) const;
+    bool contains(Point p) const;
+    Rect insetBy(double dx, double dy) const {
+        return {x + dx, y + dy, width - 2 * dx, height - 2 * dy};
+    }
+
+    friend bool operator==(const Rect& a, const Rect& b) {
+        return a.null_ == b.null_ && a.x == b.x && a.y == b.y && a.width == b.width &&
+               a.height == b.height;
+    }
+
+  private:
+    bool null_ = false;
+};
+
+}  // namespace platform

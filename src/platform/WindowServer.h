@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include <QImage>
+
+#include "platform/WindowInfo.h"
+
+namespace platform {
+
+// The window server's view of all windows, images of windows, and user activity.
+class WindowServer {
+  public:
+    virtual ~WindowServer() = default;
+
+    // Windows front-most first, filtered by `options` (see wininfo); null when the server cannot
+    // answer. `relativeTo` is the reference window for the relative options (0: none).
+    virtual WindowInfoListPtr windowList(std::uint32_t options, std::uint32_t relativeTo) = 0;
+    // The layer of the desktop picture window; windows at or below it are desktop.
+    virtual std::int64_t desktopWindowLevel() = 0;
+    // An image of one window alone, without its frame decoration; absent on failure.
+    virtual std::optional<QImage> windowImage(std::uint32_t number) = 0;
+
+    // Screen-capture permission: check without asking, and ask (the answer is not awaited).
+    virtual bool screenCaptureAllowed() = 0;
+    virtual void requestScreenCapture() = 0;
+
+    // Seconds since the last user input of any kind.
+    virtual double secondsSinceLastInput() = 0;
+};
+
+}  // namespace platform

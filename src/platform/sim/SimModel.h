@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <QImage>
+
+#include "platform/AXTypes.h"
+#include "platform/Input.h"
+#include "platform/LoginItem.h"
+#include "platform/Screens.h"
+#include "platform/WindowInfo.h"
+
+namespace platform::sim {
+
+struct SimApp {
+    std::int32_t pid = 0;
+    std::string identifier;
+    std::string name;
+    bool running = true;
+    // Windows this app reports as focused; absent when none is.
+    std::optional<std::uint32_t> focusedWindow;
+    // Keeps running after a force-terminate (a hung process the kernel has not reaped yet).
+    bool survivesTermination = false;
+};
+
+struct SimWindow {
+    std::uint32_t number = 0;
+    std::int32_t pid = 0;
+    std::string title;
+    Rect frame;  // accessibility coordinates, the frame's top-left origin
+    bool minimized = false;
+    std::string subrole = ax::kStandardWindow;
+    std::int64_t layer = 0;
+    bool onScreen = true;         // false: on another workspace, hidden, not yet mapped
+    bool desktop = false;         // a desktop-picture window (excluded with that list option)
+    bool hasCloseButton = true;   // exposes "AXCloseButton"
+    bool numberAvailable = true;  // the window-number bridge succeeds
+    std::optional<QImage> image;
+};
+
+struct SimMonitor {
+    std::uint64_t mask = 0;
+    std::function<void(MouseButton)> handler;
+};
+
+struct SimHotKey {
+    std::uint32_t keyCode = 0;
+    std::uint32_t modifiers = 0;
+    HotKeyID id;
+};
+
+// The whole simulated desktop. Services read and write it; tests arrange it through SimDesktop.
+struct SimModel {
+    // Applications in launch order; windows by number; stacking front to back.
+    std::vector<SimApp> apps;
+    std::map<std::uint32_t, SimWindow> windows;
+    std::vector<std::uint32_t> stacking;
+    std::optional<std::int32_t> frontmostPid;
+    std::int32_t ownPid = 100;
+    std::optional<std::string> ownIdentifier = std::string("tessavo");
+    std::map<std::string, std::string> installed;  // identifier -> location
+    std::map<std::string, std::string> environment;
+    std::string configHome;
+    std::string temporaryDirectory;
+
+    bool trusted = true;
+    bool screenCaptureAllowed = true;
+    // Forced results: (element kind, pid, ref, attribute) -> what the read answers.
+    std::map<std::tuple<int, std::int32_t, std::uint64_t, std::string>, AXResult>
+        attributeOverrides;
+
+    bool windowListFails = false;
+    std::function<void(WindowInfoList&)> windowListFilter;
+    std::int64_t desktopLevel = -2147483623;
+    std::uint64_t generation = 0;  // bumped on every change; invalidates the cached list
+
+    std::vector<Screen> screens;
+    std::optional<std::size_t> mainScreen = 0;
+    std::map<std::uint32_t, std::string> desktopPictures;  // display number -> file
+
+    double idleSeconds = 0;
+    Point mouse;
+    std::uint32_t pressedButtons = 0;
+
+    bool refuseMonitors = false;
+    std::map<std::uint64_t, SimMonitor> monitors;
+    std::map<std::uint64_t, std::function<void(HotKeyID)>> hotKeyHandlers;
+    std::map<std::uint64_t, SimHotKey> hotKeys;
+    std::set<std::pair<std::uint32_t, std::uint32_t>> hotKeysHeldElsewhere;
+    std::uint64_t nextHandle = 1;
+
+    LoginItemStatus loginStatus = LoginItemStatus::NotRegistered;
+    std::optional<std::string> registerError;
+    std::optional<std::string> unregisterError;
+
+    double now = 1000.0;
+
+    // Every write and action the program made, in order, as readable lines.
+    std::vector<std::string> record;
+
+    SimApp* app(std::int32_t pid);
+    // The process ends: its windows go, and it stops being frontmost.
+    void endApp(std::int32_t pid);
+    SimWindow* window(std::uint32_t number);
+    void note(std::string line) { record.push_back(std::move(line)); }
+};
+
+std::string describe(const Element& e);
+std::string describe(const AXValue& v);
+
+}  // namespace platform::sim

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/LoginItem.h"
+#include "platform/Screens.h"
+#include "platform/sim/SimModel.h"
+
+// The three small simulated services: screens, login item and clock.
+
+namespace platform::sim {
+
+class SimScreens final : public Screens {
+  public:
+    explicit SimScreens(SimModel& model) : m_(model) {}
+    std::vector<Screen> screens() override { return m_.screens; }
+    std::optional<Screen> mainScreen() override;
+
+  private:
+    SimModel& m_;
+};
+
+class SimLoginItem final : public LoginItem {
+  public:
+    explicit SimLoginItem(SimModel& model) : m_(model) {}
+    LoginItemStatus status() override { return m_.loginStatus; }
+    LoginItemResult registerItem() override;
+    LoginItemResult unregisterItem() override;
+
+  private:
+    SimModel& m_;
+};
+
+class SimClock final : public Clock {
+  public:
+    explicit SimClock(SimModel& model) : m_(model) {}
+    double now() override { return m_.now; }
+    void sleep(double seconds) override;
+
+  private:
+    SimModel& m_;
+};
+
+}  // namespace platform::sim

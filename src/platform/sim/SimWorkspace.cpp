@@ -1,0 +1,79 @@
+#include "platform/sim/SimWorkspace.h"
+
+#include <algorithm>
+
+namespace platform::sim {
+
+std::vector<RunningApp> SimWorkspace::runningApplications(const std::string& identifier) {
+    std::vector<RunningApp> out;
+    for (const SimApp& a : m_.apps) {
+        if (a.running && a.identifier == identifier) {
+            out.push_back({a.pid, a.identifier, a.name});
+        }
+    }
+    return out;
+}
+
+bool SimWorkspace::forceTerminate(std::int32_t pid) {
+    m_.note("terminate " + std::to_string(pid));
+    SimApp* app = m_.app(pid);
+    if (!app) {
+        return false;
+    }
+    if (app->survivesTermination) {
+        return true;
+    }
+    m_.endApp(pid);
+    return true;
+}
+
+std::optional<RunningApp> SimWorkspace::frontmostApplication() {
+    if (!m_.frontmostPid) {
+        return std::nullopt;
+    }
+    const SimApp* a = m_.app(*m_.frontmostPid);
+    if (!a) {
+        return std::nullopt;
+    }
+    return RunningApp{a->pid, a->identifier, a->name};
+}
+
+void SimWorkspace::activate(std::int32_t pid) {
+    m_.note("activate " + std::to_string(pid));
+    if (m_.app(pid)) {
+        m_.frontmostPid = pid;
+    }
+}
+
+std::optional<std::string> SimWorkspace::applicationLocation(const std::string& identifier) {
+    auto it = m_.installed.find(identifier);
+    if (it == m_.installed.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void SimWorkspace::launchApplication(const std::string& location) {
+    m_.note("launch " + location);
+}
+
+std::optional<std::string> SimWorkspace::desktopPictureFile(const Screen& screen) {
+    if (!screen.displayNumber) {
+        return std::nullopt;
+    }
+    auto it = m_.desktopPictures.find(*screen.displayNumber);
+    if (it == m_.desktopPictures.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+std::optional<std::string> SimWorkspace::environment(const std::string& name) {
+    auto it = m_.environment.find(name);
+    if (it == m_.environment.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,21 @@
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <QApplication>
+
+// Widget tests need an application object; with no display they draw offscreen.
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const auto dir = std::filesystem::temp_directory_path() / "tessavo-test-runtime";
+        std::filesystem::create_directories(dir);
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
