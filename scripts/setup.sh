@@ -31,7 +31,7 @@ fi
 kind="${1:-release}"
 case "$kind" in
   release) dir=build; type=RelWithDebInfo; extra=() ;;
-  asan) dir=build-asan; type=Debug; extra=(-DTESSAVO_SANITIZE=ON) ;;
+  asan) dir=build-asan; type=Debug; extra=(-DTESSAVO_SANITIZE=ON -DTESSAVO_BENCH=OFF) ;;
   *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${extra[@]}"
