@@ -18,21 +18,6 @@ namespace Settings {
 
 namespace {
 
-std::int64_t truncateToInt64(double v) {
-    if (std::isnan(v)) {
-        return 0;
-    }
-    // 2^63 is exactly representable; anything at or beyond it clamps.
-    constexpr double kLimit = 9223372036854775808.0;
-    if (v >= kLimit) {
-        return std::numeric_limits<std::int64_t>::max();
-    }
-    if (v < -kLimit) {
-        return std::numeric_limits<std::int64_t>::min();
-    }
-    return static_cast<std::int64_t>(v);
-}
-
 // Leading optional sign and decimal digits after leading blanks, as a stored string reads.
 std::int64_t leadingInteger(const QString& s) {
     const std::string text = s.toStdString();
@@ -111,7 +96,7 @@ std::int64_t Store::integerForKey(const std::string& key) const {
             if (exact != std::numeric_limits<qint64>::min() || v.toDouble() == double(exact)) {
                 return exact;
             }
-            return truncateToInt64(v.toDouble());
+            return platform::truncatedInt(v.toDouble());
         }
         case QJsonValue::Bool:
             return v.toBool() ? 1 : 0;

@@ -1,6 +1,8 @@
 #include "platform/Geometry.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -48,6 +50,20 @@ bool Rect::contains(Point p) const {
     }
     const Rect s = standardized(*this);
     return p.x >= s.minX() && p.x < s.maxX() && p.y >= s.minY() && p.y < s.maxY();
+}
+
+std::int64_t truncatedInt(double v) {
+    if (std::isnan(v)) {
+        return 0;
+    }
+    constexpr double kLimit = 9223372036854775808.0;  // 2^63, exact in a double
+    if (v >= kLimit) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+    if (v < -kLimit) {
+        return std::numeric_limits<std::int64_t>::min();
+    }
+    return static_cast<std::int64_t>(v);
 }
 
 }  // namespace platform

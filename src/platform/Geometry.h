@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 // Plain value geometry shared by every subsystem. Rectangles carry no coordinate space of their
 // own: callers document whether a rectangle is in accessibility space (origin top-left of the
 // primary screen, y down) or screen space (origin bottom-left of the primary screen, y up).
@@ -58,5 +60,9 @@ struct Rect {
   private:
     bool null_ = false;
 };
+
+// Truncation toward zero that is defined for every double: NaN gives 0, values beyond the
+// 64-bit range clamp to its ends.
+std::int64_t truncatedInt(double v);
 
 }  // namespace platform

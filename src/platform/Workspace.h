@@ -12,8 +12,9 @@ namespace platform {
 // A running application as the workspace lists it.
 struct RunningApp {
     std::int32_t pid = 0;
-    std::string identifier;  // bundle or desktop identifier; may be empty
-    std::string name;        // localized name; may be empty
+    std::string identifier;            // bundle or desktop identifier; may be empty
+    std::string name;                  // localized name; may be empty
+    std::optional<std::uint32_t> uid;  // the owning user, when known
     friend bool operator==(const RunningApp&, const RunningApp&) = default;
 };
 
@@ -24,6 +25,7 @@ class Workspace {
     virtual ~Workspace() = default;
 
     virtual std::int32_t ownPid() = 0;
+    virtual std::uint32_t ownUid() = 0;
     // The program's own identifier; absent when it has none.
     virtual std::optional<std::string> ownIdentifier() = 0;
 

@@ -23,6 +23,7 @@ struct SimApp {
     std::int32_t pid = 0;
     std::string identifier;
     std::string name;
+    std::uint32_t uid = 1000;
     bool running = true;
     // Windows this app reports as focused; absent when none is.
     std::optional<std::uint32_t> focusedWindow;
@@ -64,6 +65,7 @@ struct SimModel {
     std::vector<std::uint32_t> stacking;
     std::optional<std::int32_t> frontmostPid;
     std::int32_t ownPid = 100;
+    std::uint32_t ownUid = 1000;
     std::optional<std::string> ownIdentifier = std::string("tessavo");
     std::map<std::string, std::string> installed;  // identifier -> location
     std::map<std::string, std::string> environment;

@@ -8,7 +8,7 @@ std::vector<RunningApp> SimWorkspace::runningApplications(const std::string& ide
     std::vector<RunningApp> out;
     for (const SimApp& a : m_.apps) {
         if (a.running && a.identifier == identifier) {
-            out.push_back({a.pid, a.identifier, a.name});
+            out.push_back({a.pid, a.identifier, a.name, a.uid});
         }
     }
     return out;
@@ -35,7 +35,7 @@ std::optional<RunningApp> SimWorkspace::frontmostApplication() {
     if (!a) {
         return std::nullopt;
     }
-    return RunningApp{a->pid, a->identifier, a->name};
+    return RunningApp{a->pid, a->identifier, a->name, a->uid};
 }
 
 void SimWorkspace::activate(std::int32_t pid) {

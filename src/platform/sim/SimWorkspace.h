@@ -10,6 +10,7 @@ class SimWorkspace final : public Workspace {
     explicit SimWorkspace(SimModel& model) : m_(model) {}
 
     std::int32_t ownPid() override { return m_.ownPid; }
+    std::uint32_t ownUid() override { return m_.ownUid; }
     std::optional<std::string> ownIdentifier() override { return m_.ownIdentifier; }
     std::vector<RunningApp> runningApplications(const std::string& identifier) override;
     bool forceTerminate(std::int32_t pid) override;

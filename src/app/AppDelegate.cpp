@@ -1,0 +1,137 @@
+#include "app/AppDelegate.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "app/Kakao.h"
+#include "app/Settings.h"
+#include "platform/Platform.h"
+
+namespace {
+
+// The status item is known by its title; a tray needs a picture, so the title's first
+// syllable is drawn as one.
+QIcon statusIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x33, 0x33, 0x33));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(pixmap.rect().adjusted(2, 2, -2, -2), 14, 14);
+    p.setPen(Qt::white);
+    QFont font = p.font();
+    font.setPixelSize(40);
+    font.setBold(true);
+    p.setFont(font);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("테"));
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate() : tracker(std::make_unique<WindowTracker>()) {}
+
+AppDelegate::~AppDelegate() {
+    alive_.reset();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    setupTray();
+    auto& p = platform::current();
+    if (p.accessibility().isTrusted(true)) {
+        tracker->start();
+    } else {
+        waitForPermission();
+    }
+    const auto mode =
+        disguiseModeFromStored(Settings::d().integerForKey(Settings::key::kDisguiseMode));
+    if (mode == DisguiseMode::wallpaper && !p.windowServer().screenCaptureAllowed()) {
+        p.windowServer().requestScreenCapture();
+    }
+    Kakao::launchIfNeeded();
+    std::weak_ptr<int> weak = alive_;
+    tracker->onOpenSettings = [weak, this] {
+        if (!weak.expired()) {
+            openSettings();
+        }
+    };
+}
+
+void AppDelegate::waitForPermission() {
+    permTimer = std::make_unique<QTimer>();
+    permTimer->setInterval(kPermissionPollMilliseconds);
+    std::weak_ptr<int> weak = alive_;
+    QObject::connect(permTimer.get(), &QTimer::timeout, [weak, this] {
+        if (!weak.expired()) {
+            pollPermission();
+        }
+    });
+    permTimer->start();
+}
+
+void AppDelegate::pollPermission() {
+    if (!platform::current().accessibility().isTrusted(false)) {
+        return;
+    }
+    permTimer->stop();
+    // The timer is running this very slot; let the event loop delete it afterwards.
+    permTimer.release()->deleteLater();
+    tracker->start();
+    rebuildMenu();
+}
+
+void AppDelegate::openSettings() {
+    std::weak_ptr<int> weak = alive_;
+    settingsWC = std::make_unique<SwitcherSettings>(tracker->currentChats(), [weak, this] {
+        if (!weak.expired()) {
+            tracker->reloadSettings();
+        }
+    });
+    settingsWC->show();
+    settingsWC->raise();
+    settingsWC->activateWindow();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    tracker->stop();
+}
+
+void AppDelegate::setupTray() {
+    statusItem = std::make_unique<QSystemTrayIcon>(statusIcon());
+    statusItem->setToolTip(QStringLiteral("테사보"));
+    rebuildMenu();
+    statusItem->show();
+}
+
+// The full menu (disguise, pause, start at login) comes with the status menu work; until then
+// it offers the permission hint and quitting.
+void AppDelegate::rebuildMenu() {
+    auto next = std::make_unique<QMenu>();
+    if (!platform::current().accessibility().isTrusted(false)) {
+        QAction* perm =
+            next->addAction(QStringLiteral("⚠︎ 손쉬운 사용 권한 필요 (클릭)"));
+        QObject::connect(perm, &QAction::triggered,
+                         [] { platform::current().workspace().openAccessibilitySettings(); });
+        next->addSeparator();
+    }
+    QAction* quitItem = next->addAction(QStringLiteral("종료"));
+    quitItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    std::weak_ptr<int> weak = alive_;
+    QObject::connect(quitItem, &QAction::triggered, [weak, this] {
+        if (!weak.expired()) {
+            quit();
+        }
+    });
+    if (statusItem) {
+        statusItem->setContextMenu(next.get());
+    }
+    menu = std::move(next);
+}
+
+void AppDelegate::quit() {
+    QCoreApplication::quit();
+}

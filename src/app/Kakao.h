@@ -1,0 +1,9 @@
+#pragma once
+
+// The messenger as an application.
+namespace Kakao {
+
+// Starts the messenger when it is installed and not running; the outcome is not awaited.
+void launchIfNeeded();
+
+}  // namespace Kakao

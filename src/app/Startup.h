@@ -1,0 +1,13 @@
+#pragma once
+
+// Process start: make sure this is the only running copy of the program for this user.
+namespace Startup {
+
+inline constexpr double kTerminationWait = 1.0;   // seconds
+inline constexpr double kTerminationPoll = 0.05;  // seconds
+
+// Kills this user's other running copies at once and waits up to one second for them to go.
+// Other users' copies are never touched.
+void enforceSingleInstance();
+
+}  // namespace Startup

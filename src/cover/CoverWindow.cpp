@@ -1,0 +1,139 @@
+#include "cover/CoverWindow.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QResizeEvent>
+
+#include "app/Settings.h"
+#include "platform/Platform.h"
+#include "platform/QtCoords.h"
+
+namespace {
+// Wallpaper covers reach past the chat window so its drop shadow is hidden too.
+constexpr double kWallpaperMargin = 18;
+}  // namespace
+
+CoverWindow::CoverWindow(const KWindow& target)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+      targetID(target.id),
+      element(target.element),
+      cover(new CoverView(this)) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowTitle(QStringLiteral("tessavo cover"));
+    setFocusPolicy(Qt::NoFocus);
+}
+
+platform::Rect CoverWindow::targetFrame(const KWindow& to, DisguiseMode mode) const {
+    platform::Rect f = axFrameToCocoa(to.frame);
+    if (mode == DisguiseMode::wallpaper &&
+        !Settings::d().boolForKey(Settings::key::kWallpaperTightFit)) {
+        f = {f.x - kWallpaperMargin, f.y - kWallpaperMargin, f.width + 2 * kWallpaperMargin,
+             f.height + 2 * kWallpaperMargin};
+    }
+    return f;
+}
+
+void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
+                       const std::vector<platform::Rect>& holes) {
+    element = to.element;
+    // A file drag took the cover away so the drop reaches the chat; it returns only when the
+    // chat must be covered again.
+    if (fileDragging) {
+        if (!covered) {
+            if (isVisible()) {
+                orderOut();
+            }
+            return;
+        }
+        fileDragging = false;
+    }
+    const platform::Rect f = targetFrame(to, mode);
+    if (!isDragging && !(frame_ == f)) {
+        setFrame(f);
+    }
+    if (covered) {
+        std::vector<platform::Rect> local;
+        local.reserve(holes.size());
+        for (const platform::Rect& h : holes) {
+            local.push_back({h.x - f.x, h.y - f.y, h.width, h.height});
+        }
+        cover->setContent(mode, f, std::move(local));
+    }
+    setAlpha(covered ? 1.0 : 0.0);
+    // Any overlapping hole lets every click through: what lies in front of the chat must stay
+    // usable even where the cover still shows.
+    const bool holeOverlaps = std::any_of(holes.begin(), holes.end(), [&](const platform::Rect& h) {
+        return !h.intersected(f).isNull();
+    });
+    setIgnoresMouseEvents(holeOverlaps || !covered);
+    if (!isVisible()) {
+        orderFront();
+    }
+}
+
+void CoverWindow::setAlpha(double alpha) {
+    if (alpha == alpha_) {
+        return;
+    }
+    alpha_ = alpha;
+    setWindowOpacity(alpha);
+}
+
+void CoverWindow::setIgnoresMouseEvents(bool ignore) {
+    if (ignore == ignoresMouseEvents_) {
+        return;
+    }
+    ignoresMouseEvents_ = ignore;
+    setAttribute(Qt::WA_TransparentForMouseEvents, ignore);
+}
+
+void CoverWindow::setFrame(const platform::Rect& frame) {
+    frame_ = frame;
+    setGeometry(QtCoords::toQt(frame));
+}
+
+void CoverWindow::orderFront() {
+    show();
+    raise();
+}
+
+void CoverWindow::beginDrag() {
+    isDragging = true;
+    auto& p = platform::current();
+    dragStartMouse = p.input().mouseLocation();
+    dragStartPos = AX::position(element).value_or(platform::Point{});
+    dragStartCoverFrame = frame_;
+    p.accessibility().setAttribute(element, platform::ax::kPosition, kParkPosition);
+}
+
+void CoverWindow::endDrag() {
+    isDragging = false;
+    auto& p = platform::current();
+    const platform::Point now = p.input().mouseLocation();
+    const double dx = now.x - dragStartMouse.x;
+    const double dy = now.y - dragStartMouse.y;
+    // Accessibility y grows downwards, screen y upwards.
+    p.accessibility().setAttribute(element, platform::ax::kPosition,
+                                   platform::Point{dragStartPos.x + dx, dragStartPos.y - dy});
+}
+
+bool CoverWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowDeactivate) {
+        resignKey();
+    }
+    return QWidget::event(e);
+}
+
+void CoverWindow::resignKey() {
+    if (isEditing) {
+        isEditing = false;
+        cover->setEditing(false);
+    }
+}
+
+void CoverWindow::resizeEvent(QResizeEvent* e) {
+    cover->setGeometry(0, 0, e->size().width(), e->size().height());
+    QWidget::resizeEvent(e);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include <QWidget>
+
+#include "app/DisguiseMode.h"
+#include "cover/CoverView.h"
+#include "discovery/AX.h"
+#include "platform/Geometry.h"
+
+// The borderless overlay over one chat window. It floats above ordinary windows, never takes
+// focus unless its memo is being edited, and is either covering (opaque, takes clicks unless a
+// hole overlaps it) or transparent and click-through.
+class CoverWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CoverWindow(const KWindow& target);
+
+    // Lays the cover over `to` and makes it cover or not; see the comments in the source.
+    void sync(const KWindow& to, DisguiseMode mode, bool covered,
+              const std::vector<platform::Rect>& holes);
+    // A title-bar drag of the cover moves the chat: park it while the cover moves, then put it
+    // back moved by the mouse distance.
+    void beginDrag();
+    void endDrag();
+
+    // Window state in the program's terms.
+    double alpha() const { return alpha_; }
+    void setAlpha(double alpha);
+    bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
+    void setIgnoresMouseEvents(bool ignore);
+    // The frame in screen coordinates (bottom-left origin, y up).
+    platform::Rect frame() const { return frame_; }
+    void setFrame(const platform::Rect& frame);
+    void orderFront();
+    void orderOut() { hide(); }
+    bool canBecomeKey() const { return isEditing; }
+    bool canBecomeMain() const { return false; }
+
+    const std::uint32_t targetID;
+    platform::Element element;
+    std::function<void(CoverWindow&)> onReveal;
+    std::function<void(CoverWindow&)> onFileDrag;
+    bool fileDragging = false;
+    CoverView* const cover;
+    bool isEditing = false;
+    platform::Point dragStartMouse;
+    platform::Point dragStartPos;
+    platform::Rect dragStartCoverFrame;
+    bool isDragging = false;
+
+    // Where a dragged chat waits: far outside every screen, yet within the 16-bit coordinates
+    // that X11 can represent.
+    static constexpr platform::Point kParkPosition{30000, 30000};
+
+  protected:
+    bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+  private:
+    void resignKey();
+    platform::Rect targetFrame(const KWindow& to, DisguiseMode mode) const;
+
+    double alpha_ = 1.0;
+    bool ignoresMouseEvents_ = false;
+    platform::Rect frame_;
+};

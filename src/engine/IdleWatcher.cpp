@@ -1,0 +1,7 @@
+#include "engine/IdleWatcher.h"
+
+#include "platform/Platform.h"
+
+double IdleWatcher::idleSeconds() const {
+    return platform::current().windowServer().secondsSinceLastInput();
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+// How long the user has left mouse and keyboard alone.
+class IdleWatcher {
+  public:
+    double idleSeconds() const;
+};

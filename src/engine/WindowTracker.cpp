@@ -1,0 +1,194 @@
+#include "engine/WindowTracker.h"
+
+#include <QTimer>
+
+#include "app/Log.h"
+#include "app/Settings.h"
+#include "engine/LocalClickMonitor.h"
+#include "platform/Platform.h"
+
+namespace {
+template <class T>
+std::set<T> toSet(const std::vector<T>& v) {
+    return {v.begin(), v.end()};
+}
+}  // namespace
+
+WindowTracker::WindowTracker() {
+    loadChatSettings();
+    paused = Settings::d().boolForKey(Settings::key::kPaused);
+}
+
+WindowTracker::~WindowTracker() {
+    alive_.reset();
+    for (auto& remove : clickMonitors) {
+        remove();
+    }
+}
+
+void WindowTracker::loadChatSettings() {
+    Settings::Store& s = Settings::d();
+    userOrder = s.stringArrayForKey(Settings::key::kOrder).value_or(std::vector<std::string>{});
+    excluded =
+        toSet(s.stringArrayForKey(Settings::key::kExcluded).value_or(std::vector<std::string>{}));
+    customLabels = s.dictionaryForKey(Settings::key::kLabels).value_or(Settings::StringMap{});
+    idleSec = Settings::idleSec();
+    chatKeys = s.dictionaryForKey(Settings::key::kChatKeys).value_or(Settings::StringMap{});
+}
+
+void WindowTracker::start() {
+    applyHotkeyKeys();
+    applyHotkeyModifiers();
+    timer = std::make_unique<QTimer>();
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(kTickMilliseconds);
+    std::weak_ptr<int> weak = alive_;
+    QObject::connect(timer.get(), &QTimer::timeout, [weak, this] {
+        if (!weak.expired()) {
+            tick();
+        }
+    });
+    timer->start();
+    installClickMonitors();
+}
+
+// A left or right mouse-down anywhere ends a sticky reveal: one monitor for other
+// applications, one for this one.
+void WindowTracker::installClickMonitors() {
+    std::weak_ptr<int> weak = alive_;
+    auto endSticky = [weak, this] {
+        if (!weak.expired()) {
+            stickyReveal.reset();
+        }
+    };
+    platform::Input& input = platform::current().input();
+    const auto global = input.addGlobalMouseDownMonitor(
+        platform::mouse::kLeftMouseDownMask | platform::mouse::kRightMouseDownMask,
+        [endSticky](platform::MouseButton) { endSticky(); });
+    if (global) {
+        clickMonitors.push_back([h = *global] { platform::current().input().removeMonitor(h); });
+    }
+    auto local = std::make_shared<LocalClickMonitor>(endSticky);
+    clickMonitors.push_back([local]() mutable { local.reset(); });
+}
+
+void WindowTracker::stop() {
+    if (timer) {
+        timer->stop();
+        timer.reset();
+    }
+    destroyAll();
+    if (bar) {
+        bar->orderOut();
+    }
+    for (auto& remove : clickMonitors) {
+        remove();
+    }
+    clickMonitors.clear();
+}
+
+void WindowTracker::refreshMode() {
+    for (auto& [id, cover] : covers) {
+        cover->orderOut();
+    }
+}
+
+void WindowTracker::hideAll() {
+    for (auto& [id, cover] : covers) {
+        if (cover->isVisible()) {
+            cover->orderOut();
+        }
+    }
+}
+
+void WindowTracker::destroyAll() {
+    for (auto& [id, cover] : covers) {
+        cover->orderOut();
+    }
+    covers.clear();
+}
+
+void WindowTracker::hide(WindowID id) {
+    auto it = covers.find(id);
+    if (it != covers.end() && it->second->isVisible()) {
+        it->second->orderOut();
+    }
+}
+
+void WindowTracker::hideBar() {
+    if (bar && bar->isVisible()) {
+        bar->orderOut();
+    }
+}
+
+void WindowTracker::reveal(WindowID id, double grace) {
+    Log::line("REVEAL id=" + std::to_string(id) + " '" + titleOf(id) + "'");
+    forceCovered.erase(id);
+    auto& p = platform::current();
+    graceTarget = id;
+    graceUntil = p.clock().now() + grace;
+    if (auto it = covers.find(id); it != covers.end()) {
+        it->second->setAlpha(0.0);
+        it->second->setIgnoresMouseEvents(true);
+    }
+    auto el = elements.find(id);
+    if (el == elements.end()) {
+        return;
+    }
+    auto& access = p.accessibility();
+    access.setAttribute(el->second, platform::ax::kMinimized, false);
+    access.setAttribute(el->second, platform::ax::kMain, true);
+    access.performAction(el->second, platform::ax::kRaise);
+    if (const auto app = Discovery::kakaoApp()) {
+        p.workspace().activate(app->pid);
+    }
+}
+
+std::string WindowTracker::titleOf(WindowID id) const {
+    auto it = titles.find(id);
+    return it == titles.end() ? std::string("?") : it->second;
+}
+
+HotkeyManager& WindowTracker::hotkeyManager() {
+    if (!hotkeys) {
+        std::weak_ptr<int> weak = alive_;
+        hotkeys = std::make_unique<HotkeyManager>([weak, this](char32_t key) {
+            if (!weak.expired()) {
+                onHotkey(key);
+            }
+        });
+    }
+    return *hotkeys;
+}
+
+// Until the chat switcher exists, only the main window's "K" is registered.
+void WindowTracker::applyHotkeyKeys() {
+    hotkeyManager();
+}
+
+void WindowTracker::applyHotkeyModifiers() {
+    const std::uint32_t mods = Settings::hotkeyMod();
+    if (mods != hotkeyManager().modifiers) {
+        hotkeys->modifiers = mods;
+        hotkeys->reRegister();
+    }
+}
+
+void WindowTracker::onHotkey(char32_t) {}
+
+// The switcher list and bar are rebuilt here once the chat switcher exists.
+void WindowTracker::updateSwitcher(const std::vector<KWindow>&, std::optional<WindowID>) {}
+
+std::vector<std::string> WindowTracker::currentChats() const {
+    std::vector<std::string> out;
+    for (const auto& [id, title] : titles) {
+        out.push_back(title);
+    }
+    return out;
+}
+
+void WindowTracker::reloadSettings() {
+    loadChatSettings();
+    applyHotkeyKeys();
+    applyHotkeyModifiers();
+}

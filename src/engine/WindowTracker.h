@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/DisguiseMode.h"
+#include "cover/CoverWindow.h"
+#include "discovery/AX.h"
+#include "discovery/OnScreen.h"
+#include "engine/IdleWatcher.h"
+#include "switcher/HotkeyManager.h"
+#include "switcher/SwitcherBar.h"
+
+class QTimer;
+
+// The cover engine. A 0.06-second tick decides for every chat window of the messenger whether
+// it is covered, revealed or left alone, and keeps one cover per chat in step with it.
+class WindowTracker {
+  public:
+    using WindowID = std::uint32_t;
+    static constexpr int kTickMilliseconds = 60;
+    static constexpr double kClickGrace = 1.5;
+    static constexpr double kFileDragGrace = 2.0;
+    // A window that moved or resized by more than this many points is moving.
+    static constexpr double kMoveTolerance = 4;
+
+    WindowTracker();
+    ~WindowTracker();
+    WindowTracker(const WindowTracker&) = delete;
+    WindowTracker& operator=(const WindowTracker&) = delete;
+
+    void start();
+    void stop();
+    void refreshMode();
+    void hideAll();
+    void destroyAll();
+    void hide(WindowID id);
+    void tick();
+    void reveal(WindowID id, double grace);
+
+    // Chat titles for the settings window, and reloading what it stored.
+    std::vector<std::string> currentChats() const;
+    void reloadSettings();
+
+    // Fields: the engine's whole state.
+    std::unique_ptr<QTimer> timer;
+    std::map<WindowID, std::unique_ptr<CoverWindow>> covers;
+    std::optional<WindowID> graceTarget;
+    double graceUntil = -std::numeric_limits<double>::infinity();
+    std::optional<WindowID> dragRevealID;
+    std::optional<WindowID> stickyReveal;
+    std::vector<std::function<void()>> clickMonitors;  // each removes what start() installed
+    std::string loggedWinSig;
+    std::map<WindowID, std::string> loggedState;
+    std::vector<WindowID> order;
+    std::vector<WindowID> switchList;
+    bool hasMain = false;
+    std::optional<WindowID> protectID;
+    std::set<WindowID> forceCovered;
+    std::map<WindowID, platform::Rect> lastRect;
+    std::optional<WindowID> lastMovedHwnd;
+    std::map<WindowID, std::string> titles;
+    std::map<WindowID, platform::Element> elements;
+    std::vector<std::string> userOrder;
+    std::set<std::string> excluded;
+    std::map<std::string, std::string> customLabels;
+    std::unique_ptr<SwitcherBar> bar;
+    IdleWatcher idle;
+    std::int64_t idleSec = 0;
+    std::map<std::string, std::string> chatKeys;
+    std::unique_ptr<HotkeyManager> hotkeys;
+    bool paused = false;
+    std::function<void()> onOpenSettings;
+
+  private:
+    struct TickView;
+
+    HotkeyManager& hotkeyManager();
+    void applyHotkeyKeys();
+    void applyHotkeyModifiers();
+    void onHotkey(char32_t key);
+    void updateSwitcher(const std::vector<KWindow>& wins, std::optional<WindowID> protect);
+    void hideBar();
+    void loadChatSettings();
+    void installClickMonitors();
+
+    // The tick's steps, in the order they run.
+    std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
+    void rememberChats(const std::vector<KWindow>& chats);
+    void logWindowSignature(const std::vector<KWindow>& chats);
+    void handBackGrace(bool coverDragging);
+    std::optional<WindowID> focusedChat(bool coverDragging, std::int32_t pid,
+                                        const std::optional<platform::RunningApp>& front);
+    std::optional<WindowID> applyIdle(std::optional<WindowID> focused);
+    void updateProtect(std::optional<WindowID> next,
+                       const std::optional<platform::RunningApp>& front);
+    void endDragReveal(const std::set<WindowID>& liveIDs);
+    void keepRevealTargetOnTop(const TickView& view);
+    std::vector<platform::Rect> computeHoles(const TickView& view) const;
+    bool anyMoved(const std::vector<KWindow>& chats) const;
+    void decide(const KWindow& w, const TickView& view);
+    void show(const KWindow& w, DisguiseMode mode, bool covered,
+              const std::vector<platform::Rect>& holes);
+    void logState(WindowID id, const std::string& state);
+    void dropStale(const std::set<WindowID>& liveIDs);
+    void recordMovement(const std::vector<KWindow>& chats, const std::set<WindowID>& liveIDs);
+
+    bool revealedNow(WindowID id, std::optional<WindowID> focused) const;
+    bool inGrace() const;
+    bool movedBeyondTolerance(const KWindow& w) const;
+    std::string titleOf(WindowID id) const;
+
+    // Callbacks installed elsewhere hold this weakly: once the tracker is gone they do nothing.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::optional<WindowID> focusedChat_;  // this tick's focused chat, for revealedNow
+};

@@ -1,0 +1,372 @@
+// The tick: one decision pass over the messenger's chat windows.
+
+#include <QApplication>
+
+#include "app/Log.h"
+#include "app/Settings.h"
+#include "engine/WindowTracker.h"
+#include "platform/Platform.h"
+
+using platform::Rect;
+
+// What one tick has learned, shared by its later steps.
+struct WindowTracker::TickView {
+    std::int32_t pid = 0;
+    std::vector<KWindow> chats;
+    std::set<WindowID> liveIDs;
+    bool coverDragging = false;
+    DisguiseMode mode = DisguiseMode::memo;
+    std::unordered_map<std::uint32_t, int> onScreen;
+    std::vector<OnScreenWin> snapshot;
+    std::vector<Rect> holes;
+    bool movingNow = false;
+};
+
+namespace {
+
+double now() {
+    return platform::current().clock().now();
+}
+
+std::string describeFront(const std::optional<platform::RunningApp>& front) {
+    return front && !front->name.empty() ? front->name : std::string("?");
+}
+
+}  // namespace
+
+void WindowTracker::tick() {
+    if (paused) {
+        hideAll();
+        hideBar();
+        return;
+    }
+    const auto app = Discovery::kakaoApp();
+    if (!app) {
+        destroyAll();
+        hideBar();
+        return;
+    }
+    TickView view;
+    view.pid = app->pid;
+    auto chats = chatWindows(view.pid);
+    if (!chats) {
+        destroyAll();
+        hideBar();
+        return;
+    }
+    view.chats = std::move(*chats);
+    for (const KWindow& w : view.chats) {
+        view.liveIDs.insert(w.id);
+    }
+    rememberChats(view.chats);
+    if (Log::enabled()) {
+        logWindowSignature(view.chats);
+    }
+    view.coverDragging = std::any_of(covers.begin(), covers.end(),
+                                     [](const auto& c) { return c.second->isDragging; });
+    handBackGrace(view.coverDragging);
+
+    const auto front = platform::current().workspace().frontmostApplication();
+    focusedChat_ = focusedChat(view.coverDragging, view.pid, front);
+    updateProtect(applyIdle(focusedChat_), front);
+    if (graceTarget && !(now() < graceUntil)) {
+        graceTarget.reset();
+    }
+    endDragReveal(view.liveIDs);
+    if (stickyReveal && !view.liveIDs.contains(*stickyReveal)) {
+        stickyReveal.reset();
+    }
+
+    view.mode = disguiseModeFromStored(Settings::d().integerForKey(Settings::key::kDisguiseMode));
+    view.onScreen = Discovery::frontIndexMap();
+    view.snapshot = Discovery::onScreenWindows();
+    keepRevealTargetOnTop(view);
+    view.holes = computeHoles(view);
+    view.movingNow = view.coverDragging || anyMoved(view.chats);
+    for (const KWindow& w : view.chats) {
+        decide(w, view);
+    }
+    dropStale(view.liveIDs);
+    std::erase_if(forceCovered, [&](WindowID id) { return !view.liveIDs.contains(id); });
+    recordMovement(view.chats, view.liveIDs);
+    updateSwitcher(view.chats, protectID);
+}
+
+// The messenger's standard windows, or absent when it has none (the caller then tears down).
+std::optional<std::vector<KWindow>> WindowTracker::chatWindows(std::int32_t pid) {
+    std::vector<KWindow> chats = AX::windows(pid);
+    std::erase_if(chats,
+                  [](const KWindow& w) { return w.subrole != platform::ax::kStandardWindow; });
+    if (chats.empty()) {
+        return std::nullopt;
+    }
+    return chats;
+}
+
+void WindowTracker::rememberChats(const std::vector<KWindow>& chats) {
+    titles.clear();
+    elements.clear();
+    for (const KWindow& w : chats) {
+        titles[w.id] = w.title;
+        elements[w.id] = w.element;
+    }
+}
+
+void WindowTracker::logWindowSignature(const std::vector<KWindow>& chats) {
+    std::string sig;
+    for (const KWindow& w : chats) {
+        if (!sig.empty()) {
+            sig += " | ";
+        }
+        sig += std::to_string(w.id) + ":" + w.subrole + ":" +
+               std::to_string(platform::truncatedInt(w.frame.width)) + "x" +
+               std::to_string(platform::truncatedInt(w.frame.height)) + ":'" + w.title + "'";
+    }
+    if (sig != loggedWinSig) {
+        loggedWinSig = sig;
+        Log::line("WINS " + sig);
+    }
+}
+
+// This program took the front without showing a window of its own (a click on a cover does
+// that): give keyboard focus back to the chat being revealed.
+void WindowTracker::handBackGrace(bool coverDragging) {
+    if (coverDragging || !graceTarget || !(now() < graceUntil)) {
+        return;
+    }
+    auto& p = platform::current();
+    const auto front = p.workspace().frontmostApplication();
+    if (!front || front->pid != p.workspace().ownPid() || QApplication::activeWindow()) {
+        return;
+    }
+    auto el = elements.find(*graceTarget);
+    if (el == elements.end()) {
+        return;
+    }
+    auto& access = p.accessibility();
+    access.setAttribute(el->second, platform::ax::kMinimized, false);
+    access.setAttribute(el->second, platform::ax::kMain, true);
+    access.performAction(el->second, platform::ax::kRaise);
+    if (const auto app = Discovery::kakaoApp()) {
+        p.workspace().activate(app->pid);
+    }
+}
+
+std::optional<WindowTracker::WindowID> WindowTracker::focusedChat(
+    bool coverDragging, std::int32_t pid, const std::optional<platform::RunningApp>& front) {
+    if (coverDragging || !front || front->pid != pid) {
+        return std::nullopt;
+    }
+    return AX::focusedWindowID(pid);
+}
+
+// Returns the new protect value. Idleness covers everything, and the chat in use at that moment
+// stays covered until it is revealed on purpose.
+std::optional<WindowTracker::WindowID> WindowTracker::applyIdle(std::optional<WindowID> focused) {
+    const bool isIdle = idleSec >= 1 && idle.idleSeconds() >= static_cast<double>(idleSec);
+    if (!isIdle) {
+        return focused;
+    }
+    if (focused) {
+        forceCovered.insert(*focused);
+    }
+    focusedChat_.reset();
+    graceTarget.reset();
+    stickyReveal.reset();
+    dragRevealID.reset();
+    return std::nullopt;
+}
+
+void WindowTracker::updateProtect(std::optional<WindowID> next,
+                                  const std::optional<platform::RunningApp>& front) {
+    if (next == protectID) {
+        return;
+    }
+    const std::string who = next ? std::to_string(*next) + " '" + titleOf(*next) + "'" : "nil";
+    Log::line("PROTECT → " + who + " [front=" + describeFront(front) + "]");
+    protectID = next;
+}
+
+// A file drag holds its chat revealed while the button is down; on release the chat comes
+// forward for the drop and stays revealed until the next click.
+void WindowTracker::endDragReveal(const std::set<WindowID>& liveIDs) {
+    if (!dragRevealID) {
+        return;
+    }
+    const WindowID d = *dragRevealID;
+    if (!liveIDs.contains(d)) {
+        dragRevealID.reset();
+        return;
+    }
+    auto& p = platform::current();
+    if (p.input().pressedMouseButtons() & platform::mouse::kLeftButton) {
+        return;
+    }
+    if (auto el = elements.find(d); el != elements.end()) {
+        auto& access = p.accessibility();
+        if (const auto app = Discovery::kakaoApp()) {
+            p.workspace().activate(app->pid);
+            access.setAttribute(access.applicationElement(app->pid), platform::ax::kFrontmost,
+                                true);
+        }
+        access.setAttribute(el->second, platform::ax::kMain, true);
+        access.performAction(el->second, platform::ax::kRaise);
+    }
+    stickyReveal = d;
+    dragRevealID.reset();
+}
+
+void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
+    std::optional<WindowID> target = stickyReveal   ? stickyReveal
+                                     : dragRevealID ? dragRevealID
+                                     : protectID    ? protectID
+                                     : inGrace()    ? graceTarget
+                                                    : std::nullopt;
+    if (!target || view.coverDragging) {
+        return;
+    }
+    auto el = elements.find(*target);
+    if (el == elements.end()) {
+        return;
+    }
+    const auto top = std::find_if(view.snapshot.begin(), view.snapshot.end(), [&](const auto& e) {
+        return e.pid == view.pid && titles.contains(e.number);
+    });
+    if (top != view.snapshot.end() && top->number == *target) {
+        return;
+    }
+    platform::current().accessibility().performAction(el->second, platform::ax::kRaise);
+    Log::line("RAISE reveal target " + std::to_string(*target) + " (top was " +
+              (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->number)) +
+              ")");
+}
+
+// Revealed chats and the messenger's other windows stay visible and clickable through covers.
+std::vector<Rect> WindowTracker::computeHoles(const TickView& view) const {
+    std::vector<Rect> holes;
+    for (const KWindow& w : view.chats) {
+        if (revealedNow(w.id, focusedChat_) && !forceCovered.contains(w.id) &&
+            !excluded.contains(w.title)) {
+            holes.push_back(axFrameToCocoa(w.frame));
+        }
+    }
+    for (const OnScreenWin& e : view.snapshot) {
+        if (e.pid == view.pid && e.layer == 0 && !titles.contains(e.number) && e.bounds.width > 1 &&
+            e.bounds.height > 1) {
+            holes.push_back(axFrameToCocoa(e.bounds));
+        }
+    }
+    return holes;
+}
+
+bool WindowTracker::anyMoved(const std::vector<KWindow>& chats) const {
+    return std::any_of(chats.begin(), chats.end(),
+                       [&](const KWindow& w) { return movedBeyondTolerance(w); });
+}
+
+bool WindowTracker::movedBeyondTolerance(const KWindow& w) const {
+    auto it = lastRect.find(w.id);
+    if (it == lastRect.end()) {
+        return false;
+    }
+    const Rect& was = it->second;
+    return std::abs(w.frame.x - was.x) > kMoveTolerance ||
+           std::abs(w.frame.y - was.y) > kMoveTolerance ||
+           std::abs(w.frame.width - was.width) > kMoveTolerance ||
+           std::abs(w.frame.height - was.height) > kMoveTolerance;
+}
+
+void WindowTracker::decide(const KWindow& w, const TickView& view) {
+    if (auto c = covers.find(w.id); c != covers.end() && c->second->isDragging) {
+        return;
+    }
+    if (w.minimized) {
+        logState(w.id, "min");
+        hide(w.id);
+    } else if (!view.onScreen.contains(w.id)) {
+        logState(w.id, "offscreen");
+        hide(w.id);
+    } else if (excluded.contains(w.title)) {
+        logState(w.id, "excluded");
+        hide(w.id);
+    } else if (!view.movingNow && Discovery::isOccluded(w, view.snapshot, view.pid)) {
+        logState(w.id, "occluded→hidden");
+        show(w, view.mode, false, {});
+    } else if (forceCovered.contains(w.id)) {
+        logState(w.id, "forceCovered");
+        show(w, view.mode, true, view.holes);
+    } else if (revealedNow(w.id, focusedChat_)) {
+        logState(w.id, "revealed");
+        show(w, view.mode, false, view.holes);
+    } else {
+        logState(w.id, "COVERED");
+        show(w, view.mode, true, view.holes);
+    }
+}
+
+void WindowTracker::show(const KWindow& w, DisguiseMode mode, bool covered,
+                         const std::vector<Rect>& holes) {
+    auto& slot = covers[w.id];
+    if (!slot) {
+        slot = std::make_unique<CoverWindow>(w);
+        std::weak_ptr<int> weak = alive_;
+        slot->onReveal = [weak, this](CoverWindow& c) {
+            if (!weak.expired()) {
+                reveal(c.targetID, kClickGrace);
+            }
+        };
+        slot->onFileDrag = [weak, this](CoverWindow& c) {
+            if (!weak.expired()) {
+                reveal(c.targetID, kFileDragGrace);
+                dragRevealID = c.targetID;
+            }
+        };
+    }
+    slot->sync(w, mode, covered, holes);
+}
+
+void WindowTracker::logState(WindowID id, const std::string& state) {
+    if (!Log::enabled()) {
+        return;
+    }
+    std::string& logged = loggedState[id];
+    if (logged == state) {
+        return;
+    }
+    logged = state;
+    Log::line("STATE " + std::to_string(id) + " '" + titleOf(id) + "' = " + state);
+}
+
+void WindowTracker::dropStale(const std::set<WindowID>& liveIDs) {
+    for (auto it = covers.begin(); it != covers.end();) {
+        if (liveIDs.contains(it->first)) {
+            ++it;
+        } else {
+            it->second->orderOut();
+            it = covers.erase(it);
+        }
+    }
+}
+
+void WindowTracker::recordMovement(const std::vector<KWindow>& chats,
+                                   const std::set<WindowID>& liveIDs) {
+    for (const KWindow& w : chats) {
+        if (movedBeyondTolerance(w)) {
+            lastMovedHwnd = w.id;
+        }
+        lastRect[w.id] = w.frame;
+    }
+    std::erase_if(lastRect, [&](const auto& kv) { return !liveIDs.contains(kv.first); });
+    if (lastMovedHwnd && !liveIDs.contains(*lastMovedHwnd)) {
+        lastMovedHwnd.reset();
+    }
+}
+
+bool WindowTracker::inGrace() const {
+    return graceTarget && now() < graceUntil;
+}
+
+bool WindowTracker::revealedNow(WindowID id, std::optional<WindowID> focused) const {
+    return focused == id || (graceTarget == id && now() < graceUntil) || dragRevealID == id ||
+           stickyReveal == id;
+}

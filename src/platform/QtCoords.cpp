@@ -1,0 +1,65 @@
+#include "platform/QtCoords.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/Platform.h"
+
+namespace QtCoords {
+
+namespace {
+
+struct Anchor {
+    double height = 0;  // the primary screen's height in points
+    QPointF origin;     // the primary screen's top-left in Qt's global coordinates
+};
+
+Anchor anchor() {
+    Anchor a;
+    const auto screens = platform::current().screens().screens();
+    if (!screens.empty()) {
+        a.height = screens.front().frame.height;
+    }
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        a.origin = primary->geometry().topLeft();
+    }
+    return a;
+}
+
+int rounded(double v) {
+    // Geometry beyond what a window system can hold is clamped rather than overflowing.
+    constexpr double kMax = 1 << 24;
+    return static_cast<int>(std::lround(std::clamp(v, -kMax, kMax)));
+}
+
+}  // namespace
+
+QRect toQt(const platform::Rect& r) {
+    const Anchor a = anchor();
+    const double top = a.origin.y() + a.height - r.y - r.height;
+    const int left = rounded(a.origin.x() + r.x);
+    const int qtTop = rounded(top);
+    return QRect(QPoint(left, qtTop),
+                 QPoint(rounded(a.origin.x() + r.x + r.width) - 1, rounded(top + r.height) - 1));
+}
+
+platform::Rect fromQt(const QRect& q) {
+    const Anchor a = anchor();
+    return {q.x() - a.origin.x(), a.origin.y() + a.height - q.y() - q.height(),
+            static_cast<double>(q.width()), static_cast<double>(q.height())};
+}
+
+platform::Point fromQt(const QPointF& p) {
+    const Anchor a = anchor();
+    return {p.x() - a.origin.x(), a.origin.y() + a.height - p.y()};
+}
+
+QPointF toQt(const platform::Point& p) {
+    const Anchor a = anchor();
+    return {a.origin.x() + p.x, a.origin.y() + a.height - p.y};
+}
+
+}  // namespace QtCoords

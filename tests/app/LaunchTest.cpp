@@ -1,0 +1,146 @@
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "SimFixture.h"
+#include "app/AppDelegate.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "platform/Platform.h"
+
+using namespace platform;
+using namespace platform::sim;
+
+namespace {
+int count(const std::vector<std::string>& record, const std::string& prefix) {
+    return static_cast<int>(std::count_if(record.begin(), record.end(),
+                                          [&](const auto& l) { return l.rfind(prefix, 0) == 0; }));
+}
+}  // namespace
+
+TEST_F(SimTest, SingleInstanceKillsThisUsersOtherCopyAndReturnsWhenItIsGone) {
+    sim.addApp(200, "tessavo", "Tessavo");
+    const double start = sim.model().now;
+    Startup::enforceSingleInstance();
+    EXPECT_TRUE(recorded("terminate 200"));
+    EXPECT_EQ(count(sim.record(), "sleep"), 0);  // the first re-check comes without a sleep
+    EXPECT_EQ(sim.model().now, start);
+}
+
+TEST_F(SimTest, SingleInstanceGivesUpAfterOneSecond) {
+    sim.addApp(200, "tessavo", "Tessavo").survivesTermination = true;
+    const double start = sim.model().now;
+    Startup::enforceSingleInstance();
+    EXPECT_EQ(count(sim.record(), "terminate 200"), 1);
+    // Twenty 50 ms sleeps, give or take one for the rounding of the clock's sums.
+    const int sleeps = count(sim.record(), "sleep 50000us");
+    EXPECT_GE(sleeps, 20);
+    EXPECT_LE(sleeps, 21);
+    EXPECT_GE(sim.model().now - start, 1.0 - 1e-9);
+}
+
+TEST_F(SimTest, SingleInstanceNeverTouchesAnotherUsersCopyOrItself) {
+    sim.addApp(300, "tessavo", "Tessavo").uid = 1001;
+    Startup::enforceSingleInstance();
+    EXPECT_TRUE(sim.record().empty());
+}
+
+class LaunchTest : public SimTest {
+  protected:
+    std::unique_ptr<AppDelegate> launch() {
+        auto d = std::make_unique<AppDelegate>();
+        d->applicationDidFinishLaunching();
+        return d;
+    }
+    std::vector<QString> menuTitles(const AppDelegate& d) {
+        std::vector<QString> titles;
+        for (QAction* a : d.menu->actions()) {
+            titles.push_back(a->isSeparator() ? QStringLiteral("-") : a->text());
+        }
+        return titles;
+    }
+};
+
+TEST_F(LaunchTest, WithPermissionTheEngineStartsAtOnce) {
+    auto d = launch();
+    EXPECT_TRUE(d->tracker->timer);
+    EXPECT_FALSE(d->permTimer);
+    EXPECT_FALSE(recorded("accessibility prompt"));
+    EXPECT_EQ(menuTitles(*d), std::vector<QString>{QStringLiteral("종료")});
+    EXPECT_EQ(d->statusItem->toolTip(), QStringLiteral("테사보"));
+    EXPECT_TRUE(d->tracker->onOpenSettings);
+}
+
+TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
+    sim.model().trusted = false;
+    auto d = launch();
+    EXPECT_FALSE(d->tracker->timer);
+    ASSERT_TRUE(d->permTimer);
+    EXPECT_EQ(d->permTimer->interval(), 1000);
+    EXPECT_EQ(menuTitles(*d).front(),
+              QStringLiteral("⚠︎ 손쉬운 사용 권한 필요 (클릭)"));
+    EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
+
+    // Polls find nothing and do not prompt; the first one that finds it starts the engine.
+    QMetaObject::invokeMethod(d->permTimer.get(), "timeout", Qt::DirectConnection);
+    EXPECT_FALSE(d->tracker->timer);
+    sim.model().trusted = true;
+    QMetaObject::invokeMethod(d->permTimer.get(), "timeout", Qt::DirectConnection);
+    EXPECT_TRUE(d->tracker->timer);
+    EXPECT_FALSE(d->permTimer);
+    EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
+    EXPECT_EQ(menuTitles(*d), std::vector<QString>{QStringLiteral("종료")});
+}
+
+TEST_F(LaunchTest, ScreenCaptureIsRequestedOnlyInWallpaperModeWithoutAccess) {
+    sim.model().screenCaptureAllowed = false;
+    launch();
+    EXPECT_FALSE(recorded("request screen capture"));
+
+    Settings::d().setInteger(Settings::key::kDisguiseMode, 1);
+    launch();
+    EXPECT_EQ(count(sim.record(), "request screen capture"), 1);
+
+    sim.model().screenCaptureAllowed = true;
+    sim.clearRecord();
+    launch();
+    EXPECT_FALSE(recorded("request screen capture"));
+}
+
+TEST_F(LaunchTest, TheMessengerIsStartedOnlyWhenInstalledAndNotRunning) {
+    launch();
+    EXPECT_FALSE(recordedStartingWith("launch"));  // not installed
+    sim.model().installed["com.kakao.KakaoTalkMac"] = "/opt/kakaotalk/kakaotalk.desktop";
+    launch();
+    EXPECT_TRUE(recorded("launch /opt/kakaotalk/kakaotalk.desktop"));
+    sim.clearRecord();
+    addMessenger(sim, {.chats = 1});
+    launch();
+    EXPECT_FALSE(recordedStartingWith("launch"));
+}
+
+TEST_F(LaunchTest, QuittingTakesEveryCoverOffTheScreen) {
+    addMessenger(sim, {.chats = 2});
+    sim.setFrontmost(std::nullopt);
+    auto d = launch();
+    d->tracker->tick();
+    ASSERT_EQ(d->tracker->covers.size(), 3u);
+    d->applicationWillTerminate();
+    EXPECT_TRUE(d->tracker->covers.empty());
+    EXPECT_FALSE(d->tracker->timer);
+}
+
+TEST_F(LaunchTest, EachSettingsRequestBuildsAFreshWindow) {
+    addMessenger(sim, {.chats = 1});
+    auto d = launch();
+    d->tracker->tick();
+    d->tracker->onOpenSettings();
+    SwitcherSettings* first = d->settingsWC.get();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->chats().size(), 2u);
+    d->tracker->onOpenSettings();
+    EXPECT_NE(d->settingsWC.get(), nullptr);
+    Settings::d().setInteger(Settings::key::kIdleSec, 300);
+    d->settingsWC->onApply();
+    EXPECT_EQ(d->tracker->idleSec, 300);
+}

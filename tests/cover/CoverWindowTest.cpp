@@ -1,0 +1,135 @@
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "SimFixture.h"
+#include "app/Settings.h"
+#include "cover/CoverWindow.h"
+#include "platform/Platform.h"
+
+using namespace platform;
+using namespace platform::sim;
+
+class CoverWindowTest : public SimTest {
+  protected:
+    CoverWindowTest() {
+        addMessenger(sim, {.chats = 1, .focusFirstChat = false});
+        target = AX::windows(kMessengerPid).front();  // chat 1001 at (420, 60, 420, 560)
+    }
+    KWindow target;
+    const Rect screenFrame{420, 900 - 60 - 560, 420, 560};
+};
+
+TEST_F(CoverWindowTest, MemoCoversTheChatExactlyAndWallpaperReachesPastIt) {
+    CoverWindow c(target);
+    EXPECT_FALSE(c.isVisible());  // nothing shows before the first sync
+    c.sync(target, DisguiseMode::memo, true, {});
+    EXPECT_EQ(c.frame(), screenFrame);
+    EXPECT_TRUE(c.isVisible());
+    EXPECT_EQ(c.alpha(), 1.0);
+    EXPECT_FALSE(c.ignoresMouseEvents());
+    // In Qt's top-left space the same frame sits at y = 60 from the primary screen's top.
+    const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
+    EXPECT_EQ(c.geometry(), QRect(origin + QPoint(420, 60), QSize(420, 560)));
+
+    c.sync(target, DisguiseMode::wallpaper, true, {});
+    EXPECT_EQ(c.frame(), Rect(420 - 18, 280 - 18, 420 + 36, 560 + 36));
+    Settings::d().setBool(Settings::key::kWallpaperTightFit, true);
+    c.sync(target, DisguiseMode::wallpaper, true, {});
+    EXPECT_EQ(c.frame(), screenFrame);
+}
+
+TEST_F(CoverWindowTest, UncoveredSyncIsTransparentClickThroughAndKeepsTheView) {
+    CoverWindow c(target);
+    c.sync(target, DisguiseMode::memo, true, {{400, 300, 50, 50}});
+    const auto holes = c.cover->holes();
+    EXPECT_EQ(holes, (std::vector<Rect>{{-20, 20, 50, 50}}));  // in the view's own coordinates
+
+    c.sync(target, DisguiseMode::wallpaper, false, {});
+    EXPECT_EQ(c.alpha(), 0.0);
+    EXPECT_TRUE(c.ignoresMouseEvents());
+    EXPECT_TRUE(c.isVisible());
+    EXPECT_EQ(c.cover->holes(), holes);
+    EXPECT_EQ(c.cover->mode(), DisguiseMode::memo);
+}
+
+TEST_F(CoverWindowTest, OnlyAnOverlappingHoleLetsClicksThroughACoveringCover) {
+    CoverWindow c(target);
+    c.sync(target, DisguiseMode::memo, true, {{0, 0, 100, 100}, {1300, 800, 50, 50}});
+    EXPECT_FALSE(c.ignoresMouseEvents());
+    c.sync(target, DisguiseMode::memo, true, {{800, 700, 100, 100}});
+    EXPECT_TRUE(c.ignoresMouseEvents());
+    EXPECT_EQ(c.alpha(), 1.0);
+}
+
+TEST_F(CoverWindowTest, AnUnchangedCoverAsksForNoRepaint) {
+    CoverWindow c(target);
+    c.sync(target, DisguiseMode::memo, true, {});
+    const int first = c.cover->repaintRequests();
+    for (int i = 0; i < 10; ++i) {
+        c.sync(target, DisguiseMode::memo, true, {});
+    }
+    EXPECT_EQ(c.cover->repaintRequests(), first);
+    c.sync(target, DisguiseMode::memo, true, {{500, 300, 10, 10}});
+    EXPECT_EQ(c.cover->repaintRequests(), first + 1);
+}
+
+TEST_F(CoverWindowTest, AFileDragKeepsTheCoverAwayUntilItMustCoverAgain) {
+    CoverWindow c(target);
+    c.sync(target, DisguiseMode::memo, true, {});
+    c.fileDragging = true;
+    c.sync(target, DisguiseMode::memo, false, {});
+    EXPECT_FALSE(c.isVisible());
+    EXPECT_TRUE(c.fileDragging);
+    c.sync(target, DisguiseMode::memo, false, {});
+    EXPECT_FALSE(c.isVisible());
+    c.sync(target, DisguiseMode::memo, true, {});
+    EXPECT_FALSE(c.fileDragging);
+    EXPECT_TRUE(c.isVisible());
+}
+
+TEST_F(CoverWindowTest, DraggingTheCoverParksTheChatThenMovesIt) {
+    CoverWindow c(target);
+    c.sync(target, DisguiseMode::memo, true, {});
+    sim.model().mouse = {500, 800};
+    c.beginDrag();
+    EXPECT_EQ(c.dragStartPos, Point(420, 60));
+    EXPECT_EQ(c.dragStartCoverFrame, screenFrame);
+    const Rect parked = sim.window(1001).frame;
+    EXPECT_EQ(Point(parked.x, parked.y), CoverWindow::kParkPosition);
+
+    // While dragging, syncs leave the frame alone (the view moves it) but still set the state.
+    target = AX::windows(kMessengerPid).front();
+    c.setFrame({600, 100, 420, 560});
+    c.sync(target, DisguiseMode::memo, false, {});
+    EXPECT_EQ(c.frame(), Rect(600, 100, 420, 560));
+    EXPECT_EQ(c.alpha(), 0.0);
+
+    sim.model().mouse = {530, 790};  // right 30, down 10 in screen space
+    c.endDrag();
+    EXPECT_FALSE(c.isDragging);
+    EXPECT_EQ(sim.window(1001).frame, Rect(450, 70, 420, 560));
+}
+
+TEST_F(CoverWindowTest, AnUnreadablePositionDragsFromTheOrigin) {
+    CoverWindow c(target);
+    sim.forceAttribute(target.element, ax::kPosition, {AXError::CannotComplete, {}});
+    sim.model().mouse = {10, 10};
+    c.beginDrag();
+    sim.model().mouse = {15, 5};
+    c.endDrag();
+    EXPECT_TRUE(recorded("set window 1001 AXPosition=(5,5)"));
+}
+
+TEST_F(CoverWindowTest, LosingActivationEndsEditing) {
+    CoverWindow c(target);
+    EXPECT_FALSE(c.canBecomeKey());
+    EXPECT_FALSE(c.canBecomeMain());
+    c.isEditing = true;
+    c.cover->setEditing(true);
+    EXPECT_TRUE(c.canBecomeKey());
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(&c, &deactivate);
+    EXPECT_FALSE(c.isEditing);
+    EXPECT_FALSE(c.cover->isEditing());
+}

@@ -1,0 +1,202 @@
+#include <filesystem>
+
+#include <QTimer>
+
+#include "app/Settings.h"
+#include "engine/TrackerFixture.h"
+
+using namespace platform;
+using namespace platform::sim;
+
+class RevealTest : public TrackerTest {
+  protected:
+    void SetUp() override {
+        TrackerTest::SetUp();
+        frontOther();  // the messenger is not in front: only reveals uncover a chat
+        tick();
+    }
+    void click(std::uint32_t id) { cover(id)->onReveal(*cover(id)); }
+};
+
+TEST_F(RevealTest, AClickRevealsAtOnceAndForExactlyTheGrace) {
+    click(1002);
+    EXPECT_EQ(cover(1002)->alpha(), 0.0);  // before any tick
+    EXPECT_TRUE(cover(1002)->ignoresMouseEvents());
+    EXPECT_TRUE(recorded("set window 1002 AXMinimized=false"));
+    EXPECT_TRUE(recorded("set window 1002 AXMain=true"));
+    EXPECT_TRUE(recorded("perform window 1002 AXRaise"));
+    EXPECT_TRUE(recorded("activate 500"));
+    EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));
+
+    frontOther();  // even if the messenger does not come forward
+    advance(1.49);
+    tick();
+    EXPECT_FALSE(covered(1002));
+    advance(0.01);
+    tick();
+    EXPECT_TRUE(covered(1002));
+    EXPECT_FALSE(tracker().graceTarget);
+}
+
+TEST_F(RevealTest, ASecondRevealReplacesTheFirst) {
+    click(1001);
+    advance(0.5);
+    click(1002);
+    frontOther();
+    tick();
+    EXPECT_TRUE(covered(1001));
+    EXPECT_FALSE(covered(1002));
+    advance(1.4);
+    tick();
+    EXPECT_FALSE(covered(1002));
+    advance(0.1);
+    tick();
+    EXPECT_TRUE(covered(1002));
+}
+
+TEST_F(RevealTest, RevealLiftsForceCover) {
+    tracker().forceCovered.insert(1001);
+    click(1001);
+    EXPECT_FALSE(tracker().forceCovered.contains(1001));
+    tick();
+    EXPECT_FALSE(covered(1001));
+}
+
+TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
+    CoverWindow* c = cover(1002);
+    c->fileDragging = true;  // what the view does before calling back
+    c->onFileDrag(*c);
+    c->orderOut();
+    sim.model().pressedButtons = mouse::kLeftButton;
+    for (int i = 0; i < 10 * 16; ++i) {
+        advance(WindowTracker::kTickMilliseconds / 1000.0);
+        frontOther();
+        tick();
+        ASSERT_FALSE(covered(1002)) << "tick " << i;
+    }
+    EXPECT_TRUE(logged("STATE 1002 '채팅 2' = revealed"));
+
+    sim.clearRecord();
+    sim.model().pressedButtons = 0;
+    tick();
+    EXPECT_EQ(tracker().stickyReveal, 1002u);
+    EXPECT_FALSE(tracker().dragRevealID);
+    EXPECT_TRUE(recorded("activate 500"));
+    EXPECT_TRUE(recorded("set app 500 AXFrontmost=true"));
+    EXPECT_TRUE(recorded("set window 1002 AXMain=true"));
+    EXPECT_TRUE(recorded("perform window 1002 AXRaise"));
+
+    frontOther();
+    advance(30);
+    tick();
+    EXPECT_FALSE(covered(1002));
+    EXPECT_FALSE(cover(1002)->isVisible());  // stays out of the drop's way
+
+    tracker().start();
+    sim.mouseDown(MouseButton::Other);  // a middle click does not end it
+    EXPECT_EQ(tracker().stickyReveal, 1002u);
+    sim.mouseDown(MouseButton::Right);
+    EXPECT_FALSE(tracker().stickyReveal);
+    tick();
+    EXPECT_TRUE(covered(1002));
+    tracker().stop();
+}
+
+TEST_F(RevealTest, ADragRevealEndsWhenItsWindowGoes) {
+    cover(1002)->onFileDrag(*cover(1002));
+    sim.model().pressedButtons = mouse::kLeftButton;
+    sim.closeWindow(1002);
+    tick();
+    EXPECT_FALSE(tracker().dragRevealID);
+    EXPECT_FALSE(tracker().stickyReveal);
+}
+
+TEST_F(RevealTest, IdlenessEndsEveryRevealEarly) {
+    Settings::d().setInteger(Settings::key::kIdleSec, 1);
+    tracker().reloadSettings();
+    sim.focus(1001);
+    click(1001);
+    advance(1.0);
+    sim.model().idleSeconds = 1.0;
+    tick();
+    EXPECT_TRUE(covered(1001));
+    EXPECT_FALSE(tracker().graceTarget);
+    EXPECT_TRUE(tracker().forceCovered.contains(1001));
+}
+
+TEST_F(RevealTest, RevealOfAnUnknownWindowOnlyLogs) {
+    sim.clearRecord();
+    tracker().reveal(4242, 1.5);
+    EXPECT_TRUE(logged("REVEAL id=4242 '?'"));
+    EXPECT_TRUE(sim.record().empty());
+    tick();
+    EXPECT_TRUE(covered(1001) && covered(1002));
+}
+
+TEST_F(RevealTest, FocusComesBackToTheRevealedChatWhenThisProgramTookTheFront) {
+    click(1002);
+    sim.setFrontmost(sim.model().ownPid);  // a click on a cover activated this program
+    sim.clearRecord();
+    tick();
+    EXPECT_TRUE(recorded("set window 1002 AXMain=true"));
+    EXPECT_TRUE(recorded("perform window 1002 AXRaise"));
+    EXPECT_TRUE(recorded("activate 500"));
+}
+
+TEST_F(TrackerTest, StartAndStopInstallAndRemoveExactlyTheirOwn) {
+    WindowTracker& t = tracker();
+    t.start();
+    ASSERT_TRUE(t.timer);
+    EXPECT_EQ(t.timer->interval(), 60);
+    EXPECT_TRUE(t.timer->isActive());
+    EXPECT_EQ(t.clickMonitors.size(), 2u);
+    EXPECT_EQ(sim.model().monitors.size(), 1u);
+    tick();
+    t.stop();
+    EXPECT_FALSE(t.timer);
+    EXPECT_TRUE(t.clickMonitors.empty());
+    EXPECT_TRUE(t.covers.empty());
+    EXPECT_TRUE(sim.model().monitors.empty());
+}
+
+TEST_F(TrackerTest, ARefusedGlobalMonitorLeavesTheLocalOne) {
+    sim.model().refuseMonitors = true;
+    tracker().start();
+    EXPECT_EQ(tracker().clickMonitors.size(), 1u);
+    tracker().stop();
+}
+
+TEST_F(TrackerTest, ConstructionReadsStoredChatSettingsStrictly) {
+    const std::string dir = sim.model().configHome + "/tessavo";
+    std::filesystem::create_directories(dir);
+    // "labels" holds one value that is not a string: it is not taken partially.
+    std::ofstream(dir + "/settings.json")
+        << R"({"order":["b","a"],"excluded":["x","x","y"],"chatKeys":{"a":"1"},)"
+        << R"("idleSec":30,"labels":{"a":"A","b":2},"paused":false})";
+    WindowTracker t;
+    EXPECT_EQ(t.userOrder, (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(t.excluded, (std::set<std::string>{"x", "y"}));
+    EXPECT_EQ(t.chatKeys.at("a"), "1");
+    EXPECT_EQ(t.idleSec, 30);
+    EXPECT_TRUE(t.customLabels.empty());
+    EXPECT_FALSE(t.paused);
+    EXPECT_FALSE(t.timer);  // construction starts nothing
+    EXPECT_TRUE(t.clickMonitors.empty());
+}
+
+TEST_F(TrackerTest, BulkCoverOperations) {
+    frontOther();
+    tick();
+    tracker().hide(4242);
+    EXPECT_EQ(tracker().covers.size(), 3u);
+    tracker().hideAll();
+    EXPECT_EQ(tracker().covers.size(), 3u);
+    EXPECT_FALSE(cover(1001)->isVisible());
+    tick();
+    tracker().refreshMode();
+    EXPECT_FALSE(cover(1002)->isVisible());
+    tick();
+    EXPECT_TRUE(covered(1002));
+    tracker().destroyAll();
+    EXPECT_TRUE(tracker().covers.empty());
+}

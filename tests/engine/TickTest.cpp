@@ -1,0 +1,209 @@
+#include "engine/TrackerFixture.h"
+
+#include "app/Settings.h"
+
+using namespace platform;
+using namespace platform::sim;
+
+TEST_F(TrackerTest, FocusedChatIsRevealedAndEveryOtherChatCovered) {
+    tick();
+    EXPECT_FALSE(covered(1001));
+    ASSERT_NE(cover(1001), nullptr);  // kept ready, transparent and click-through
+    EXPECT_TRUE(cover(1001)->ignoresMouseEvents());
+    EXPECT_TRUE(covered(1000));
+    EXPECT_TRUE(covered(1002));
+    EXPECT_EQ(tracker().protectID, 1001u);
+    // The revealed chat is a hole in the covers above it.
+    EXPECT_EQ(cover(1002)->cover->holes(),
+              (std::vector<Rect>{{420 - 600, 900 - 60 - 560 - 280, 420, 560}}));
+    EXPECT_TRUE(logged("STATE 1001 '채팅 1' = revealed"));
+    EXPECT_TRUE(logged("STATE 1002 '채팅 2' = COVERED"));
+    EXPECT_TRUE(logged("PROTECT → 1001 '채팅 1' [front=KakaoTalk]"));
+    EXPECT_TRUE(
+        logged("WINS 1001:AXStandardWindow:420x560:'채팅 1' | "
+               "1002:AXStandardWindow:420x560:'채팅 2' | "
+               "1000:AXStandardWindow:380x640:'카카오톡'"));
+}
+
+TEST_F(TrackerTest, AnotherApplicationInFrontCoversEverythingWithinOneTick) {
+    tick();
+    frontOther();
+    tick();
+    EXPECT_TRUE(covered(1000) && covered(1001) && covered(1002));
+    EXPECT_FALSE(tracker().protectID);
+    EXPECT_TRUE(logged("PROTECT → nil [front=App 700]"));
+    EXPECT_TRUE(logged("STATE 1001 '채팅 1' = COVERED"));
+    // Repeating a state logs nothing new; no frontmost application at all is "?".
+    tick();
+    EXPECT_EQ(countLogged("STATE 1001 '채팅 1' = COVERED"), 1);
+    sim.setFrontmost(std::nullopt);
+    tick();
+    EXPECT_EQ(countLogged("STATE 1001 '채팅 1' = COVERED"), 1);
+    sim.focus(1001);
+    tick();
+    sim.setFrontmost(std::nullopt);
+    tick();
+    EXPECT_TRUE(logged("PROTECT → nil [front=?]"));
+}
+
+TEST_F(TrackerTest, MinimizedOffscreenAndExcludedChatsAreLeftAlone) {
+    Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 2"});
+    frontOther();
+    tick();
+    EXPECT_EQ(cover(1002), nullptr);  // excluded: never gets a cover
+    EXPECT_TRUE(logged("STATE 1002 '채팅 2' = excluded"));
+
+    sim.window(1001).minimized = true;
+    sim.window(1000).onScreen = false;
+    tick();
+    EXPECT_FALSE(cover(1001)->isVisible());
+    EXPECT_FALSE(cover(1000)->isVisible());
+    EXPECT_TRUE(logged("STATE 1001 '채팅 1' = min"));
+    EXPECT_TRUE(logged("STATE 1000 '카카오톡' = offscreen"));
+
+    // Restored: the same cover comes back.
+    CoverWindow* before = cover(1001);
+    sim.window(1001).minimized = false;
+    tick();
+    EXPECT_EQ(cover(1001), before);
+    EXPECT_TRUE(covered(1001));
+}
+
+TEST_F(TrackerTest, TwoChatsWithOneTitleAreExcludedTogether) {
+    sim.window(1002).title = "채팅 1";
+    Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 1"});
+    frontOther();
+    tick();
+    EXPECT_EQ(cover(1001), nullptr);
+    EXPECT_EQ(cover(1002), nullptr);
+    EXPECT_TRUE(covered(1000));
+}
+
+TEST_F(TrackerTest, OccludedChatIsUncoveredUntilSomethingMoves) {
+    frontOther();
+    sim.window(5000).frame = {400, 40, 500, 600};  // hides chat 1001 at (420, 60, 420, 560)
+    sim.raise(5000);
+    tick();
+    EXPECT_FALSE(covered(1001));
+    EXPECT_TRUE(cover(1001)->ignoresMouseEvents());
+    EXPECT_TRUE(logged("STATE 1001 '채팅 1' = occluded→hidden"));
+
+    // A move of exactly 4 points is not movement; 4.5 is, and occlusion is not trusted then.
+    sim.window(1002).frame.x += 4;
+    tick();
+    EXPECT_FALSE(covered(1001));
+    sim.window(1002).frame.y += 4.5;
+    tick();
+    EXPECT_TRUE(covered(1001));
+    EXPECT_EQ(tracker().lastMovedHwnd, 1002u);
+    tick();
+    EXPECT_FALSE(covered(1001));
+}
+
+TEST_F(TrackerTest, TheMessengersOtherWindowsStayVisibleThroughCovers) {
+    SimWindow dialog;
+    dialog.number = 1500;
+    dialog.pid = kMessengerPid;
+    dialog.title = "파일 보내기";
+    dialog.subrole = ax::kDialog;
+    dialog.frame = {500, 100, 300, 200};
+    sim.addWindow(dialog);
+    SimWindow sliver = dialog;  // too thin to matter
+    sliver.number = 1501;
+    sliver.frame = {0, 0, 1, 300};
+    sim.addWindow(sliver);
+    frontOther();
+    tick();
+    EXPECT_EQ(cover(1500), nullptr);
+    EXPECT_EQ(cover(1002)->cover->holes(),
+              (std::vector<Rect>{{500 - 600, 900 - 100 - 200 - 280, 300, 200}}));
+    EXPECT_TRUE(cover(1002)->ignoresMouseEvents());  // a hole overlaps: clicks pass through
+}
+
+TEST_F(TrackerTest, IdleCoversEverythingAndTheFocusedChatStaysCovered) {
+    Settings::d().setInteger(Settings::key::kIdleSec, 60);
+    tick();
+    EXPECT_FALSE(covered(1001));
+    sim.model().idleSeconds = 60.0;
+    tick();
+    EXPECT_TRUE(covered(1001));
+    EXPECT_TRUE(tracker().forceCovered.contains(1001));
+    EXPECT_TRUE(logged("PROTECT → nil [front=KakaoTalk]"));
+
+    // Back at work in the same chat: still covered until revealed on purpose.
+    sim.model().idleSeconds = 0;
+    sim.focus(1001);
+    tick();
+    EXPECT_TRUE(covered(1001));
+    EXPECT_TRUE(logged("STATE 1001 '채팅 1' = forceCovered"));
+    tracker().reveal(1001, WindowTracker::kClickGrace);
+    tick();
+    EXPECT_FALSE(covered(1001));
+}
+
+TEST_F(TrackerTest, IdleOffMeansNeverIdle) {
+    sim.model().idleSeconds = 1e9;
+    tick();
+    EXPECT_FALSE(covered(1001));
+    EXPECT_TRUE(tracker().forceCovered.empty());
+}
+
+TEST_F(TrackerTest, AVanishedWindowLosesItsCoverAndBookkeeping) {
+    Settings::d().setInteger(Settings::key::kIdleSec, 1);
+    tick();
+    sim.model().idleSeconds = 5;
+    tick();
+    ASSERT_TRUE(tracker().forceCovered.contains(1001));
+    sim.closeWindow(1001);
+    tick();
+    EXPECT_EQ(cover(1001), nullptr);
+    EXPECT_FALSE(tracker().forceCovered.contains(1001));
+    EXPECT_FALSE(tracker().lastRect.contains(1001));
+    EXPECT_TRUE(tracker().loggedState.contains(1001));
+}
+
+TEST_F(TrackerTest, PausedTicksOnlyHide) {
+    frontOther();
+    tick();
+    const auto before = log();
+    tracker().paused = true;
+    tick();
+    EXPECT_FALSE(cover(1001)->isVisible());
+    EXPECT_EQ(tracker().covers.size(), 3u);
+    sim.addWindow(
+        {.number = 1009, .pid = kMessengerPid, .title = "새 채팅", .frame = {0, 0, 9, 9}});
+    tick();
+    EXPECT_EQ(cover(1009), nullptr);
+    EXPECT_EQ(log(), before);
+    tracker().paused = false;
+    tick();
+    EXPECT_TRUE(covered(1001) && covered(1009));
+}
+
+TEST_F(TrackerTest, PausedStateIsReadAtConstruction) {
+    Settings::d().setBool(Settings::key::kPaused, true);
+    frontOther();
+    tick();
+    EXPECT_TRUE(tracker().covers.empty());
+}
+
+TEST_F(TrackerTest, MessengerQuittingDestroysCoversButKeepsItsMemory) {
+    Settings::d().setInteger(Settings::key::kIdleSec, 1);
+    tick();
+    sim.model().idleSeconds = 5;
+    tick();
+    sim.quitApp(kMessengerPid);
+    tick();
+    EXPECT_TRUE(tracker().covers.empty());
+    EXPECT_TRUE(tracker().forceCovered.contains(1001));
+    EXPECT_TRUE(tracker().lastRect.contains(1001));
+}
+
+TEST_F(TrackerTest, RevealTargetIsRaisedOverOtherChats) {
+    tick();  // 1001 focused and on top: nothing to raise
+    EXPECT_FALSE(recordedStartingWith("perform window 1001 AXRaise"));
+    sim.raise(1002);  // another chat comes above without taking focus
+    tick();
+    EXPECT_TRUE(recorded("perform window 1001 AXRaise"));
+    EXPECT_TRUE(logged("RAISE reveal target 1001 (top was 1002)"));
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "SimFixture.h"
+#include "engine/WindowTracker.h"
+#include "platform/Platform.h"
+
+// A messenger with its main window (1000) and chats 1001..., a third application (700) with one
+// window (5000) behind them, the debug log on, and a tracker driven tick by tick.
+class TrackerTest : public SimTest {
+  protected:
+    static constexpr std::int32_t kOther = 700;
+
+    void SetUp() override {
+        sim.model().environment["TESSAVO_DEBUG"] = "1";
+        platform::sim::addMessenger(sim, {.chats = chats(), .otherWindows = 1});
+        sim.window(5000).frame = {1200, 700, 100, 100};  // out of the chats' way
+    }
+    virtual int chats() const { return 2; }
+
+    WindowTracker& tracker() {
+        if (!tracker_) {
+            tracker_ = std::make_unique<WindowTracker>();
+        }
+        return *tracker_;
+    }
+    void tick() { tracker().tick(); }
+    void advance(double s) { sim.advance(s); }
+
+    CoverWindow* cover(std::uint32_t id) {
+        auto it = tracker().covers.find(id);
+        return it == tracker().covers.end() ? nullptr : it->second.get();
+    }
+    // What the user sees of a chat: covered means an opaque cover shows over it.
+    bool covered(std::uint32_t id) {
+        CoverWindow* c = cover(id);
+        return c && c->isVisible() && c->alpha() == 1.0;
+    }
+    void frontOther() { sim.setFrontmost(kOther); }
+
+    std::string log() const {
+        std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    bool logged(const std::string& line) const {
+        return log().find(line + "\n") != std::string::npos;
+    }
+    int countLogged(const std::string& line) const {
+        const std::string all = log();
+        int n = 0;
+        for (auto pos = all.find(line + "\n"); pos != std::string::npos;
+             pos = all.find(line + "\n", pos + 1)) {
+            ++n;
+        }
+        return n;
+    }
+
+    std::unique_ptr<WindowTracker> tracker_;
+};
