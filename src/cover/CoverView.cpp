@@ -1,5 +1,8 @@
 #include "cover/CoverView.h"
 
+#include "cover/CoverWindow.h"
+
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -28,5 +31,19 @@ void CoverView::paintEvent(QPaintEvent*) {
         QPainterPath path;
         path.addRoundedRect(QRectF(h.x, height() - h.y - h.height, h.width, h.height), 12, 12);
         p.fillPath(path, Qt::transparent);
+    }
+}
+
+void CoverView::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+}
+
+void CoverView::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click =
+        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->pos());
+    pressed_ = false;
+    auto* w = qobject_cast<CoverWindow*>(window());
+    if (click && w && w->onReveal) {
+        w->onReveal(*w);
     }
 }

@@ -30,11 +30,15 @@ class CoverView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // A press and release on the cover reveal its chat.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     DisguiseMode mode_ = DisguiseMode::memo;
     platform::Rect windowScreenFrame_;
     std::vector<platform::Rect> holes_;
     bool editing_ = false;
+    bool pressed_ = false;
     int repaintRequests_ = 0;
 };

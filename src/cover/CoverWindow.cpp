@@ -2,7 +2,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPainterPath>
+#include <QRegion>
 #include <QResizeEvent>
+#include <QWindow>
 
 #include "app/Settings.h"
 #include "platform/Platform.h"
@@ -14,8 +17,11 @@ constexpr double kWallpaperMargin = 18;
 }  // namespace
 
 CoverWindow::CoverWindow(const KWindow& target)
+    // Unmanaged by the window manager (so its geometry is exactly ours and it sits above
+    // full-screen windows too); the platform keeps it on the floating level.
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
+                           Qt::BypassWindowManagerHint),
       targetID(target.id),
       element(target.element),
       cover(new CoverView(this)) {
@@ -23,6 +29,20 @@ CoverWindow::CoverWindow(const KWindow& target)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("tessavo cover"));
     setFocusPolicy(Qt::NoFocus);
+}
+
+CoverWindow::~CoverWindow() {
+    if (nativeId_ != 0) {
+        platform::current().windowServer().releaseFromFloatingLevel(nativeId_);
+    }
+}
+
+std::uint64_t CoverWindow::nativeId() {
+    if (nativeId_ == 0) {
+        nativeId_ = static_cast<std::uint64_t>(winId());
+        platform::current().windowServer().keepOnFloatingLevel(nativeId_);
+    }
+    return nativeId_;
 }
 
 platform::Rect CoverWindow::targetFrame(const KWindow& to, DisguiseMode mode) const {
@@ -71,6 +91,37 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
     if (!isVisible()) {
         orderFront();
     }
+    applyShape();
+}
+
+void CoverWindow::applyShape() {
+    const auto& holes = cover->holes();
+    if (alpha_ == shapedAlpha_ && holes == shapedHoles_ && size() == shapedSize_) {
+        return;
+    }
+    shapedAlpha_ = alpha_;
+    shapedHoles_ = holes;
+    shapedSize_ = size();
+    QRegion visible;
+    if (alpha_ == 0.0) {
+        // An empty region would remove the shape altogether; one pixel outside the window
+        // leaves nothing of it on screen.
+        visible = QRegion(-1, -1, 1, 1);
+    } else if (!holes.empty()) {
+        visible = QRegion(rect());
+        for (const platform::Rect& h : holes) {
+            QPainterPath path;
+            // View coordinates are y-up from the bottom-left corner.
+            path.addRoundedRect(QRectF(h.x, height() - h.y - h.height, h.width, h.height), 12, 12);
+            visible -= QRegion(path.toFillPolygon().toPolygon());
+        }
+    }
+    if (visible.isEmpty()) {
+        clearMask();
+    } else {
+        setMask(visible);
+    }
+    platform::current().windowServer().flush();
 }
 
 void CoverWindow::setAlpha(double alpha) {
@@ -79,6 +130,7 @@ void CoverWindow::setAlpha(double alpha) {
     }
     alpha_ = alpha;
     setWindowOpacity(alpha);
+    applyShape();
 }
 
 void CoverWindow::setIgnoresMouseEvents(bool ignore) {
@@ -87,6 +139,10 @@ void CoverWindow::setIgnoresMouseEvents(bool ignore) {
     }
     ignoresMouseEvents_ = ignore;
     setAttribute(Qt::WA_TransparentForMouseEvents, ignore);
+    if (QWindow* w = windowHandle()) {
+        w->setFlag(Qt::WindowTransparentForInput, ignore);
+    }
+    platform::current().windowServer().flush();
 }
 
 void CoverWindow::setFrame(const platform::Rect& frame) {
@@ -95,8 +151,13 @@ void CoverWindow::setFrame(const platform::Rect& frame) {
 }
 
 void CoverWindow::orderFront() {
+    nativeId();
+    if (QWindow* w = windowHandle()) {
+        w->setFlag(Qt::WindowTransparentForInput, ignoresMouseEvents_);
+    }
     show();
     raise();
+    platform::current().windowServer().flush();
 }
 
 void CoverWindow::beginDrag() {

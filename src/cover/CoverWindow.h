@@ -18,6 +18,7 @@ class CoverWindow : public QWidget {
     Q_OBJECT
   public:
     explicit CoverWindow(const KWindow& target);
+    ~CoverWindow() override;
 
     // Lays the cover over `to` and makes it cover or not; see the comments in the source.
     void sync(const KWindow& to, DisguiseMode mode, bool covered,
@@ -62,9 +63,17 @@ class CoverWindow : public QWidget {
 
   private:
     void resignKey();
+    // Makes the window system show exactly the covering part: nothing at alpha 0, else the
+    // cover minus its holes. Shapes work without a compositor; opacity needs one.
+    void applyShape();
+    std::uint64_t nativeId();
     platform::Rect targetFrame(const KWindow& to, DisguiseMode mode) const;
 
     double alpha_ = 1.0;
     bool ignoresMouseEvents_ = false;
     platform::Rect frame_;
+    std::vector<platform::Rect> shapedHoles_;
+    double shapedAlpha_ = -1;
+    QSize shapedSize_;
+    std::uint64_t nativeId_ = 0;
 };

@@ -28,6 +28,13 @@ class WindowServer {
 
     // Seconds since the last user input of any kind.
     virtual double secondsSinceLastInput() = 0;
+
+    // Keep one of the program's own windows (by native id) at the floating level: above every
+    // ordinary window, put back on top whenever another window comes above it.
+    virtual void keepOnFloatingLevel(std::uint64_t nativeWindow) = 0;
+    virtual void releaseFromFloatingLevel(std::uint64_t nativeWindow) = 0;
+    // Send pending window changes (shape, opacity, stacking) to the display now.
+    virtual void flush() = 0;
 };
 
 }  // namespace platform

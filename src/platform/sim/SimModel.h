@@ -87,6 +87,8 @@ struct SimModel {
     std::optional<std::size_t> mainScreen = 0;
     std::map<std::uint32_t, std::string> desktopPictures;  // display number -> file
 
+    std::set<std::uint64_t> floating;  // the program's own windows kept at the floating level
+
     double idleSeconds = 0;
     Point mouse;
     std::uint32_t pressedButtons = 0;

@@ -17,6 +17,13 @@ class SimWindowServer final : public WindowServer {
     bool screenCaptureAllowed() override { return m_.screenCaptureAllowed; }
     void requestScreenCapture() override { m_.note("request screen capture"); }
     double secondsSinceLastInput() override { return m_.idleSeconds; }
+    void keepOnFloatingLevel(std::uint64_t nativeWindow) override {
+        m_.floating.insert(nativeWindow);
+    }
+    void releaseFromFloatingLevel(std::uint64_t nativeWindow) override {
+        m_.floating.erase(nativeWindow);
+    }
+    void flush() override {}
 
   private:
     WindowInfoListPtr build(std::uint32_t options, std::uint32_t relativeTo) const;

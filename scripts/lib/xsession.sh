@@ -1,0 +1,128 @@
+# A private X session for the end-to-end tests and the demo: Xvfb on a free display, openbox,
+# the stand-in messenger, another application, and Tessavo itself. Source it; call xs_start.
+# Everything started here is stopped again by xs_stop (installed as an exit trap).
+
+XS_BUILD="${XS_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build}"
+XS_LOG=/tmp/tessavo.log
+XS_PIDS=()
+
+xs_die() { echo "xsession: $*" >&2; exit 1; }
+
+# Waits until a command succeeds, up to $1 seconds.
+xs_wait() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.05
+  done
+}
+
+xs_start() {
+  XS_DIR=$(mktemp -d /tmp/tessavo-xs.XXXXXX)
+  mkdir -m 700 "$XS_DIR/runtime"
+  trap xs_stop EXIT
+  exec 5>"$XS_DIR/display"
+  Xvfb -displayfd 5 -screen 0 1440x900x24 -nolisten tcp >"$XS_DIR/xvfb.log" 2>&1 &
+  XS_PIDS+=($!)
+  xs_wait 10 test -s "$XS_DIR/display" || xs_die "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$XS_DIR/display")"
+  export XDG_RUNTIME_DIR="$XS_DIR/runtime" XDG_CONFIG_HOME="$XS_DIR/config"
+  openbox --sm-disable >"$XS_DIR/openbox.log" 2>&1 &
+  XS_PIDS+=($!)
+  xs_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || xs_die "openbox did not start"
+  xs_wait_managing
+  xsetroot -solid '#203040'
+}
+
+# openbox announces itself before it manages windows, and a window mapped in between stays
+# unmanaged for good: wait until a probe window really is managed.
+xs_wait_managing() {
+  local attempt id
+  xs_app probe --class tessavo.probe
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    xs_send probe open "p$attempt" 0 0 10 10 probe
+    id=$(printf '0x%x' "$(xs_id probe "p$attempt")")
+    if xs_wait 1 sh -c "xprop -root _NET_CLIENT_LIST | grep -q '$id'"; then
+      xs_tell probe quit
+      return 0
+    fi
+    xs_send probe close "p$attempt"
+  done
+  xs_die "openbox does not manage windows"
+}
+
+# Starts a stand-in application reading commands from a fifo: xs_app NAME [args...]
+xs_app() {
+  local name=$1; shift
+  mkfifo "$XS_DIR/$name.in"
+  "$XS_BUILD/tessavo-fake-messenger" "$@" <"$XS_DIR/$name.in" >"$XS_DIR/$name.out" 2>&1 &
+  XS_PIDS+=($!)
+  eval "exec {fd}>\"$XS_DIR/$name.in\""
+  eval "XS_FD_$name=$fd"
+}
+
+# Sends one command to an application and waits for its answer: xs_send NAME COMMAND...
+xs_send() {
+  local name=$1; shift
+  local before; before=$(wc -l <"$XS_DIR/$name.out")
+  local fdvar="XS_FD_$name"
+  echo "$*" >&"${!fdvar}"
+  xs_wait 5 sh -c "[ \$(wc -l <'$XS_DIR/$name.out') -gt $before ]" || xs_die "$name did not answer '$*'"
+  sleep 0.1
+}
+
+# Sends a command without waiting for an answer (one that ends the application, say).
+xs_tell() {
+  local fdvar="XS_FD_$1"; shift
+  echo "$*" >&"${!fdvar}"
+}
+
+# The decimal X id of a window an application opened: xs_id NAME KEY
+xs_id() {
+  local hex; hex=$(awk -v k="$2" '$1 == "opened" && $2 == k { print $3 }' "$XS_DIR/$1.out" | tail -n1)
+  [ -n "$hex" ] || xs_die "no window $2 in $1"
+  printf '%d' "$hex"
+}
+
+# Runs a copy of Tessavo (its own executable path, so it never ends another test's copy or the
+# user's own) with the debug log on.
+xs_tessavo() {
+  cp "$XS_BUILD/tessavo" "$XS_DIR/tessavo"
+  rm -f "$XS_LOG"
+  TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
+  XS_TESSAVO=$!
+  XS_PIDS+=($XS_TESSAVO)
+  xs_wait 10 test -s "$XS_LOG" || {
+    [ -z "${XS_DEBUG_HANG:-}" ] || gdb -batch -p "$XS_TESSAVO" -ex "thread apply all bt" >&2 2>&1
+    xs_die "Tessavo logged nothing ($(kill -0 $XS_TESSAVO 2>/dev/null && echo running || echo gone)): $(cat "$XS_DIR/tessavo.out")"
+  }
+}
+
+xs_logged() { grep -qxF -- "$1" "$XS_LOG"; }
+xs_wait_log() { xs_wait "${2:-5}" xs_logged "$1" || xs_die "not logged within ${2:-5} s: $1"; }
+
+xs_screenshot() { import -window root "$1" 2>/dev/null; }
+
+# The colour of one screen pixel as rrggbb: xs_pixel X Y
+xs_pixel() {
+  local shot="$XS_DIR/pixel.png"
+  xs_screenshot "$shot"
+  convert "$shot" -format "%[hex:p{$1,$2}]" info: | tr 'A-F' 'a-f' | cut -c1-6
+}
+
+# How many of Tessavo's covers are mapped now (shaped-away covers included).
+xs_covers() {
+  xdotool search --onlyvisible --name '^tessavo cover' 2>/dev/null | wc -l
+}
+
+xs_stop() {
+  local status=$? i
+  # Last started first: Tessavo and the applications leave before the X server does.
+  for ((i = ${#XS_PIDS[@]} - 1; i >= 0; i--)); do
+    kill "${XS_PIDS[$i]}" 2>/dev/null || true
+    wait "${XS_PIDS[$i]}" 2>/dev/null || true
+  done
+  [ -n "${XS_KEEP:-}" ] || rm -rf "$XS_DIR"
+  exit "$status"
+}

@@ -1,0 +1,98 @@
+#include "platform/x11/Session.h"
+
+#include <algorithm>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <unistd.h>
+
+namespace platform::x11 {
+
+namespace {
+// Shorter than half a tick: every query of one tick reads the same poll, the next tick polls.
+constexpr auto kSnapshotLifetime = std::chrono::milliseconds(25);
+}  // namespace
+
+xcb_connection_t* Session::connection() {
+    if (c_) {
+        return c_;
+    }
+    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!app || !app->connection()) {
+        return nullptr;
+    }
+    c_ = app->connection();
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+    atoms_ = Atoms::intern(c_);
+    ownPid = static_cast<std::int32_t>(::getpid());
+    return c_;
+}
+
+const Snapshot& Session::snapshot() {
+    const auto now = std::chrono::steady_clock::now();
+    if (taken_ && now - *taken_ < kSnapshotLifetime) {
+        return snapshot_;
+    }
+    if (!connection()) {
+        snapshot_ = Snapshot{};
+        return snapshot_;
+    }
+    snapshot_ = Snapshot::take(c_, root_, atoms_);
+    taken_ = now;
+    keepFloatingOnTop(snapshot_);
+    return snapshot_;
+}
+
+// Emulates a floating window level: when another program's window is stacked above one of
+// ours, put ours back on top, keeping their own order.
+void Session::keepFloatingOnTop(const Snapshot& s) {
+    if (floating.empty()) {
+        return;
+    }
+    std::optional<std::size_t> highestForeign;
+    std::optional<std::size_t> lowestFloating;
+    for (std::size_t i = 0; i < s.topLevels.size(); ++i) {
+        const TopLevel& t = s.topLevels[i];
+        if (!t.viewable) {
+            continue;
+        }
+        if (floating.contains(t.id)) {
+            lowestFloating = lowestFloating.value_or(i);
+        } else if (t.pid != ownPid) {
+            highestForeign = i;
+        }
+    }
+    if (!lowestFloating || !highestForeign || *highestForeign < *lowestFloating) {
+        return;
+    }
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    for (const TopLevel& t : s.topLevels) {
+        if (t.viewable && floating.contains(t.id)) {
+            xcb_configure_window(c_, t.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        }
+    }
+    xcb_flush(c_);
+    taken_.reset();
+}
+
+Point Session::primaryOrigin() const {
+    const QScreen* primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    if (!primary) {
+        return {};
+    }
+    const QRect g = primary->geometry();
+    return {static_cast<double>(g.x()), static_cast<double>(g.y())};
+}
+
+Rect Session::toAccessibility(const Rect& r) const {
+    const Point o = primaryOrigin();
+    return {r.x - o.x, r.y - o.y, r.width, r.height};
+}
+
+Point Session::toRoot(const Point& p) const {
+    const Point o = primaryOrigin();
+    return {p.x + o.x, p.y + o.y};
+}
+
+}  // namespace platform::x11

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <set>
+
+#include <xcb/xcb.h>
+
+#include "platform/Geometry.h"
+#include "platform/x11/Atoms.h"
+#include "platform/x11/Snapshot.h"
+
+namespace platform::x11 {
+
+// The X server as the backend's services share it: Qt's own connection (so our windows and
+// our requests are ordered together), the atoms, and the latest snapshot of all windows.
+class Session {
+  public:
+    // Absent until the application runs on xcb.
+    xcb_connection_t* connection();
+    xcb_window_t root() const { return root_; }
+    const Atoms& atoms() const { return atoms_; }
+
+    // The windows as of at most a few milliseconds ago: one tick's queries share one poll.
+    const Snapshot& snapshot();
+    // Something was changed: the next query polls afresh.
+    void invalidate() { taken_.reset(); }
+
+    // Root coordinates (top-left of the whole screen) to accessibility coordinates (top-left of
+    // the primary screen) and back.
+    Point primaryOrigin() const;
+    Rect toAccessibility(const Rect& rootRect) const;
+    Point toRoot(const Point& accessibilityPoint) const;
+
+    // The program's own windows that must float above every other window.
+    std::set<std::uint64_t> floating;
+    std::int32_t ownPid = 0;
+
+  private:
+    void keepFloatingOnTop(const Snapshot& s);
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+    Atoms atoms_{};
+    Snapshot snapshot_;
+    std::optional<std::chrono::steady_clock::time_point> taken_;
+};
+
+}  // namespace platform::x11

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+#include "platform/Geometry.h"
+#include "platform/x11/Atoms.h"
+
+namespace platform::x11 {
+
+// One managed client window as the window manager and the client describe it.
+struct Client {
+    xcb_window_t id = 0;
+    xcb_window_t topLevel = 0;  // its frame among the root's children (itself when unframed)
+    std::int32_t pid = 0;       // 0: unknown
+    std::string instance;       // WM_CLASS instance
+    std::string windowClass;    // WM_CLASS class
+    std::string title;          // UTF-8
+    std::vector<xcb_atom_t> types;
+    bool transient = false;
+    std::vector<xcb_atom_t> states;
+    bool iconic = false;
+    Rect frame;        // root coordinates (top-left origin), decorations included
+    Size decorations;  // what the frame adds to the client's own size
+};
+
+// One child of the root window: a frame, an unmanaged window, or one of the manager's own.
+struct TopLevel {
+    xcb_window_t id = 0;
+    bool viewable = false;
+    bool overrideRedirect = false;
+    Rect rect;  // root coordinates
+    std::int32_t pid = 0;
+    std::vector<xcb_atom_t> types;
+    std::optional<std::size_t> client;  // index into Snapshot::clients
+};
+
+// Everything one poll needs to know about the windows, gathered with a fixed number of round
+// trips whatever the number of windows: all requests of a round are sent before any reply is
+// read. A window that vanished midway is simply missing.
+struct Snapshot {
+    bool wmPresent = false;
+    xcb_window_t active = 0;
+    Rect root;
+    std::vector<Client> clients;      // stacking order, bottom to top
+    std::vector<TopLevel> topLevels;  // stacking order, bottom to top
+    std::unordered_map<xcb_window_t, std::size_t> clientIndex;
+    int roundTrips = 0;
+
+    static Snapshot take(xcb_connection_t* c, xcb_window_t root, const Atoms& atoms);
+
+    const Client* client(xcb_window_t id) const;
+};
+
+}  // namespace platform::x11

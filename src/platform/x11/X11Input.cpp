@@ -1,0 +1,307 @@
+#include "platform/x11/X11Input.h"
+
+#include <cstdlib>
+
+#include <xcb/xinput.h>
+
+#include <QSocketNotifier>
+
+#include "platform/KeyCodes.h"
+#include "platform/QtCoords.h"
+#include "platform/x11/Xcb.h"
+
+namespace platform::x11 {
+
+namespace {
+
+constexpr std::uint16_t kLockMask = XCB_MOD_MASK_LOCK;
+constexpr xcb_keysym_t kNumLockSym = 0xff7f;
+constexpr std::uint8_t kBadAccess = 10;
+
+// The program's modifier bits (control, option, command, shift) in X terms.
+std::uint16_t toXModifiers(std::uint32_t m) {
+    std::uint16_t x = 0;
+    if (m & modifier::kControl)
+        x |= XCB_MOD_MASK_CONTROL;
+    if (m & modifier::kOption)
+        x |= XCB_MOD_MASK_1;
+    if (m & modifier::kCommand)
+        x |= XCB_MOD_MASK_4;
+    if (m & modifier::kShift)
+        x |= XCB_MOD_MASK_SHIFT;
+    return x;
+}
+
+std::optional<xcb_keysym_t> keysymOf(std::uint32_t keyCode) {
+    const auto ch = KeyCodes::toCharacter(keyCode);
+    if (!ch) {
+        return std::nullopt;
+    }
+    if (*ch >= U'A' && *ch <= U'Z') {
+        return static_cast<xcb_keysym_t>(*ch - U'A' + 'a');
+    }
+    return static_cast<xcb_keysym_t>(*ch);
+}
+
+}  // namespace
+
+X11Input::X11Input(Session& session) : s_(session) {}
+
+X11Input::~X11Input() {
+    notifier_.reset();
+    if (symbols_) {
+        xcb_key_symbols_free(symbols_);
+    }
+    if (c_) {
+        xcb_disconnect(c_);
+    }
+}
+
+bool X11Input::open() {
+    if (c_) {
+        return !xcb_connection_has_error(c_);
+    }
+    c_ = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c_)) {
+        return false;
+    }
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+    symbols_ = xcb_key_symbols_alloc(c_);
+    const auto* ext = xcb_get_extension_data(c_, &xcb_input_id);
+    if (ext && ext->present) {
+        auto version = collect<xcb_input_xi_query_version_reply_t>(
+            c_, xcb_input_xi_query_version(c_, 2, 2), xcb_input_xi_query_version_reply);
+        if (version && (version->major_version > 2 ||
+                        (version->major_version == 2 && version->minor_version >= 1))) {
+            xinputOpcode_ = ext->major_opcode;
+        }
+    }
+    numLock_ = lockMasks();
+    notifier_ =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readEvents(); });
+    return true;
+}
+
+// The modifier bit NumLock happens to sit on, looked up rather than assumed.
+std::uint16_t X11Input::lockMasks() const {
+    auto mapping = collect<xcb_get_modifier_mapping_reply_t>(c_, xcb_get_modifier_mapping(c_),
+                                                             xcb_get_modifier_mapping_reply);
+    xcb_keycode_t* numLock = xcb_key_symbols_get_keycode(symbols_, kNumLockSym);
+    std::uint16_t mask = 0;
+    if (mapping && numLock) {
+        const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(mapping.get());
+        const int perModifier = mapping->keycodes_per_modifier;
+        for (int mod = 0; mod < 8; ++mod) {
+            for (int i = 0; i < perModifier; ++i) {
+                for (const xcb_keycode_t* k = numLock; *k != XCB_NO_SYMBOL; ++k) {
+                    if (codes[mod * perModifier + i] == *k) {
+                        mask = static_cast<std::uint16_t>(1u << mod);
+                    }
+                }
+            }
+        }
+    }
+    std::free(numLock);
+    return mask;
+}
+
+Point X11Input::mouseLocation() {
+    xcb_connection_t* c = s_.connection();
+    if (!c) {
+        return {};
+    }
+    auto p = collect<xcb_query_pointer_reply_t>(c, xcb_query_pointer(c, s_.root()),
+                                                xcb_query_pointer_reply);
+    if (!p) {
+        return {};
+    }
+    return QtCoords::fromQt(QPointF(p->root_x, p->root_y));
+}
+
+std::uint32_t X11Input::pressedMouseButtons() {
+    xcb_connection_t* c = s_.connection();
+    if (!c) {
+        return 0;
+    }
+    auto p = collect<xcb_query_pointer_reply_t>(c, xcb_query_pointer(c, s_.root()),
+                                                xcb_query_pointer_reply);
+    if (!p) {
+        return 0;
+    }
+    std::uint32_t buttons = 0;
+    if (p->mask & XCB_BUTTON_MASK_1)
+        buttons |= mouse::kLeftButton;
+    if (p->mask & XCB_BUTTON_MASK_3)
+        buttons |= mouse::kRightButton;
+    if (p->mask & XCB_BUTTON_MASK_2)
+        buttons |= mouse::kOtherButton;
+    return buttons;
+}
+
+void X11Input::selectRawButtons(bool on) {
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } m{};
+    m.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+    m.head.mask_len = 1;
+    m.mask = on ? XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS : 0;
+    xcb_input_xi_select_events(c_, root_, 1, &m.head);
+    xcb_flush(c_);
+}
+
+std::optional<Input::Handle> X11Input::addGlobalMouseDownMonitor(
+    std::uint64_t eventMask, std::function<void(MouseButton)> handler) {
+    if (!open() || xinputOpcode_ == 0) {
+        return std::nullopt;
+    }
+    if (monitors_.empty()) {
+        selectRawButtons(true);
+    }
+    const Handle h = next_++;
+    monitors_[h] = {eventMask, std::move(handler)};
+    return h;
+}
+
+void X11Input::removeMonitor(Handle monitor) {
+    if (monitors_.erase(monitor) && monitors_.empty() && c_) {
+        selectRawButtons(false);
+    }
+}
+
+std::optional<Input::Handle> X11Input::installHotKeyHandler(std::function<void(HotKeyID)> handler) {
+    if (!open()) {
+        return std::nullopt;
+    }
+    const Handle h = next_++;
+    hotKeyHandlers_[h] = std::move(handler);
+    return h;
+}
+
+void X11Input::removeHotKeyHandler(Handle handler) {
+    hotKeyHandlers_.erase(handler);
+}
+
+// Grabs the key in the four lock variants, so NumLock or CapsLock do not disable it. Another
+// program holding any variant makes the whole registration fail.
+bool X11Input::grab(HotKey& key) {
+    const auto sym = keysymOf(key.keyCode);
+    xcb_keycode_t* codes = sym ? xcb_key_symbols_get_keycode(symbols_, *sym) : nullptr;
+    key.xKey = codes ? codes[0] : 0;
+    std::free(codes);
+    if (key.xKey == 0 || key.xKey == XCB_NO_SYMBOL) {
+        return false;
+    }
+    key.xModifiers = toXModifiers(key.modifiers);
+    const std::uint16_t variants[] = {0, kLockMask, numLock_,
+                                      static_cast<std::uint16_t>(numLock_ | kLockMask)};
+    std::vector<xcb_void_cookie_t> cookies;
+    for (std::uint16_t extra : variants) {
+        cookies.push_back(xcb_grab_key_checked(c_, 1, root_, key.xModifiers | extra, key.xKey,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    }
+    bool ok = true;
+    for (auto cookie : cookies) {
+        if (xcb_generic_error_t* e = xcb_request_check(c_, cookie)) {
+            ok = ok && e->error_code != kBadAccess;
+            std::free(e);
+        }
+    }
+    if (!ok) {
+        ungrab(key);
+    }
+    return ok;
+}
+
+void X11Input::ungrab(const HotKey& key) {
+    const std::uint16_t variants[] = {0, kLockMask, numLock_,
+                                      static_cast<std::uint16_t>(numLock_ | kLockMask)};
+    for (std::uint16_t extra : variants) {
+        xcb_ungrab_key(c_, key.xKey, root_, key.xModifiers | extra);
+    }
+    xcb_flush(c_);
+}
+
+std::optional<Input::Handle> X11Input::registerHotKey(std::uint32_t keyCode,
+                                                      std::uint32_t modifiers, HotKeyID id) {
+    if (!open()) {
+        return std::nullopt;
+    }
+    HotKey key{keyCode, modifiers, id};
+    if (!grab(key)) {
+        return std::nullopt;
+    }
+    const Handle h = next_++;
+    hotKeys_[h] = key;
+    return h;
+}
+
+void X11Input::unregisterHotKey(Handle hotKey) {
+    auto it = hotKeys_.find(hotKey);
+    if (it == hotKeys_.end()) {
+        return;
+    }
+    ungrab(it->second);
+    hotKeys_.erase(it);
+}
+
+void X11Input::readEvents() {
+    while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+        const std::uint8_t type = ev->response_type & 0x7f;
+        if (type == XCB_KEY_PRESS) {
+            const auto* k = reinterpret_cast<xcb_key_press_event_t*>(ev);
+            onKeyPress(k->detail, k->state);
+        } else if (type == XCB_GE_GENERIC) {
+            const auto* g = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
+            if (g->extension == xinputOpcode_ && g->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
+                onRawButton(reinterpret_cast<xcb_input_raw_button_press_event_t*>(ev)->detail);
+            }
+        } else if (type == XCB_MAPPING_NOTIFY) {
+            // The keyboard changed: key codes and the NumLock bit may have moved.
+            xcb_refresh_keyboard_mapping(symbols_,
+                                         reinterpret_cast<xcb_mapping_notify_event_t*>(ev));
+            for (auto& [h, key] : hotKeys_) {
+                ungrab(key);
+            }
+            numLock_ = lockMasks();
+            for (auto& [h, key] : hotKeys_) {
+                grab(key);
+            }
+        }
+        std::free(ev);
+    }
+    if (xcb_connection_has_error(c_)) {
+        notifier_->setEnabled(false);
+    }
+}
+
+void X11Input::onKeyPress(xcb_keycode_t key, std::uint16_t state) {
+    const std::uint16_t relevant = state & ~(numLock_ | kLockMask) & 0xff;
+    for (const auto& [h, k] : hotKeys_) {
+        if (k.xKey == key && k.xModifiers == relevant) {
+            auto handlers = hotKeyHandlers_;  // a handler may unregister keys
+            for (auto& [hh, handler] : handlers) {
+                handler(k.id);
+            }
+            return;
+        }
+    }
+}
+
+void X11Input::onRawButton(std::uint32_t button) {
+    const MouseButton b = button == 1   ? MouseButton::Left
+                          : button == 3 ? MouseButton::Right
+                                        : MouseButton::Other;
+    const std::uint64_t bit = b == MouseButton::Left    ? mouse::kLeftMouseDownMask
+                              : b == MouseButton::Right ? mouse::kRightMouseDownMask
+                                                        : mouse::kOtherMouseDownMask;
+    auto monitors = monitors_;
+    for (auto& [h, m] : monitors) {
+        if (m.mask & bit) {
+            m.handler(b);
+        }
+    }
+}
+
+}  // namespace platform::x11

@@ -1,0 +1,149 @@
+#include "platform/x11/X11WindowServer.h"
+
+#include <algorithm>
+
+#include <xcb/screensaver.h>
+
+#include "platform/x11/Xcb.h"
+
+namespace platform::x11 {
+
+namespace {
+
+bool has(const std::vector<xcb_atom_t>& list, xcb_atom_t atom) {
+    return std::find(list.begin(), list.end(), atom) != list.end();
+}
+
+InfoDict describe(std::uint32_t number, std::int32_t pid, std::int64_t layer, const Rect& b) {
+    return InfoDict{{wininfo::kNumber, std::int64_t{number}},
+                    {wininfo::kOwnerPID, std::int64_t{pid}},
+                    {wininfo::kLayer, layer},
+                    {wininfo::kBounds, InfoBounds{{wininfo::kX, b.x},
+                                                  {wininfo::kY, b.y},
+                                                  {wininfo::kWidth, b.width},
+                                                  {wininfo::kHeight, b.height}}}};
+}
+
+// A 24- or 32-bit ZPixmap image as the server sends it (little-endian BGRx).
+std::optional<QImage> toImage(const xcb_get_image_reply_t* r, int width, int height) {
+    if (!r || (r->depth != 24 && r->depth != 32)) {
+        return std::nullopt;
+    }
+    const int length = xcb_get_image_data_length(r);
+    if (length < width * height * 4) {
+        return std::nullopt;
+    }
+    QImage view(xcb_get_image_data(r), width, height, width * 4, QImage::Format_RGB32);
+    return view.copy();
+}
+
+}  // namespace
+
+std::int64_t X11WindowServer::layerOf(const TopLevel& t, const Client* c) const {
+    const Atoms& a = s_.atoms();
+    const auto& types = c ? c->types : t.types;
+    if (has(types, a.typeDesktop)) {
+        return kDesktopLevel;
+    }
+    if (s_.floating.contains(t.id)) {
+        return kFloatingLevel;
+    }
+    if (t.overrideRedirect) {
+        return kPopupLevel;
+    }
+    if (has(types, a.typeDock)) {
+        return kDockLevel;
+    }
+    if (c && has(c->states, a.stateAbove)) {
+        return kAboveLevel;
+    }
+    return 0;
+}
+
+WindowInfoListPtr X11WindowServer::windowList(std::uint32_t options, std::uint32_t relativeTo) {
+    if (!s_.connection()) {
+        return nullptr;
+    }
+    const Snapshot& s = s_.snapshot();
+    auto list = std::make_shared<WindowInfoList>();
+    for (auto it = s.topLevels.rbegin(); it != s.topLevels.rend(); ++it) {
+        const TopLevel& t = *it;
+        const Client* c = t.client ? &s.clients[*t.client] : nullptr;
+        const std::uint32_t number = c ? c->id : t.id;
+        const std::int64_t layer = layerOf(t, c);
+        if ((options & wininfo::kOptionOnScreenOnly) && !t.viewable) {
+            continue;
+        }
+        if ((options & wininfo::kOptionExcludeDesktopElements) && layer == kDesktopLevel) {
+            continue;
+        }
+        if ((options & wininfo::kOptionIncludingWindow) && number != relativeTo) {
+            continue;
+        }
+        list->push_back(describe(number, c ? c->pid : t.pid, layer, s_.toAccessibility(t.rect)));
+    }
+    // The root background is the desktop picture window: it lies below everything.
+    const bool wantDesktop =
+        !(options & wininfo::kOptionExcludeDesktopElements) &&
+        (!(options & wininfo::kOptionIncludingWindow) || relativeTo == s_.root());
+    if (wantDesktop) {
+        list->push_back(describe(s_.root(), 0, kDesktopLevel, s_.toAccessibility(s.root)));
+    }
+    return list;
+}
+
+std::optional<QImage> X11WindowServer::windowImage(std::uint32_t number) {
+    xcb_connection_t* c = s_.connection();
+    if (!c) {
+        return std::nullopt;
+    }
+    xcb_drawable_t source = number;
+    int width = 0;
+    int height = 0;
+    if (number == s_.root()) {
+        // The desktop picture itself, not what windows cover it with.
+        auto pixmap = firstCardinal(
+            collectProperty(c, requestProperty(c, s_.root(), s_.atoms().xrootpmapId)));
+        if (!pixmap || *pixmap == 0) {
+            return std::nullopt;
+        }
+        source = *pixmap;
+    }
+    auto g =
+        collect<xcb_get_geometry_reply_t>(c, xcb_get_geometry(c, source), xcb_get_geometry_reply);
+    if (!g) {
+        return std::nullopt;
+    }
+    width = g->width;
+    height = g->height;
+    auto image = collect<xcb_get_image_reply_t>(
+        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, source, 0, 0, g->width, g->height, ~0u),
+        xcb_get_image_reply);
+    return toImage(image.get(), width, height);
+}
+
+double X11WindowServer::secondsSinceLastInput() {
+    xcb_connection_t* c = s_.connection();
+    if (!c) {
+        return 0;
+    }
+    auto info = collect<xcb_screensaver_query_info_reply_t>(
+        c, xcb_screensaver_query_info(c, s_.root()), xcb_screensaver_query_info_reply);
+    return info ? info->ms_since_user_input / 1000.0 : 0;
+}
+
+void X11WindowServer::keepOnFloatingLevel(std::uint64_t nativeWindow) {
+    s_.floating.insert(nativeWindow);
+}
+
+void X11WindowServer::releaseFromFloatingLevel(std::uint64_t nativeWindow) {
+    s_.floating.erase(nativeWindow);
+}
+
+void X11WindowServer::flush() {
+    if (xcb_connection_t* c = s_.connection()) {
+        xcb_flush(c);
+    }
+}
+
+}  // namespace platform::x11

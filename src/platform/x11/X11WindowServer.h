@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/WindowServer.h"
+#include "platform/x11/Session.h"
+
+namespace platform::x11 {
+
+// The window list of an X server: the root's viewable children front to back, each frame
+// standing for the client inside it. The root background stands as the desktop window.
+class X11WindowServer final : public WindowServer {
+  public:
+    static constexpr std::int64_t kDesktopLevel = -2147483623;
+    static constexpr std::int64_t kFloatingLevel = 3;
+    static constexpr std::int64_t kAboveLevel = 3;
+    static constexpr std::int64_t kDockLevel = 20;
+    static constexpr std::int64_t kPopupLevel = 101;
+
+    explicit X11WindowServer(Session& session) : s_(session) {}
+
+    WindowInfoListPtr windowList(std::uint32_t options, std::uint32_t relativeTo) override;
+    std::int64_t desktopWindowLevel() override { return kDesktopLevel; }
+    std::optional<QImage> windowImage(std::uint32_t number) override;
+    bool screenCaptureAllowed() override { return true; }
+    void requestScreenCapture() override {}
+    double secondsSinceLastInput() override;
+    void keepOnFloatingLevel(std::uint64_t nativeWindow) override;
+    void releaseFromFloatingLevel(std::uint64_t nativeWindow) override;
+    void flush() override;
+
+  private:
+    std::int64_t layerOf(const TopLevel& t, const Client* c) const;
+
+    Session& s_;
+};
+
+}  // namespace platform::x11

@@ -1,0 +1,180 @@
+#include "platform/x11/X11Workspace.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <map>
+
+#include <pwd.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include "platform/x11/DesktopEntries.h"
+#include "platform/x11/Processes.h"
+
+namespace platform::x11 {
+
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+bool anyName(const std::vector<std::string>& names, const std::string& s) {
+    return !s.empty() &&
+           std::any_of(names.begin(), names.end(), [&](const auto& n) { return sameName(n, s); });
+}
+
+std::string baseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> X11Workspace::namesFor(const std::string& identifier) {
+    std::vector<std::string> names{identifier};
+    if (identifier == "com.kakao.KakaoTalkMac") {
+        names.insert(names.end(), {"kakaotalk.exe", "kakaotalk"});
+    }
+    return names;
+}
+
+std::int32_t X11Workspace::ownPid() {
+    return static_cast<std::int32_t>(::getpid());
+}
+
+std::uint32_t X11Workspace::ownUid() {
+    return ::geteuid();
+}
+
+std::vector<RunningApp> X11Workspace::ownCopies() {
+    std::vector<RunningApp> out;
+    const std::string exe = Processes::ownExecutable();
+    for (const ProcessInfo& p : Processes::list()) {
+        if (!exe.empty() && p.exe == exe) {
+            out.push_back({p.pid, kOwnIdentifier, "Tessavo", p.uid});
+        }
+    }
+    return out;
+}
+
+std::vector<RunningApp> X11Workspace::runningApplications(const std::string& identifier) {
+    if (identifier == kOwnIdentifier) {
+        return ownCopies();
+    }
+    const auto names = namesFor(identifier);
+    std::map<std::int32_t, RunningApp> found;  // ordered by pid: oldest first, as a rule
+    for (const Client& c : s_.snapshot().clients) {
+        if (c.pid > 0 && (anyName(names, c.instance) || anyName(names, c.windowClass))) {
+            found[c.pid] = {c.pid, identifier, c.windowClass.empty() ? c.instance : c.windowClass};
+        }
+    }
+    // A program that has no window yet is still running.
+    for (const ProcessInfo& p : Processes::list()) {
+        if (!found.contains(p.pid) && (anyName(names, p.comm) || anyName(names, baseName(p.exe)))) {
+            found[p.pid] = {p.pid, identifier, p.comm};
+        }
+    }
+    std::vector<RunningApp> out;
+    for (auto& [pid, app] : found) {
+        std::uint32_t uid = 0;
+        if (Processes::ownerOf(pid, uid)) {
+            app.uid = uid;
+        }
+        out.push_back(app);
+    }
+    return out;
+}
+
+bool X11Workspace::forceTerminate(std::int32_t pid) {
+    return pid > 0 && ::kill(pid, SIGKILL) == 0;
+}
+
+std::optional<RunningApp> X11Workspace::frontmostApplication() {
+    const Snapshot& s = s_.snapshot();
+    if (s.active == 0) {
+        return std::nullopt;
+    }
+    std::int32_t pid = 0;
+    std::string name;
+    if (const Client* c = s.client(s.active)) {
+        pid = c->pid;
+        name = c->windowClass.empty() ? c->instance : c->windowClass;
+    } else {
+        for (const TopLevel& t : s.topLevels) {
+            if (t.id == s.active) {
+                pid = t.pid;
+            }
+        }
+    }
+    if (pid <= 0) {
+        return std::nullopt;
+    }
+    if (name.empty()) {
+        name = Processes::commOf(pid);
+    }
+    RunningApp app{pid, {}, name};
+    std::uint32_t uid = 0;
+    if (Processes::ownerOf(pid, uid)) {
+        app.uid = uid;
+    }
+    return app;
+}
+
+void X11Workspace::activate(std::int32_t pid) {
+    const auto clients = X11Accessibility::clientsOf(s_.snapshot(), pid);
+    if (!clients.empty()) {
+        access_.activateWindow(clients.front()->id);
+    }
+}
+
+std::optional<std::string> X11Workspace::applicationLocation(const std::string& identifier) {
+    return DesktopEntries::find(namesFor(identifier));
+}
+
+void X11Workspace::launchApplication(const std::string& location) {
+    if (!DesktopEntries::launch(location)) {
+        systemLog("tessavo: cannot start " + location);
+    }
+}
+
+// On X11 there is nothing to grant: window access needs only a running window manager.
+void X11Workspace::openAccessibilitySettings() {
+    systemLog("tessavo: waiting for an EWMH window manager to manage the desktop");
+}
+
+std::optional<std::string> X11Workspace::desktopPictureFile(const Screen&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> X11Workspace::environment(const std::string& name) {
+    const char* v = std::getenv(name.c_str());
+    if (!v) {
+        return std::nullopt;
+    }
+    return std::string(v);
+}
+
+std::string X11Workspace::configHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* pw = ::getpwuid(::geteuid());
+        home = pw ? pw->pw_dir : "/tmp";
+    }
+    return std::string(home) + "/.config";
+}
+
+void X11Workspace::systemLog(const std::string& message) {
+    ::syslog(LOG_USER | LOG_WARNING, "%s", message.c_str());
+    std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+}  // namespace platform::x11

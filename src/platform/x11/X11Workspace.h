@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/Workspace.h"
+#include "platform/x11/Session.h"
+#include "platform/x11/X11Accessibility.h"
+
+namespace platform::x11 {
+
+// Applications on Linux: a program is known by its windows' WM_CLASS (or, before it has any,
+// by its process name); this program's other copies are processes of the same executable.
+class X11Workspace final : public Workspace {
+  public:
+    static constexpr const char* kOwnIdentifier = "tessavo";
+
+    X11Workspace(Session& session, X11Accessibility& accessibility)
+        : s_(session), access_(accessibility) {}
+
+    std::int32_t ownPid() override;
+    std::uint32_t ownUid() override;
+    std::optional<std::string> ownIdentifier() override { return std::string(kOwnIdentifier); }
+    std::vector<RunningApp> runningApplications(const std::string& identifier) override;
+    bool forceTerminate(std::int32_t pid) override;
+    std::optional<RunningApp> frontmostApplication() override;
+    void activate(std::int32_t pid) override;
+    std::optional<std::string> applicationLocation(const std::string& identifier) override;
+    void launchApplication(const std::string& location) override;
+    void openAccessibilitySettings() override;
+    std::optional<std::string> desktopPictureFile(const Screen& screen) override;
+    std::optional<std::string> environment(const std::string& name) override;
+    std::string configHome() override;
+    std::string temporaryDirectory() override { return "/tmp"; }
+    void systemLog(const std::string& message) override;
+
+    // Names an application may go by besides its identifier (the messenger's Windows build
+    // under Wine, say).
+    static std::vector<std::string> namesFor(const std::string& identifier);
+
+  private:
+    std::vector<RunningApp> ownCopies();
+
+    Session& s_;
+    X11Accessibility& access_;
+};
+
+}  // namespace platform::x11

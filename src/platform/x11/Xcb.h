@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+// Small RAII and property helpers over xcb. Every reply may be an error (a window vanished
+// between two requests): helpers turn that into an empty result.
+namespace platform::x11 {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+// Collect a reply and drop its error, if any.
+template <class T, class Cookie, class Fn>
+Reply<T> collect(xcb_connection_t* c, Cookie cookie, Fn replyFn) {
+    xcb_generic_error_t* error = nullptr;
+    Reply<T> reply(replyFn(c, cookie, &error));
+    std::free(error);
+    return reply;
+}
+
+using PropertyReply = Reply<xcb_get_property_reply_t>;
+
+xcb_get_property_cookie_t requestProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t atom,
+                                          std::uint32_t maxWords = 1024);
+PropertyReply collectProperty(xcb_connection_t* c, xcb_get_property_cookie_t cookie);
+
+// Property values; absent when missing, of another format, or empty.
+std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r);
+std::optional<std::uint32_t> firstCardinal(const PropertyReply& r);
+std::optional<std::string> bytes(const PropertyReply& r);
+std::vector<std::string> nulSeparated(const PropertyReply& r);
+
+// Latin-1 (the STRING type) to UTF-8.
+std::string latin1ToUtf8(const std::string& s);
+
+// Interns atoms by name, all requests sent before the first reply is read.
+std::vector<xcb_atom_t> internAtoms(xcb_connection_t* c, const std::vector<const char*>& names);
+
+// A 32-bit client message to the root window, as EWMH requests are sent to the window manager.
+void sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,
+                     std::uint32_t d0, std::uint32_t d1 = 0, std::uint32_t d2 = 0,
+                     std::uint32_t d3 = 0, std::uint32_t d4 = 0);
+
+}  // namespace platform::x11
