@@ -43,14 +43,14 @@ std::optional<std::int32_t> ownerPid(const InfoDict& d) {
 }
 
 std::optional<double> numberEntry(const platform::InfoBounds& b, const char* key) {
-    auto it = b.find(key);
-    if (it == b.end()) {
+    const platform::InfoScalar* v = b.find(key);
+    if (!v) {
         return std::nullopt;
     }
-    if (const double* d = std::get_if<double>(&it->second)) {
+    if (const double* d = std::get_if<double>(v)) {
         return *d;
     }
-    if (const std::int64_t* i = std::get_if<std::int64_t>(&it->second)) {
+    if (const std::int64_t* i = std::get_if<std::int64_t>(v)) {
         return static_cast<double>(*i);
     }
     return std::nullopt;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,24 +12,42 @@
 
 namespace platform {
 
-using InfoScalar = std::variant<std::int64_t, double, bool, std::string>;
-using InfoBounds = std::map<std::string, InfoScalar>;
-using InfoValue = std::variant<std::int64_t, double, bool, std::string, InfoBounds>;
-
-class InfoDict {
+// A handful of keys per dictionary: a flat list beats a tree here.
+template <class Value>
+class FlatDict {
   public:
-    InfoDict() = default;
-    InfoDict(std::initializer_list<std::pair<std::string, InfoValue>> entries)
-        : entries_(entries) {}
+    FlatDict() = default;
+    FlatDict(std::initializer_list<std::pair<std::string, Value>> entries) : entries_(entries) {}
 
-    void set(std::string key, InfoValue value);
-    void erase(const std::string& key);
-    const InfoValue* find(const std::string& key) const;
+    void set(std::string key, Value value) {
+        for (auto& [k, v] : entries_) {
+            if (k == key) {
+                v = std::move(value);
+                return;
+            }
+        }
+        entries_.emplace_back(std::move(key), std::move(value));
+    }
+    void erase(const std::string& key) {
+        std::erase_if(entries_, [&](const auto& e) { return e.first == key; });
+    }
+    const Value* find(const std::string& key) const {
+        for (const auto& [k, v] : entries_) {
+            if (k == key) {
+                return &v;
+            }
+        }
+        return nullptr;
+    }
 
   private:
-    // A handful of keys per window: a flat list beats a tree here.
-    std::vector<std::pair<std::string, InfoValue>> entries_;
+    std::vector<std::pair<std::string, Value>> entries_;
 };
+
+using InfoScalar = std::variant<std::int64_t, double, bool, std::string>;
+using InfoBounds = FlatDict<InfoScalar>;
+using InfoValue = std::variant<std::int64_t, double, bool, std::string, InfoBounds>;
+using InfoDict = FlatDict<InfoValue>;
 
 using WindowInfoList = std::vector<InfoDict>;
 // Absent (null) when the window server cannot answer.

@@ -14,15 +14,28 @@ namespace {
 constexpr auto kSnapshotLifetime = std::chrono::milliseconds(25);
 }  // namespace
 
+Session::~Session() {
+    if (c_) {
+        xcb_disconnect(c_);
+    }
+}
+
+xcb_connection_t* Session::toolkitConnection() {
+    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return app ? app->connection() : nullptr;
+}
+
 xcb_connection_t* Session::connection() {
     if (c_) {
-        return c_;
+        return xcb_connection_has_error(c_) ? nullptr : c_;
     }
-    auto* app = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!app || !app->connection()) {
+    if (!toolkitConnection()) {
+        return nullptr;  // Qt is not on X11: there is nothing to see
+    }
+    c_ = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c_)) {
         return nullptr;
     }
-    c_ = app->connection();
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
     atoms_ = Atoms::intern(c_);
     ownPid = static_cast<std::int32_t>(::getpid());
@@ -38,7 +51,9 @@ const Snapshot& Session::snapshot() {
         snapshot_ = Snapshot{};
         return snapshot_;
     }
-    snapshot_ = Snapshot::take(c_, root_, atoms_);
+    const std::uint64_t generation = snapshot_.generation + 1;
+    snapshot_ = Snapshot::take(c_, root_, atoms_, facts_);
+    snapshot_.generation = generation;
     taken_ = now;
     keepFloatingOnTop(snapshot_);
     return snapshot_;

@@ -13,12 +13,20 @@
 
 namespace platform::x11 {
 
-// The X server as the backend's services share it: Qt's own connection (so our windows and
-// our requests are ordered together), the atoms, and the latest snapshot of all windows.
+// The X server as the backend's services share it: a connection of our own for polling and
+// requests (used by the main thread alone, so replies cost no thread hand-offs), the atoms,
+// and the latest snapshot of all windows.
 class Session {
   public:
+    Session() = default;
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
     // Absent until the application runs on xcb.
     xcb_connection_t* connection();
+    // Qt's connection, which carries the changes Qt makes to our own windows.
+    xcb_connection_t* toolkitConnection();
     xcb_window_t root() const { return root_; }
     const Atoms& atoms() const { return atoms_; }
 
@@ -44,6 +52,7 @@ class Session {
     xcb_window_t root_ = 0;
     Atoms atoms_{};
     Snapshot snapshot_;
+    FactCache facts_;
     std::optional<std::chrono::steady_clock::time_point> taken_;
 };
 

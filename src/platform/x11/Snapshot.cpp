@@ -10,35 +10,13 @@ namespace platform::x11 {
 
 namespace {
 
-struct RootRequests {
-    xcb_get_property_cookie_t stacking, active, check;
-    xcb_query_tree_cookie_t tree;
-    xcb_get_geometry_cookie_t geometry;
-};
-
-struct ClientRequests {
-    xcb_get_property_cookie_t pid, wmClass, netName, name, type, transient, state, wmState, extents;
-    xcb_translate_coordinates_cookie_t origin;
-    xcb_get_geometry_cookie_t geometry;
-    xcb_query_tree_cookie_t tree;
-};
-
-struct TopLevelRequests {
-    xcb_get_window_attributes_cookie_t attributes;
-    xcb_get_geometry_cookie_t geometry;
-    xcb_get_property_cookie_t pid, type;
-};
-
 std::vector<xcb_atom_t> atomList(const PropertyReply& r) {
     auto v = cardinals(r);
     return v ? std::vector<xcb_atom_t>(v->begin(), v->end()) : std::vector<xcb_atom_t>{};
 }
 
-std::string decodeTitle(const PropertyReply& netName, const PropertyReply& name,
-                        const Atoms& atoms) {
-    if (auto utf8 = bytes(netName); utf8 && netName->type == atoms.utf8String && !utf8->empty()) {
-        return *utf8;
-    }
+// STRING is Latin-1; COMPOUND_TEXT is Latin-1 outside its escape sequences, which are dropped.
+std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms) {
     auto legacy = bytes(name);
     if (!legacy) {
         return {};
@@ -46,24 +24,21 @@ std::string decodeTitle(const PropertyReply& netName, const PropertyReply& name,
     if (name->type == atoms.utf8String) {
         return *legacy;
     }
-    // STRING is Latin-1; COMPOUND_TEXT is Latin-1 outside its escape sequences, which are kept
-    // out of the title.
-    if (name->type == atoms.compoundText) {
-        std::string plain;
-        for (std::size_t i = 0; i < legacy->size(); ++i) {
-            if ((*legacy)[i] == '\x1b') {
-                while (i + 1 < legacy->size() &&
-                       static_cast<unsigned char>((*legacy)[i + 1]) < 0x40) {
-                    ++i;
-                }
-                ++i;
-                continue;
-            }
-            plain += (*legacy)[i];
-        }
-        return latin1ToUtf8(plain);
+    if (name->type != atoms.compoundText) {
+        return latin1ToUtf8(*legacy);
     }
-    return latin1ToUtf8(*legacy);
+    std::string plain;
+    for (std::size_t i = 0; i < legacy->size(); ++i) {
+        if ((*legacy)[i] == '\x1b') {
+            while (i + 1 < legacy->size() && static_cast<unsigned char>((*legacy)[i + 1]) < 0x40) {
+                ++i;
+            }
+            ++i;
+            continue;
+        }
+        plain += (*legacy)[i];
+    }
+    return latin1ToUtf8(plain);
 }
 
 std::vector<xcb_window_t> children(const Reply<xcb_query_tree_reply_t>& tree) {
@@ -93,35 +68,108 @@ xcb_res_query_client_ids_cookie_t requestOwner(xcb_connection_t* c, xcb_window_t
     return xcb_res_query_client_ids(c, 1, &spec);
 }
 
-void resolveOwners(xcb_connection_t* c, Snapshot& s) {
-    std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> clients, tops;
-    for (std::size_t i = 0; i < s.clients.size(); ++i) {
-        if (s.clients[i].pid == 0) {
-            clients.emplace_back(i, requestOwner(c, s.clients[i].id));
-        }
-    }
-    for (std::size_t i = 0; i < s.topLevels.size(); ++i) {
-        const TopLevel& t = s.topLevels[i];
-        if (t.pid == 0 && !t.client && t.viewable) {
-            tops.emplace_back(i, requestOwner(c, t.id));
-        }
-    }
-    for (auto& [i, cookie] : clients) {
-        s.clients[i].pid = ownerPid(c, cookie).value_or(0);
-        const xcb_window_t top = s.clients[i].topLevel;
-        for (TopLevel& t : s.topLevels) {
-            if (t.id == top && t.pid == 0) {
-                t.pid = s.clients[i].pid;
+// The first poll of a window learns what stays: owner, class, type, and which root child
+// frames it. Windows that do not name their owner are asked about through the server.
+class FactReader {
+  public:
+    FactReader(xcb_connection_t* c, xcb_window_t root, const Atoms& a, Snapshot& s)
+        : c_(c), root_(root), a_(a), s_(s) {}
+
+    void learnClients(const std::vector<xcb_window_t>& ids, FactCache& cache,
+                      const std::unordered_map<xcb_window_t, bool>& isTopLevel) {
+        struct Pending {
+            xcb_window_t id;
+            xcb_get_property_cookie_t pid, cls, type, transient;
+            xcb_query_tree_cookie_t tree;
+        };
+        std::vector<Pending> pending;
+        for (xcb_window_t w : ids) {
+            if (!cache.clients.contains(w)) {
+                pending.push_back(
+                    {w, requestProperty(c_, w, a_.netWmPid), requestProperty(c_, w, a_.wmClass),
+                     requestProperty(c_, w, a_.netWmWindowType),
+                     requestProperty(c_, w, a_.wmTransientFor), xcb_query_tree(c_, w)});
             }
         }
+        if (pending.empty()) {
+            return;
+        }
+        std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing;  // client, ancestor
+        for (Pending& p : pending) {
+            StaticFacts f;
+            f.pid =
+                static_cast<std::int32_t>(firstCardinal(collectProperty(c_, p.pid)).value_or(0));
+            const auto cls = nulSeparated(collectProperty(c_, p.cls));
+            f.instance = cls.size() > 0 ? cls[0] : std::string();
+            f.windowClass = cls.size() > 1 ? cls[1] : std::string();
+            f.types = atomList(collectProperty(c_, p.type));
+            f.transient = firstCardinal(collectProperty(c_, p.transient)).value_or(0) != 0;
+            auto tree = collect<xcb_query_tree_reply_t>(c_, p.tree, xcb_query_tree_reply);
+            if (!tree) {
+                continue;  // gone already
+            }
+            if (isTopLevel.contains(p.id)) {
+                f.topLevel = p.id;
+            } else if (isTopLevel.contains(tree->parent)) {
+                f.topLevel = tree->parent;
+            } else if (tree->parent != root_) {
+                climbing.emplace_back(p.id, tree->parent);
+            }
+            cache.clients[p.id] = std::move(f);
+        }
+        ++s_.roundTrips;
+        climb(climbing, cache, isTopLevel);
+        resolveOwners(cache, pending);
     }
-    for (auto& [i, cookie] : tops) {
-        s.topLevels[i].pid = ownerPid(c, cookie).value_or(0);
+
+  private:
+    // Clients nested deeper than one frame: walk up, one round per level, a few levels at most.
+    void climb(std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing, FactCache& cache,
+               const std::unordered_map<xcb_window_t, bool>& isTopLevel) {
+        for (int depth = 0; depth < 4 && !climbing.empty(); ++depth) {
+            std::vector<xcb_query_tree_cookie_t> cookies;
+            for (auto& [client, up] : climbing) {
+                cookies.push_back(xcb_query_tree(c_, up));
+            }
+            std::vector<std::pair<xcb_window_t, xcb_window_t>> next;
+            for (std::size_t i = 0; i < climbing.size(); ++i) {
+                auto tree = collect<xcb_query_tree_reply_t>(c_, cookies[i], xcb_query_tree_reply);
+                if (!tree) {
+                    continue;
+                }
+                if (isTopLevel.contains(tree->parent)) {
+                    cache.clients[climbing[i].first].topLevel = tree->parent;
+                } else if (tree->parent != root_ && tree->parent != 0) {
+                    next.emplace_back(climbing[i].first, tree->parent);
+                }
+            }
+            ++s_.roundTrips;
+            climbing = std::move(next);
+        }
     }
-    if (!clients.empty() || !tops.empty()) {
-        ++s.roundTrips;
+
+    template <class P>
+    void resolveOwners(FactCache& cache, const std::vector<P>& learned) {
+        std::vector<std::pair<xcb_window_t, xcb_res_query_client_ids_cookie_t>> asks;
+        for (const P& p : learned) {
+            auto it = cache.clients.find(p.id);
+            if (it != cache.clients.end() && it->second.pid == 0) {
+                asks.emplace_back(p.id, requestOwner(c_, p.id));
+            }
+        }
+        for (auto& [id, cookie] : asks) {
+            cache.clients[id].pid = ownerPid(c_, cookie).value_or(0);
+        }
+        if (!asks.empty()) {
+            ++s_.roundTrips;
+        }
     }
-}
+
+    xcb_connection_t* c_;
+    xcb_window_t root_;
+    const Atoms& a_;
+    Snapshot& s_;
+};
 
 }  // namespace
 
@@ -130,80 +178,94 @@ const Client* Snapshot::client(xcb_window_t id) const {
     return it == clientIndex.end() ? nullptr : &clients[it->second];
 }
 
-Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a) {
+Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, FactCache& cache) {
     Snapshot s;
-    const RootRequests rr{requestProperty(c, root, a.netClientListStacking, 65536),
-                          requestProperty(c, root, a.netActiveWindow),
-                          requestProperty(c, root, a.netSupportingWmCheck), xcb_query_tree(c, root),
-                          xcb_get_geometry(c, root)};
+    // Round one: the managed clients, the active window, the manager, the stacking of the root.
+    const auto stackingCookie = requestProperty(c, root, a.netClientListStacking, 65536);
+    const auto activeCookie = requestProperty(c, root, a.netActiveWindow);
+    const auto checkCookie = requestProperty(c, root, a.netSupportingWmCheck);
+    const auto treeCookie = xcb_query_tree(c, root);
+    const auto geometryCookie = xcb_get_geometry(c, root);
     const auto stacking =
-        cardinals(collectProperty(c, rr.stacking)).value_or(std::vector<std::uint32_t>{});
-    s.active = firstCardinal(collectProperty(c, rr.active)).value_or(0);
-    const auto check = firstCardinal(collectProperty(c, rr.check));
+        cardinals(collectProperty(c, stackingCookie)).value_or(std::vector<std::uint32_t>{});
+    s.active = firstCardinal(collectProperty(c, activeCookie)).value_or(0);
+    const auto check = firstCardinal(collectProperty(c, checkCookie));
     const auto rootChildren =
-        children(collect<xcb_query_tree_reply_t>(c, rr.tree, xcb_query_tree_reply));
-    if (auto g = collect<xcb_get_geometry_reply_t>(c, rr.geometry, xcb_get_geometry_reply)) {
+        children(collect<xcb_query_tree_reply_t>(c, treeCookie, xcb_query_tree_reply));
+    if (auto g = collect<xcb_get_geometry_reply_t>(c, geometryCookie, xcb_get_geometry_reply)) {
         s.root = {0, 0, static_cast<double>(g->width), static_cast<double>(g->height)};
     }
     ++s.roundTrips;
 
-    // Round two: every client's facts, every top-level's state, the manager's check window.
-    std::vector<ClientRequests> cr;
-    cr.reserve(stacking.size());
-    for (xcb_window_t w : stacking) {
-        cr.push_back({requestProperty(c, w, a.netWmPid), requestProperty(c, w, a.wmClass),
-                      requestProperty(c, w, a.netWmName), requestProperty(c, w, a.wmName),
-                      requestProperty(c, w, a.netWmWindowType),
-                      requestProperty(c, w, a.wmTransientFor), requestProperty(c, w, a.netWmState),
-                      requestProperty(c, w, a.wmState), requestProperty(c, w, a.netFrameExtents),
-                      xcb_translate_coordinates(c, w, root, 0, 0), xcb_get_geometry(c, w),
-                      xcb_query_tree(c, w)});
-    }
-    std::vector<TopLevelRequests> tr;
-    tr.reserve(rootChildren.size());
+    std::unordered_map<xcb_window_t, bool> isTopLevel;
     for (xcb_window_t w : rootChildren) {
-        tr.push_back({xcb_get_window_attributes(c, w), xcb_get_geometry(c, w),
-                      requestProperty(c, w, a.netWmPid), requestProperty(c, w, a.netWmWindowType)});
+        isTopLevel[w] = true;
+    }
+    std::erase_if(cache.clients, [&](const auto& kv) {
+        return std::find(stacking.begin(), stacking.end(), kv.first) == stacking.end();
+    });
+    std::erase_if(cache.topLevels, [&](const auto& kv) { return !isTopLevel.contains(kv.first); });
+    FactReader(c, root, a, s).learnClients({stacking.begin(), stacking.end()}, cache, isTopLevel);
+
+    // The changing facts of every client and root child, all requests before any reply.
+    struct ClientAsk {
+        xcb_get_property_cookie_t name, state;
+    };
+    std::vector<ClientAsk> clientAsks;
+    for (xcb_window_t w : stacking) {
+        clientAsks.push_back(
+            {requestProperty(c, w, a.netWmName), requestProperty(c, w, a.netWmState)});
+    }
+    std::unordered_map<xcb_window_t, std::size_t> frameOf;  // top-level -> stacking index
+    for (std::size_t i = 0; i < stacking.size(); ++i) {
+        auto it = cache.clients.find(stacking[i]);
+        if (it != cache.clients.end() && it->second.topLevel != 0) {
+            frameOf[it->second.topLevel] = i;
+        }
+    }
+    struct TopAsk {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        std::optional<xcb_get_property_cookie_t> pid, type;
+    };
+    std::vector<TopAsk> topAsks;
+    for (xcb_window_t w : rootChildren) {
+        TopAsk t{xcb_get_window_attributes(c, w), xcb_get_geometry(c, w), {}, {}};
+        if (!frameOf.contains(w) && !cache.topLevels.contains(w)) {
+            t.pid = requestProperty(c, w, a.netWmPid);
+            t.type = requestProperty(c, w, a.netWmWindowType);
+        }
+        topAsks.push_back(t);
     }
     std::optional<xcb_get_property_cookie_t> checkSelf;
     if (check) {
         checkSelf = requestProperty(c, *check, a.netSupportingWmCheck);
     }
 
-    std::unordered_map<xcb_window_t, xcb_window_t> parentOf;
+    std::vector<std::size_t> untitled;
     for (std::size_t i = 0; i < stacking.size(); ++i) {
+        const ClientAsk& q = clientAsks[i];
+        auto name = collectProperty(c, q.name);
+        auto states = collectProperty(c, q.state);
+        auto facts = cache.clients.find(stacking[i]);
+        if (facts == cache.clients.end()) {
+            continue;
+        }
         Client cl;
         cl.id = stacking[i];
-        const ClientRequests& q = cr[i];
-        cl.pid = static_cast<std::int32_t>(firstCardinal(collectProperty(c, q.pid)).value_or(0));
-        const auto cls = nulSeparated(collectProperty(c, q.wmClass));
-        cl.instance = cls.size() > 0 ? cls[0] : std::string();
-        cl.windowClass = cls.size() > 1 ? cls[1] : std::string();
-        const auto netName = collectProperty(c, q.netName);
-        const auto name = collectProperty(c, q.name);
-        cl.title = decodeTitle(netName, name, a);
-        cl.types = atomList(collectProperty(c, q.type));
-        cl.transient = firstCardinal(collectProperty(c, q.transient)).value_or(0) != 0;
-        cl.states = atomList(collectProperty(c, q.state));
-        cl.iconic = firstCardinal(collectProperty(c, q.wmState)).value_or(0) == 3;
-        const auto extents =
-            cardinals(collectProperty(c, q.extents)).value_or(std::vector<std::uint32_t>{});
-        const auto origin = collect<xcb_translate_coordinates_reply_t>(
-            c, q.origin, xcb_translate_coordinates_reply);
-        const auto geometry =
-            collect<xcb_get_geometry_reply_t>(c, q.geometry, xcb_get_geometry_reply);
-        const auto tree = collect<xcb_query_tree_reply_t>(c, q.tree, xcb_query_tree_reply);
-        if (!origin || !geometry || !tree) {
-            continue;  // gone since the list was read
+        cl.topLevel = facts->second.topLevel;
+        cl.pid = facts->second.pid;
+        cl.instance = facts->second.instance;
+        cl.windowClass = facts->second.windowClass;
+        cl.types = facts->second.types;
+        cl.transient = facts->second.transient;
+        const auto utf8 = bytes(name);
+        if (utf8 && name->type == a.utf8String && !utf8->empty()) {
+            cl.title = *utf8;
+        } else {
+            untitled.push_back(s.clients.size());
         }
-        const double left = extents.size() == 4 ? extents[0] : 0;
-        const double right = extents.size() == 4 ? extents[1] : 0;
-        const double top = extents.size() == 4 ? extents[2] : 0;
-        const double bottom = extents.size() == 4 ? extents[3] : 0;
-        cl.frame = {origin->dst_x - left, origin->dst_y - top, geometry->width + left + right,
-                    geometry->height + top + bottom};
-        cl.decorations = {left + right, top + bottom};
-        parentOf[cl.id] = tree->parent;
+        cl.states = atomList(states);
         s.clientIndex[cl.id] = s.clients.size();
         s.clients.push_back(std::move(cl));
     }
@@ -211,10 +273,16 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a) 
         TopLevel t;
         t.id = rootChildren[i];
         const auto attrs = collect<xcb_get_window_attributes_reply_t>(
-            c, tr[i].attributes, xcb_get_window_attributes_reply);
-        const auto g = collect<xcb_get_geometry_reply_t>(c, tr[i].geometry, xcb_get_geometry_reply);
-        t.pid = static_cast<std::int32_t>(firstCardinal(collectProperty(c, tr[i].pid)).value_or(0));
-        t.types = atomList(collectProperty(c, tr[i].type));
+            c, topAsks[i].attributes, xcb_get_window_attributes_reply);
+        const auto g =
+            collect<xcb_get_geometry_reply_t>(c, topAsks[i].geometry, xcb_get_geometry_reply);
+        if (topAsks[i].pid) {
+            StaticFacts f;
+            f.pid = static_cast<std::int32_t>(
+                firstCardinal(collectProperty(c, *topAsks[i].pid)).value_or(0));
+            f.types = atomList(collectProperty(c, *topAsks[i].type));
+            cache.topLevels[t.id] = std::move(f);
+        }
         if (!attrs || !g) {
             continue;
         }
@@ -223,6 +291,16 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a) 
         t.rect = {static_cast<double>(g->x), static_cast<double>(g->y),
                   static_cast<double>(g->width + 2 * g->border_width),
                   static_cast<double>(g->height + 2 * g->border_width)};
+        if (auto f = frameOf.find(t.id);
+            f != frameOf.end() && s.clientIndex.contains(stacking[f->second])) {
+            t.client = s.clientIndex[stacking[f->second]];
+            Client& cl = s.clients[*t.client];
+            t.pid = cl.pid;
+            cl.frame = t.rect;  // the window as the user sees it, decorations included
+        } else if (auto known = cache.topLevels.find(t.id); known != cache.topLevels.end()) {
+            t.pid = known->second.pid;
+            t.types = known->second.types;
+        }
         s.topLevels.push_back(std::move(t));
     }
     if (checkSelf) {
@@ -230,47 +308,34 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a) 
     }
     ++s.roundTrips;
 
-    // Further rounds only while some client sits deeper than one frame below the root.
-    std::unordered_map<xcb_window_t, std::size_t> topIndex;
-    for (std::size_t i = 0; i < s.topLevels.size(); ++i) {
-        topIndex[s.topLevels[i].id] = i;
-    }
-    std::unordered_map<xcb_window_t, xcb_window_t> ancestor;  // client -> current ancestor
-    for (const Client& cl : s.clients) {
-        ancestor[cl.id] = topIndex.contains(cl.id) ? cl.id : parentOf[cl.id];
-    }
-    for (int depth = 0; depth < 4; ++depth) {
-        std::vector<std::pair<xcb_window_t, xcb_query_tree_cookie_t>> pending;
-        for (auto& [client, up] : ancestor) {
-            if (up != 0 && up != root && !topIndex.contains(up)) {
-                pending.emplace_back(client, xcb_query_tree(c, up));
-            }
+    // Rarely needed rounds: legacy titles, and owners of unmanaged windows that do not say.
+    if (!untitled.empty()) {
+        std::vector<xcb_get_property_cookie_t> names;
+        for (std::size_t i : untitled) {
+            names.push_back(requestProperty(c, s.clients[i].id, a.wmName));
         }
-        if (pending.empty()) {
-            break;
-        }
-        for (auto& [client, cookie] : pending) {
-            auto tree = collect<xcb_query_tree_reply_t>(c, cookie, xcb_query_tree_reply);
-            ancestor[client] = tree ? tree->parent : 0;
+        for (std::size_t k = 0; k < untitled.size(); ++k) {
+            s.clients[untitled[k]].title = decodeLegacyTitle(collectProperty(c, names[k]), a);
         }
         ++s.roundTrips;
     }
-    for (std::size_t i = 0; i < s.clients.size(); ++i) {
-        Client& cl = s.clients[i];
-        auto top = topIndex.find(ancestor[cl.id]);
-        if (top == topIndex.end()) {
-            continue;
-        }
-        cl.topLevel = top->first;
-        TopLevel& t = s.topLevels[top->second];
-        t.client = i;
-        if (t.pid == 0) {
-            t.pid = cl.pid;
+    std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> owners;
+    for (std::size_t i = 0; i < s.topLevels.size(); ++i) {
+        TopLevel& t = s.topLevels[i];
+        auto known = cache.topLevels.find(t.id);
+        if (!t.client && t.viewable && t.pid == 0 && known != cache.topLevels.end() &&
+            !known->second.ownerAsked) {
+            known->second.ownerAsked = true;
+            owners.emplace_back(i, requestOwner(c, t.id));
         }
     }
-
-    // Last round: ask the server who owns windows that do not say so themselves (xterm, say).
-    resolveOwners(c, s);
+    for (auto& [i, cookie] : owners) {
+        s.topLevels[i].pid = ownerPid(c, cookie).value_or(0);
+        cache.topLevels[s.topLevels[i].id].pid = s.topLevels[i].pid;
+    }
+    if (!owners.empty()) {
+        ++s.roundTrips;
+    }
     return s;
 }
 

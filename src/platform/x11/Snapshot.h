@@ -24,7 +24,6 @@ struct Client {
     std::vector<xcb_atom_t> types;
     bool transient = false;
     std::vector<xcb_atom_t> states;
-    bool iconic = false;
     Rect frame;        // root coordinates (top-left origin), decorations included
     Size decorations;  // what the frame adds to the client's own size
 };
@@ -40,6 +39,21 @@ struct TopLevel {
     std::optional<std::size_t> client;  // index into Snapshot::clients
 };
 
+// What does not change while a window lives: read once per window, reused by later polls.
+struct StaticFacts {
+    std::int32_t pid = 0;
+    std::string instance;
+    std::string windowClass;
+    std::vector<xcb_atom_t> types;
+    bool transient = false;
+    xcb_window_t topLevel = 0;  // 0 until found
+    bool ownerAsked = false;    // the server was asked who owns it
+};
+struct FactCache {
+    std::unordered_map<xcb_window_t, StaticFacts> clients;
+    std::unordered_map<xcb_window_t, StaticFacts> topLevels;  // windows without a client
+};
+
 // Everything one poll needs to know about the windows, gathered with a fixed number of round
 // trips whatever the number of windows: all requests of a round are sent before any reply is
 // read. A window that vanished midway is simply missing.
@@ -51,8 +65,12 @@ struct Snapshot {
     std::vector<TopLevel> topLevels;  // stacking order, bottom to top
     std::unordered_map<xcb_window_t, std::size_t> clientIndex;
     int roundTrips = 0;
+    std::uint64_t generation = 0;  // which poll this is
 
-    static Snapshot take(xcb_connection_t* c, xcb_window_t root, const Atoms& atoms);
+    // `cache` carries the unchanging facts from one poll to the next; entries of windows that
+    // are gone are dropped.
+    static Snapshot take(xcb_connection_t* c, xcb_window_t root, const Atoms& atoms,
+                         FactCache& cache);
 
     const Client* client(xcb_window_t id) const;
 };

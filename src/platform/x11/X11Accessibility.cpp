@@ -118,7 +118,7 @@ AXResult X11Accessibility::readWindow(const Client& c, const std::string& attrib
         return success(Size{frame.width, frame.height});
     }
     if (attribute == ax::kMinimized) {
-        return success(c.iconic || has(c.states, s_.atoms().stateHidden));
+        return success(has(c.states, s_.atoms().stateHidden));
     }
     if (attribute == ax::kSubrole) {
         return success(subroleOf(c));
@@ -189,10 +189,11 @@ AXError X11Accessibility::writeWindow(const Client& c, const std::string& attrib
             flags |= (1u << 8) | (1u << 9);
         }
         if (z) {
-            w = static_cast<std::uint32_t>(std::clamp<std::int64_t>(
-                platform::truncatedInt(z->width - c.decorations.width), 1, 32767));
-            h = static_cast<std::uint32_t>(std::clamp<std::int64_t>(
-                platform::truncatedInt(z->height - c.decorations.height), 1, 32767));
+            const Size d = decorations(c);
+            w = static_cast<std::uint32_t>(
+                std::clamp<std::int64_t>(platform::truncatedInt(z->width - d.width), 1, 32767));
+            h = static_cast<std::uint32_t>(
+                std::clamp<std::int64_t>(platform::truncatedInt(z->height - d.height), 1, 32767));
             flags |= (1u << 10) | (1u << 11);
         }
         sendRootMessage(conn, s_.root(), c.id, a.netMoveresizeWindow, flags, x, y, w, h);
@@ -205,7 +206,7 @@ AXError X11Accessibility::writeWindow(const Client& c, const std::string& attrib
     if (attribute == ax::kMinimized) {
         if (*on) {
             sendRootMessage(conn, s_.root(), c.id, a.wmChangeState, kIconicState);
-        } else if (c.iconic || has(c.states, a.stateHidden)) {
+        } else if (has(c.states, a.stateHidden)) {
             activateWindow(c.id);
         }
         return AXError::Success;
@@ -252,6 +253,17 @@ AXError X11Accessibility::windowNumber(const Element& window, std::uint32_t& num
     }
     number = c->id;
     return AXError::Success;
+}
+
+// What the window manager's frame adds to the client's size; asked only when a size is set.
+Size X11Accessibility::decorations(const Client& c) {
+    xcb_connection_t* conn = s_.connection();
+    const auto e =
+        cardinals(collectProperty(conn, requestProperty(conn, c.id, s_.atoms().netFrameExtents)));
+    if (!e || e->size() != 4) {
+        return {};
+    }
+    return {static_cast<double>((*e)[0] + (*e)[1]), static_cast<double>((*e)[2] + (*e)[3])};
 }
 
 void X11Accessibility::activateWindow(xcb_window_t w) {

@@ -30,6 +30,7 @@ class X11Accessibility final : public Accessibility {
     AXResult readWindow(const Client& c, const std::string& attribute);
     AXError writeWindow(const Client& c, const std::string& attribute, const AXValue& value);
     std::string subroleOf(const Client& c) const;
+    Size decorations(const Client& c);
 
     Session& s_;
 };

@@ -65,6 +65,10 @@ WindowInfoListPtr X11WindowServer::windowList(std::uint32_t options, std::uint32
         return nullptr;
     }
     const Snapshot& s = s_.snapshot();
+    if (cache_.list && cache_.generation == s.generation && cache_.options == options &&
+        cache_.relativeTo == relativeTo) {
+        return cache_.list;
+    }
     auto list = std::make_shared<WindowInfoList>();
     for (auto it = s.topLevels.rbegin(); it != s.topLevels.rend(); ++it) {
         const TopLevel& t = *it;
@@ -89,6 +93,7 @@ WindowInfoListPtr X11WindowServer::windowList(std::uint32_t options, std::uint32
     if (wantDesktop) {
         list->push_back(describe(s_.root(), 0, kDesktopLevel, s_.toAccessibility(s.root)));
     }
+    cache_ = {s.generation, options, relativeTo, list};
     return list;
 }
 
@@ -141,6 +146,9 @@ void X11WindowServer::releaseFromFloatingLevel(std::uint64_t nativeWindow) {
 }
 
 void X11WindowServer::flush() {
+    if (xcb_connection_t* c = s_.toolkitConnection()) {
+        xcb_flush(c);
+    }
     if (xcb_connection_t* c = s_.connection()) {
         xcb_flush(c);
     }

@@ -31,6 +31,14 @@ class X11WindowServer final : public WindowServer {
     std::int64_t layerOf(const TopLevel& t, const Client* c) const;
 
     Session& s_;
+    // Both lists a tick asks for come from one poll: build each once.
+    struct Cached {
+        std::uint64_t generation = 0;
+        std::uint32_t options = 0;
+        std::uint32_t relativeTo = 0;
+        WindowInfoListPtr list;
+    };
+    Cached cache_;
 };
 
 }  // namespace platform::x11

@@ -73,8 +73,9 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
             found[c.pid] = {c.pid, identifier, c.windowClass.empty() ? c.instance : c.windowClass};
         }
     }
-    // A program that has no window yet is still running.
-    for (const ProcessInfo& p : Processes::list()) {
+    // A program that has no window yet is still running; looking through every process costs
+    // far more than a poll, so only then.
+    for (const ProcessInfo& p : found.empty() ? Processes::list() : std::vector<ProcessInfo>{}) {
         if (!found.contains(p.pid) && (anyName(names, p.comm) || anyName(names, baseName(p.exe)))) {
             found[p.pid] = {p.pid, identifier, p.comm};
         }
