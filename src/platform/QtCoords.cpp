@@ -10,14 +10,7 @@
 
 namespace QtCoords {
 
-namespace {
-
-struct Anchor {
-    double height = 0;  // the primary screen's height in points
-    QPointF origin;     // the primary screen's top-left in Qt's global coordinates
-};
-
-Anchor anchor() {
+Anchor currentAnchor() {
     Anchor a;
     const auto screens = platform::current().screens().screens();
     if (!screens.empty()) {
@@ -29,6 +22,8 @@ Anchor anchor() {
     return a;
 }
 
+namespace {
+
 int rounded(double v) {
     // Geometry beyond what a window system can hold is clamped rather than overflowing.
     constexpr double kMax = 1 << 24;
@@ -37,8 +32,7 @@ int rounded(double v) {
 
 }  // namespace
 
-QRect toQt(const platform::Rect& r) {
-    const Anchor a = anchor();
+QRect toQt(const platform::Rect& r, const Anchor& a) {
     const double top = a.origin.y() + a.height - r.y - r.height;
     const int left = rounded(a.origin.x() + r.x);
     const int qtTop = rounded(top);
@@ -46,19 +40,16 @@ QRect toQt(const platform::Rect& r) {
                  QPoint(rounded(a.origin.x() + r.x + r.width) - 1, rounded(top + r.height) - 1));
 }
 
-platform::Rect fromQt(const QRect& q) {
-    const Anchor a = anchor();
+platform::Rect fromQt(const QRect& q, const Anchor& a) {
     return {q.x() - a.origin.x(), a.origin.y() + a.height - q.y() - q.height(),
             static_cast<double>(q.width()), static_cast<double>(q.height())};
 }
 
-platform::Point fromQt(const QPointF& p) {
-    const Anchor a = anchor();
+platform::Point fromQt(const QPointF& p, const Anchor& a) {
     return {p.x() - a.origin.x(), a.origin.y() + a.height - p.y()};
 }
 
-QPointF toQt(const platform::Point& p) {
-    const Anchor a = anchor();
+QPointF toQt(const platform::Point& p, const Anchor& a) {
     return {a.origin.x() + p.x, a.origin.y() + a.height - p.y};
 }
 

@@ -109,6 +109,17 @@ sigterm_leaves_nothing() {
   expect_pixel 1000 300 "$CHAT_B" "chat B visible once Tessavo is gone"
 }
 
+second_copy_replaces_first() {
+  local first=$XS_TESSAVO
+  TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/second.out" 2>&1 &
+  local second=$!
+  XS_PIDS+=($second)
+  xs_wait 3 sh -c "! kill -0 $first" || fail "the first copy still runs"
+  sleep 0.5
+  kill -0 "$second" || fail "the second copy did not keep running"
+  [ "$(xs_covers)" -eq 3 ] || fail "expected the second copy's 3 covers, found $(xs_covers)"
+}
+
 setup
 case "${1:?scenario}" in
   covered) covered_with_dialog_hole ;;
@@ -120,6 +131,7 @@ case "${1:?scenario}" in
   quit) messenger_quit_removes_all ;;
   fullscreen) fullscreen_stays_covered ;;
   sigterm) sigterm_leaves_nothing ;;
+  single) second_copy_replaces_first ;;
   *) fail "unknown scenario $1" ;;
 esac
 echo "PASS: $1"
