@@ -131,14 +131,18 @@ void WindowTracker::reveal(WindowID id, double grace) {
         it->second->setAlpha(0.0);
         it->second->setIgnoresMouseEvents(true);
     }
-    auto el = elements.find(id);
-    if (el == elements.end()) {
-        return;
+    if (auto el = elements.find(id); el != elements.end()) {
+        bringForward(el->second);
     }
+}
+
+// Un-minimize, focus and raise a chat, and bring the messenger forward with it.
+void WindowTracker::bringForward(const platform::Element& chat) {
+    auto& p = platform::current();
     auto& access = p.accessibility();
-    access.setAttribute(el->second, platform::ax::kMinimized, false);
-    access.setAttribute(el->second, platform::ax::kMain, true);
-    access.performAction(el->second, platform::ax::kRaise);
+    access.setAttribute(chat, platform::ax::kMinimized, false);
+    access.setAttribute(chat, platform::ax::kMain, true);
+    access.performAction(chat, platform::ax::kRaise);
     if (const auto app = Discovery::kakaoApp()) {
         p.workspace().activate(app->pid);
     }

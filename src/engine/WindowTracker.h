@@ -88,6 +88,7 @@ class WindowTracker {
     void onHotkey(char32_t key);
     void updateSwitcher(const std::vector<KWindow>& wins, std::optional<WindowID> protect);
     void hideBar();
+    void bringForward(const platform::Element& chat);
     void loadChatSettings();
     void installClickMonitors();
 

@@ -139,16 +139,8 @@ void WindowTracker::handBackGrace(bool coverDragging) {
     if (!front || front->pid != p.workspace().ownPid() || QApplication::activeWindow()) {
         return;
     }
-    auto el = elements.find(*graceTarget);
-    if (el == elements.end()) {
-        return;
-    }
-    auto& access = p.accessibility();
-    access.setAttribute(el->second, platform::ax::kMinimized, false);
-    access.setAttribute(el->second, platform::ax::kMain, true);
-    access.performAction(el->second, platform::ax::kRaise);
-    if (const auto app = Discovery::kakaoApp()) {
-        p.workspace().activate(app->pid);
+    if (auto el = elements.find(*graceTarget); el != elements.end()) {
+        bringForward(el->second);
     }
 }
 
