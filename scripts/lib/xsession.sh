@@ -56,7 +56,8 @@ xs_wait_managing() {
 xs_app() {
   local name=$1; shift
   mkfifo "$XS_DIR/$name.in"
-  "$XS_BUILD/tessavo-fake-messenger" "$@" <"$XS_DIR/$name.in" >"$XS_DIR/$name.out" 2>&1 &
+  : >"$XS_DIR/$name.out"  # exists before the application opens it, so answers can be counted
+  "$XS_BUILD/tessavo-fake-messenger" "$@" <"$XS_DIR/$name.in" >>"$XS_DIR/$name.out" 2>&1 &
   XS_PIDS+=($!)
   eval "exec {fd}>\"$XS_DIR/$name.in\""
   eval "XS_FD_$name=$fd"

@@ -1,49 +1,405 @@
 #include "cover/CoverView.h"
 
-#include "cover/CoverWindow.h"
+#include <cmath>
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
 
-CoverView::CoverView(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
+#include "app/Log.h"
+#include "app/Settings.h"
+#include "cover/CoverStyle.h"
+#include "cover/CoverWindow.h"
+#include "cover/Memo.h"
+#include "cover/MemoEditor.h"
+#include "discovery/AX.h"
+#include "platform/Platform.h"
+#include "platform/QtCoords.h"
+
+using platform::Point;
+using platform::Rect;
+namespace style = CoverStyle;
+
+namespace {
+
+// A title bar press that moves this far becomes a drag of the chat.
+constexpr double kDragThreshold = 4;
+
+std::string integerText(double v) {
+    return std::to_string(platform::truncatedInt(v));
 }
 
-void CoverView::setContent(DisguiseMode mode, const platform::Rect& windowScreenFrame,
-                           std::vector<platform::Rect> holes) {
-    if (mode == mode_ && windowScreenFrame == windowScreenFrame_ && holes == holes_) {
-        return;
+std::string holesText(const std::vector<Rect>& holes) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < holes.size(); ++i) {
+        const Rect& h = holes[i];
+        out += (i ? ", \"(" : "\"(") + integerText(h.x) + "," + integerText(h.y) + " " +
+               integerText(h.width) + "x" + integerText(h.height) + ")\"";
     }
-    mode_ = mode;
-    windowScreenFrame_ = windowScreenFrame;
-    holes_ = std::move(holes);
+    return out + "]";
+}
+
+std::string decimalText(double v) {
+    QString s = QString::number(v, 'g', 6);
+    if (!s.contains('.') && !s.contains('e')) {
+        s += ".0";
+    }
+    return s.toStdString();
+}
+
+// The modal question for a new memo title.
+std::optional<QString> askTitleInDialog(const QString& current) {
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("테사보"));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("제목 바꾸기")));
+    auto* field = new QLineEdit(current);
+    field->setFixedSize(220, 24);
+    layout->addWidget(field);
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(QStringLiteral("확인"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("취소"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    field->setFocus();
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return field->text();
+}
+
+bool draggableContent(const QMimeData* data) {
+    if (!data) {
+        return false;
+    }
+    if (data->hasUrls()) {
+        for (const QUrl& url : data->urls()) {
+            if (url.isLocalFile()) {
+                return true;
+            }
+        }
+    }
+    if (data->hasImage()) {
+        return true;
+    }
+    for (const QString& format : data->formats()) {
+        if (format.startsWith(QLatin1String("image/")) || format == QLatin1String("public.image")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CoverView::CoverView(QWidget* parent)
+    : QWidget(parent),
+      askTitle(askTitleInDialog),
+      memoText_(Memo::defaultMemo()),
+      memoTitle_(Memo::kDefaultTitle) {
+    setAcceptDrops(true);
+    Log::line(std::string("DRAG register types on view (window=") +
+              (coverWindow() ? "true" : "false") + ")");
+}
+
+CoverView::~CoverView() = default;
+
+CoverWindow* CoverView::coverWindow() const {
+    return qobject_cast<CoverWindow*>(window());
+}
+
+void CoverView::requestRepaint() {
     ++repaintRequests_;
     update();
 }
 
-void CoverView::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(0xFF, 0xFE, 0xF8));
-    // Holes are see-through: clear them (view coordinates are y-up, Qt's are y-down).
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    for (const platform::Rect& h : holes_) {
-        QPainterPath path;
-        path.addRoundedRect(QRectF(h.x, height() - h.y - h.height, h.width, h.height), 12, 12);
-        p.fillPath(path, Qt::transparent);
+void CoverView::setContent(DisguiseMode mode, const Rect& windowScreenFrame,
+                           std::vector<Rect> holes) {
+    if (mode == mode_ && windowScreenFrame == windowScreenFrame_ && holes == holes_) {
+        return;
+    }
+    if (mode != mode_ && editing_) {
+        setEditing(false);
+    }
+    mode_ = mode;
+    windowScreenFrame_ = windowScreenFrame;
+    holes_ = std::move(holes);
+    requestRepaint();
+}
+
+void CoverView::setWindowScreenFrame(const Rect& frame) {
+    if (frame == windowScreenFrame_) {
+        return;
+    }
+    windowScreenFrame_ = frame;
+    if (mode_ == DisguiseMode::wallpaper) {
+        requestRepaint();  // the piece of desktop under the cover moved
     }
 }
 
+void CoverView::setBadge(const QString& label, bool active) {
+    if (label == badgeLabel_ && active == badgeActive_) {
+        return;
+    }
+    badgeLabel_ = label;
+    badgeActive_ = active;
+    requestRepaint();
+}
+
+bool CoverView::titleBarShown() const {
+    return mode_ == DisguiseMode::memo || hovering_ ||
+           Settings::d().boolForKey(Settings::key::kWallpaperTitleAlways);
+}
+
+CoverPainter::Scene CoverView::scene() const {
+    CoverPainter::Scene s;
+    s.mode = mode_;
+    s.width = width();
+    s.height = height();
+    s.memo = memoText_.get();
+    s.title = memoTitle_;
+    s.editing = editing_;
+    s.showTitleBar = titleBarShown();
+    s.badgeLabel = badgeLabel_;
+    s.badgeActive = badgeActive_;
+    s.holes = holes_;
+    s.windowScreenFrame = windowScreenFrame_;
+    return s;
+}
+
+void CoverView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    checkboxRects_ = CoverPainter::paint(p, scene());
+}
+
+CoverView::Zone CoverView::zone(Point p) const {
+    const double W = width();
+    const double H = height();
+    if (mode_ == DisguiseMode::wallpaper && !titleBarShown()) {
+        return Zone::body;
+    }
+    if (p.y < H - style::kTitleBarHeight) {
+        return Zone::body;
+    }
+    const double size = style::kGlyphHitSize;
+    if (Rect{W - style::kMenuGlyphFromRight - 14, H - size, size, size}.contains(p)) {
+        return Zone::menu;
+    }
+    if (Rect{W - style::kEditGlyphFromRight - 14, H - size, size, size}.contains(p)) {
+        return Zone::edit;
+    }
+    const Zone lights[3] = {Zone::close, Zone::minimize, Zone::green};
+    for (int i = 0; i < 3; ++i) {
+        if (std::abs(p.x - style::kLightCentresX[i]) <= style::kLightHalf &&
+            std::abs(p.y - (H - 14)) <= style::kLightHalf) {
+            return lights[i];
+        }
+    }
+    return Zone::titlebar;
+}
+
+Point CoverView::viewPoint(const QPointF& q) const {
+    return {q.x(), height() - q.y()};
+}
+
+bool CoverView::inHole(Point p) const {
+    return std::any_of(holes_.begin(), holes_.end(), [&](const Rect& h) { return h.contains(p); });
+}
+
 void CoverView::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
+    const Point p = viewPoint(event->position());
+    // What shows through a hole is not the cover's: let the press go past it.
+    if (event->button() != Qt::LeftButton || inHole(p)) {
+        event->ignore();
+        return;
+    }
+    pressed_ = true;
+    downZone_ = zone(p);
+    dragged_ = false;
+    dragStarted_ = false;
+    downPoint_ = event->scenePosition();
+}
+
+void CoverView::mouseMoveEvent(QMouseEvent* event) {
+    if (!pressed_ || downZone_ != Zone::titlebar) {
+        return;
+    }
+    CoverWindow* w = coverWindow();
+    if (!dragStarted_) {
+        const QPointF d = event->scenePosition() - downPoint_;
+        if (std::hypot(d.x(), d.y()) < kDragThreshold) {
+            return;
+        }
+        dragStarted_ = true;
+        dragged_ = true;
+        if (!w) {
+            return;
+        }
+        w->beginDrag();
+    }
+    if (!w) {
+        return;
+    }
+    const Point mouse = platform::current().input().mouseLocation();
+    const Rect start = w->dragStartCoverFrame;
+    const Rect moved{start.x + mouse.x - w->dragStartMouse.x,
+                     start.y + mouse.y - w->dragStartMouse.y, start.width, start.height};
+    setWindowScreenFrame(moved);
+    w->setFrame(moved);
 }
 
 void CoverView::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click =
-        pressed_ && event->button() == Qt::LeftButton && rect().contains(event->pos());
+    if (!pressed_ || event->button() != Qt::LeftButton) {
+        return;
+    }
     pressed_ = false;
-    auto* w = qobject_cast<CoverWindow*>(window());
-    if (click && w && w->onReveal) {
+    CoverWindow* w = coverWindow();
+    if (w && dragStarted_) {
+        w->endDrag();
+    }
+    const Point p = viewPoint(event->position());
+    const Zone release = zone(p);
+    switch (downZone_) {
+        case Zone::close:
+            if (release == Zone::close && w) {
+                AX::pressButton(w->element, platform::ax::kCloseButton);
+            }
+            break;
+        case Zone::minimize:
+            if (release == Zone::minimize && w) {
+                platform::current().accessibility().setAttribute(w->element,
+                                                                 platform::ax::kMinimized, true);
+            }
+            break;
+        case Zone::green:
+            break;
+        case Zone::edit:
+            if (release == Zone::edit && w) {
+                w->isEditing = !w->isEditing;
+                if (w->isEditing) {
+                    w->makeKeyAndOrderFront();
+                }
+                setEditing(w->isEditing);
+            }
+            break;
+        case Zone::menu:
+            if (release == Zone::menu) {
+                promptTitle();
+            }
+            break;
+        case Zone::titlebar:
+            if (!dragStarted_ && !editing_ && w && w->onReveal) {
+                w->onReveal(*w);
+            }
+            break;
+        case Zone::body:
+            if (!editing_) {
+                clickBody(p, w);
+            }
+            break;
+    }
+}
+
+void CoverView::clickBody(Point p, CoverWindow* w) {
+    for (const auto& box : checkboxRects_) {
+        if (box.rect.contains(p)) {
+            toggleCheckbox(box.line);
+            return;
+        }
+    }
+    Log::line("CLICK→reveal cover=" + std::to_string(w ? w->targetID : 0) + " p=(" +
+              integerText(p.x) + "," + integerText(p.y) + ") holes=" + holesText(holes_) +
+              " inHole=" + (inHole(p) ? "true" : "false"));
+    if (w && w->onReveal) {
         w->onReveal(*w);
+    }
+}
+
+void CoverView::toggleCheckbox(int line) {
+    if (Memo::toggleCheckbox(*memoText_, line)) {
+        requestRepaint();
+    }
+}
+
+void CoverView::setHovering(bool hovering) {
+    if (hovering == hovering_) {
+        return;
+    }
+    hovering_ = hovering;
+    if (mode_ == DisguiseMode::wallpaper) {
+        requestRepaint();  // the title bar comes and goes with the mouse
+    }
+}
+
+void CoverView::enterEvent(QEnterEvent*) {
+    setHovering(true);
+}
+
+void CoverView::leaveEvent(QEvent*) {
+    setHovering(false);
+}
+
+void CoverView::setEditing(bool editing) {
+    if (mode_ == DisguiseMode::wallpaper || editing == editing_) {
+        return;
+    }
+    editing_ = editing;
+    if (!editor_) {
+        editor_ = std::make_unique<MemoEditor>(this);
+    }
+    if (editing) {
+        editor_->open(*memoText_, QSizeF(width(), height()));
+    } else {
+        memoText_ = editor_->close();
+    }
+    requestRepaint();
+}
+
+void CoverView::promptTitle() {
+    if (const auto answer = askTitle ? askTitle(memoTitle_) : std::nullopt) {
+        memoTitle_ = Memo::cleanTitle(*answer);
+        requestRepaint();
+    }
+}
+
+void CoverView::dragEnterEvent(QDragEnterEvent* event) {
+    onDragOver(event->mimeData());
+    event->ignore();  // the cover never takes the drop
+}
+
+void CoverView::dragMoveEvent(QDragMoveEvent* event) {
+    onDragOver(event->mimeData());
+    event->ignore();
+}
+
+// Files or pictures dragged onto a covering cover: reveal the chat and step out of the way, so
+// the drop lands in the chat.
+void CoverView::onDragOver(const QMimeData* data) {
+    CoverWindow* w = coverWindow();
+    std::string types = "[";
+    if (data) {
+        const QStringList formats = data->formats();
+        for (int i = 0; i < formats.size(); ++i) {
+            types += (i ? ", " : "") + formats[i].toStdString();
+        }
+    }
+    types += "]";
+    Log::line("DRAG ENTER types=" + types + " alpha=" + decimalText(w ? w->alpha() : -1.0) +
+              " editing=" + (w && w->isEditing ? "true" : "false"));
+    if (w && w->alpha() > 0.5 && !w->isEditing && draggableContent(data)) {
+        Log::line("DRAG REVEAL → triggerFileDrag");
+        w->fileDragging = true;
+        if (w->onFileDrag) {
+            w->onFileDrag(*w);
+        }
+        w->orderOut();
     }
 }

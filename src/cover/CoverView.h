@@ -1,44 +1,94 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include <QTextDocument>
 #include <QWidget>
 
 #include "app/DisguiseMode.h"
+#include "cover/CoverPainter.h"
 #include "platform/Geometry.h"
 
-// The content of a cover: what it shows and where its see-through holes are. Until the
-// disguises are drawn it paints a plain opaque page.
+class MemoEditor;
+
+// The content of a cover: draws the disguise, hosts the memo editor and turns mouse actions on
+// the cover into actions on the hidden chat. Its own coordinates have the origin at the
+// bottom-left corner, y up; the title bar is the top 28 points.
 class CoverView : public QWidget {
     Q_OBJECT
   public:
-    explicit CoverView(QWidget* parent = nullptr);
+    enum class Zone { close, minimize, green, edit, menu, titlebar, body };
 
-    DisguiseMode mode() const { return mode_; }
-    // The cover's frame in screen coordinates (bottom-left origin, y up).
-    const platform::Rect& windowScreenFrame() const { return windowScreenFrame_; }
-    // Rectangles in view coordinates (origin at the cover's bottom-left corner, y up).
-    const std::vector<platform::Rect>& holes() const { return holes_; }
+    explicit CoverView(QWidget* parent = nullptr);
+    ~CoverView() override;
 
     // Takes what the cover shows; asks for a repaint only when something drawn changed.
     void setContent(DisguiseMode mode, const platform::Rect& windowScreenFrame,
                     std::vector<platform::Rect> holes);
-    void setEditing(bool editing) { editing_ = editing; }
+    void setWindowScreenFrame(const platform::Rect& frame);
+    void setBadge(const QString& label, bool active);
+
+    Zone zone(platform::Point p) const;
+    void toggleCheckbox(int line);
+    void setEditing(bool editing);
+    void promptTitle();
+    void setHovering(bool hovering);
+
+    DisguiseMode mode() const { return mode_; }
+    const platform::Rect& windowScreenFrame() const { return windowScreenFrame_; }
+    const std::vector<platform::Rect>& holes() const { return holes_; }
+    QTextDocument& memoText() { return *memoText_; }
+    const QString& memoTitle() const { return memoTitle_; }
     bool isEditing() const { return editing_; }
+    bool hovering() const { return hovering_; }
+    const std::vector<CoverPainter::CheckboxHit>& checkboxRects() const { return checkboxRects_; }
+    MemoEditor* editor() const { return editor_.get(); }
     // How many repaints were asked for (an unchanged cover asks for none).
     int repaintRequests() const { return repaintRequests_; }
 
+    // Asks the user for a new memo title; absent when cancelled. Replaceable for tests.
+    std::function<std::optional<QString>(const QString& current)> askTitle;
+
+    // The scene as the next paint pass will draw it.
+    CoverPainter::Scene scene() const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
-    // A press and release on the cover reveal its chat.
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
 
   private:
+    class CoverWindow* coverWindow() const;
+    platform::Point viewPoint(const QPointF& widgetPoint) const;
+    bool inHole(platform::Point p) const;
+    bool titleBarShown() const;
+    void requestRepaint();
+    void clickBody(platform::Point p, class CoverWindow* w);
+    void onDragOver(const class QMimeData* data);
+
     DisguiseMode mode_ = DisguiseMode::memo;
     platform::Rect windowScreenFrame_;
+    QString badgeLabel_;
+    bool badgeActive_ = false;
     std::vector<platform::Rect> holes_;
+    std::unique_ptr<QTextDocument> memoText_;
+    QString memoTitle_;
     bool editing_ = false;
+    std::unique_ptr<MemoEditor> editor_;
+    std::vector<CoverPainter::CheckboxHit> checkboxRects_;
+    bool hovering_ = false;
+    Zone downZone_ = Zone::body;
+    bool dragged_ = false;
+    QPointF downPoint_;
+    bool dragStarted_ = false;
     bool pressed_ = false;
     int repaintRequests_ = 0;
 };

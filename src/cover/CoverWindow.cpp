@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "app/Settings.h"
+#include "cover/CoverStyle.h"
 #include "platform/Platform.h"
 #include "platform/QtCoords.h"
 
@@ -107,8 +108,11 @@ void CoverWindow::applyShape() {
         // An empty region would remove the shape altogether; one pixel outside the window
         // leaves nothing of it on screen.
         visible = QRegion(-1, -1, 1, 1);
-    } else if (!holes.empty()) {
-        visible = QRegion(rect());
+    } else {
+        // Rounded corners and holes are cut by the shape, so they work without a compositor.
+        QPainterPath page;
+        page.addRoundedRect(QRectF(rect()), CoverStyle::kCornerRadius, CoverStyle::kCornerRadius);
+        visible = QRegion(page.toFillPolygon().toPolygon());
         for (const platform::Rect& h : holes) {
             QPainterPath path;
             // View coordinates are y-up from the bottom-left corner.
@@ -187,10 +191,24 @@ bool CoverWindow::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+void CoverWindow::makeKeyAndOrderFront() {
+    if (!canBecomeKey()) {
+        return;
+    }
+    if (QWindow* w = windowHandle()) {
+        w->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    }
+    orderFront();
+    activateWindow();
+}
+
 void CoverWindow::resignKey() {
     if (isEditing) {
         isEditing = false;
         cover->setEditing(false);
+    }
+    if (QWindow* w = windowHandle()) {
+        w->setFlag(Qt::WindowDoesNotAcceptFocus, true);
     }
 }
 

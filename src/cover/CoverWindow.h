@@ -39,6 +39,8 @@ class CoverWindow : public QWidget {
     void orderFront();
     void orderOut() { hide(); }
     bool canBecomeKey() const { return isEditing; }
+    // Takes keyboard focus for the memo editor; only while editing.
+    void makeKeyAndOrderFront();
     bool canBecomeMain() const { return false; }
 
     const std::uint32_t targetID;

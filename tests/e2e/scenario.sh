@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib/xsession.sh"
 
-readonly COVER=fffef8      # the plain page a cover shows
+readonly COVER=ffffff      # the memo page, below its text
 readonly CHAT_A=1565c0     # the stand-in's colours, in the order its windows open
 readonly CHAT_B=c62828
 readonly DIALOG=6a1b9a
@@ -64,7 +64,7 @@ cover_follows_move() {
   xs_send kakao move b 700 200
   # Two ticks are 0.12 s; allow the window manager its own moment as well.
   sleep 0.3
-  expect_pixel 900 400 "$COVER" "chat B covered at its new place"
+  expect_pixel 900 530 "$COVER" "chat B covered at its new place"
   expect_pixel 1150 150 "203040" "nothing left where chat B was"
 }
 

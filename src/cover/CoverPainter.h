@@ -1,0 +1,51 @@
+#pragma once
+
+#include <vector>
+
+#include <QPainter>
+#include <QString>
+
+#include "app/DisguiseMode.h"
+#include "platform/Geometry.h"
+
+class QTextDocument;
+
+// How a cover looks: a notepad window with a to-do memo, or the piece of desktop picture
+// beneath it, with see-through holes. Geometry is in view coordinates (origin bottom-left,
+// y up), converted to the painter's top-left space only where drawing happens.
+namespace CoverPainter {
+
+struct CheckboxHit {
+    platform::Rect rect;  // view coordinates
+    int line = 0;
+    friend bool operator==(const CheckboxHit&, const CheckboxHit&) = default;
+};
+
+// Everything one paint pass reads.
+struct Scene {
+    DisguiseMode mode = DisguiseMode::memo;
+    double width = 0;
+    double height = 0;
+    const QTextDocument* memo = nullptr;
+    QString title;
+    bool editing = false;
+    bool showTitleBar = true;  // wallpaper covers show it only under the mouse, by default
+    QString badgeLabel;
+    bool badgeActive = false;
+    std::vector<platform::Rect> holes;
+    platform::Rect windowScreenFrame;
+};
+
+// The whole cover; returns the checkboxes drawn on the memo page.
+std::vector<CheckboxHit> paint(QPainter& p, const Scene& s);
+
+void drawTitleBar(QPainter& p, const Scene& s);
+std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s);
+void drawWallpaper(QPainter& p, const Scene& s);
+void punchHoles(QPainter& p, const Scene& s);
+void drawCheckbox(QPainter& p, const QRectF& box, bool checked);
+
+// A view rectangle in the painter's space.
+QRectF toPainter(const platform::Rect& r, double viewHeight);
+
+}  // namespace CoverPainter
