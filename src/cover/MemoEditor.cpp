@@ -93,13 +93,10 @@ void MemoEditor::open(const QTextDocument& memo, QSizeF size) {
     if (!textView_) {
         makeTextView();
     }
-    QTextDocument* old = textView_->document();
+    // The copy is the text view's child, so the text view deletes the previous one itself.
     QTextDocument* copy = memo.clone(textView_);
     copy->setDocumentMargin(6);
     textView_->setDocument(copy);
-    if (old && old->parent() == textView_) {
-        old->deleteLater();
-    }
     textView_->setCurrentCharFormat(bodyFormat());
     // View (14, 6, W − 28, H − 70) in the host's y-up space.
     const double w = std::max(1.0, size.width() - 28);
