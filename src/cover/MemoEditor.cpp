@@ -1,6 +1,7 @@
 #include "cover/MemoEditor.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QKeyEvent>
 #include <QPushButton>
@@ -144,8 +145,12 @@ void MemoEditor::eachFontInSelection(Fn transform) {
     const int start = selection.selectionStart();
     const int end = selection.selectionEnd();
     QTextDocument* doc = textView_->document();
-    QTextCursor cursor(doc);
-    cursor.beginEditBlock();
+    // The runs are collected first: changing a run splits and merges the fragments walked.
+    struct Run {
+        int from, to;
+        QFont font;
+    };
+    std::vector<Run> runs;
     for (QTextBlock block = doc->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -159,12 +164,17 @@ void MemoEditor::eachFontInSelection(Fn transform) {
             const bool hasFont = format.hasProperty(QTextFormat::FontPixelSize) ||
                                  format.hasProperty(QTextFormat::FontPointSize) ||
                                  format.hasProperty(QTextFormat::FontFamilies);
-            QTextCharFormat next;
-            next.setFont(transform(hasFont ? format.font() : style::memoFont()));
-            cursor.setPosition(from);
-            cursor.setPosition(to, QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(next);
+            runs.push_back({from, to, hasFont ? format.font() : style::memoFont()});
         }
+    }
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    for (const Run& run : runs) {
+        QTextCharFormat next;
+        next.setFont(transform(run.font));
+        cursor.setPosition(run.from);
+        cursor.setPosition(run.to, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(next);
     }
     cursor.endEditBlock();
 }

@@ -4,6 +4,9 @@
 
 #include <xcb/screensaver.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "platform/x11/Xcb.h"
 
 namespace platform::x11 {

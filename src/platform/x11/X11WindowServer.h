@@ -14,6 +14,9 @@ class X11WindowServer final : public WindowServer {
     static constexpr std::int64_t kAboveLevel = 3;
     static constexpr std::int64_t kDockLevel = 20;
     static constexpr std::int64_t kPopupLevel = 101;
+    // The desktop picture of screen i stands as window kDesktopWindowBase + i: X resource ids
+    // never reach this range.
+    static constexpr std::uint32_t kDesktopWindowBase = 0xE0000000;
 
     explicit X11WindowServer(Session& session) : s_(session) {}
 
@@ -29,6 +32,9 @@ class X11WindowServer final : public WindowServer {
 
   private:
     std::int64_t layerOf(const TopLevel& t, const Client* c) const;
+    void appendDesktopWindows(WindowInfoList& list, std::uint32_t options,
+                              std::uint32_t relativeTo);
+    std::optional<QImage> desktopPicture(std::size_t screen);
 
     Session& s_;
     // Both lists a tick asks for come from one poll: build each once.

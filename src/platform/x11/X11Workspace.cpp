@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/x11/DesktopEntries.h"
+#include "platform/x11/DesktopPicture.h"
 #include "platform/x11/Processes.h"
 
 namespace platform::x11 {
@@ -148,8 +149,15 @@ void X11Workspace::openAccessibilitySettings() {
     systemLog("tessavo: waiting for an EWMH window manager to manage the desktop");
 }
 
+// Looking the setting up may start a helper program, and covers ask on every repaint that
+// the live picture is missing: the answer is kept for a few seconds.
 std::optional<std::string> X11Workspace::desktopPictureFile(const Screen&) {
-    return std::nullopt;
+    const auto now = std::chrono::steady_clock::now();
+    if (!pictureCheckedAt_ || now - *pictureCheckedAt_ > std::chrono::seconds(10)) {
+        picture_ = DesktopPicture::find(configHome());
+        pictureCheckedAt_ = now;
+    }
+    return picture_;
 }
 
 std::optional<std::string> X11Workspace::environment(const std::string& name) {

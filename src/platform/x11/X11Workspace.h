@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/Workspace.h"
 #include "platform/x11/Session.h"
 #include "platform/x11/X11Accessibility.h"
@@ -40,6 +42,8 @@ class X11Workspace final : public Workspace {
 
     Session& s_;
     X11Accessibility& access_;
+    std::optional<std::string> picture_;
+    std::optional<std::chrono::steady_clock::time_point> pictureCheckedAt_;
 };
 
 }  // namespace platform::x11

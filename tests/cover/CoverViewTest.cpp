@@ -1,0 +1,308 @@
+#include <fstream>
+
+#include <QCoreApplication>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QUrl>
+
+#include "SimFixture.h"
+#include "app/Settings.h"
+#include "cover/CoverPainter.h"
+#include "cover/CoverStyle.h"
+#include "cover/CoverWindow.h"
+#include "cover/Memo.h"
+#include "platform/Platform.h"
+
+using namespace platform;
+using namespace platform::sim;
+using Zone = CoverView::Zone;
+
+namespace {
+
+// A press, moves and a release as the window system delivers them, in the view's own
+// coordinates (origin bottom-left, y up).
+void send(QWidget& view, QEvent::Type type, Point p, Qt::MouseButtons held) {
+    const QPointF local(p.x, view.height() - p.y);
+    QMouseEvent e(type, local, local, view.mapToGlobal(local), Qt::LeftButton, held,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &e);
+}
+void press(QWidget& v, Point p) {
+    send(v, QEvent::MouseButtonPress, p, Qt::LeftButton);
+}
+void moveTo(QWidget& v, Point p) {
+    send(v, QEvent::MouseMove, p, Qt::LeftButton);
+}
+void release(QWidget& v, Point p) {
+    send(v, QEvent::MouseButtonRelease, p, Qt::NoButton);
+}
+void click(QWidget& v, Point p) {
+    press(v, p);
+    release(v, p);
+}
+
+// Colours read back from an 8-bit image match to within one step.
+::testing::AssertionResult near(const QColor& got, const QColor& want) {
+    const int d =
+        std::max({std::abs(got.red() - want.red()), std::abs(got.green() - want.green()),
+                  std::abs(got.blue() - want.blue()), std::abs(got.alpha() - want.alpha())});
+    if (d <= 1) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << got.name(QColor::HexArgb).toStdString() << " is not "
+                                         << want.name(QColor::HexArgb).toStdString();
+}
+
+QImage render(const CoverView& view) {
+    QImage image(view.width(), view.height(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    CoverPainter::paint(p, view.scene());
+    return image;
+}
+
+}  // namespace
+
+class CoverViewTest : public SimTest {
+  protected:
+    CoverViewTest() {
+        sim.model().environment["TESSAVO_DEBUG"] = "1";
+        addMessenger(sim, {.chats = 1, .focusFirstChat = false});
+        target = AX::windows(kMessengerPid).front();  // chat 1001, 420 x 560
+        window = std::make_unique<CoverWindow>(target);
+        window->sync(target, DisguiseMode::memo, true, {});
+        window->onReveal = [this](CoverWindow&) { ++reveals; };
+    }
+    CoverView& view() { return *window->cover; }
+    double W() { return view().width(); }
+    double H() { return view().height(); }
+    std::string log() const {
+        std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    KWindow target;
+    std::unique_ptr<CoverWindow> window;
+    int reveals = 0;
+};
+
+TEST_F(CoverViewTest, ZonesHaveExactEdges) {
+    const double w = W(), h = H();
+    EXPECT_EQ(view().zone({16 + 8, h - 14}), Zone::close);
+    EXPECT_EQ(view().zone({16 + 8.5, h - 14}), Zone::titlebar);
+    EXPECT_EQ(view().zone({36, h - 22}), Zone::minimize);
+    EXPECT_EQ(view().zone({56 - 8, h - 6}), Zone::green);
+    EXPECT_EQ(view().zone({w - 90, h - 28}), Zone::menu);    // lower-left edge included
+    EXPECT_EQ(view().zone({w - 62.01, h - 1}), Zone::menu);  // the menu is tested first
+    EXPECT_EQ(view().zone({w - 62, h - 14}), Zone::edit);    // where the menu ends
+    EXPECT_EQ(view().zone({w - 38.01, h - 28}), Zone::edit);
+    EXPECT_EQ(view().zone({w - 38, h - 14}), Zone::titlebar);  // right edge excluded
+    EXPECT_EQ(view().zone({200, h - 28}), Zone::titlebar);
+    EXPECT_EQ(view().zone({200, h - 28.01}), Zone::body);
+}
+
+TEST_F(CoverViewTest, AWallpaperCoverHasATitleBarOnlyUnderTheMouseByDefault) {
+    window->sync(target, DisguiseMode::wallpaper, true, {});
+    const Point closeLight{16, H() - 14};
+    EXPECT_EQ(view().zone(closeLight), Zone::body);
+    view().setHovering(true);
+    EXPECT_EQ(view().zone(closeLight), Zone::close);
+    view().setHovering(false);
+    Settings::d().setBool(Settings::key::kWallpaperTitleAlways, true);
+    EXPECT_EQ(view().zone(closeLight), Zone::close);
+}
+
+TEST_F(CoverViewTest, LightsActOnlyWhenReleasedWhereTheyWerePressed) {
+    const double h = H();
+    press(view(), {16, h - 14});
+    release(view(), {36, h - 14});  // close pressed, released on minimize
+    EXPECT_FALSE(recordedStartingWith("perform"));
+    EXPECT_FALSE(recordedStartingWith("set"));
+
+    click(view(), {36, h - 14});
+    EXPECT_TRUE(recorded("set window 1001 AXMinimized=true"));
+    click(view(), {56, h - 14});  // the third light does nothing
+    EXPECT_EQ(reveals, 0);
+    click(view(), {16, h - 14});
+    EXPECT_TRUE(recorded("perform close button of 1001 AXPress"));
+    EXPECT_FALSE(sim.hasWindow(1001));
+}
+
+TEST_F(CoverViewTest, ATitleBarPressRevealsUnlessItBecameADrag) {
+    const double h = H();
+    press(view(), {200, h - 10});
+    moveTo(view(), {203.9, h - 10});
+    release(view(), {203.9, h - 10});
+    EXPECT_EQ(reveals, 1);
+
+    // Four points of movement make it a drag: the chat is parked, then moved; no reveal.
+    sim.model().mouse = {600, 800};
+    press(view(), {200, h - 10});
+    moveTo(view(), {204, h - 10});
+    EXPECT_TRUE(window->isDragging);
+    EXPECT_EQ(sim.window(1001).frame.x, CoverWindow::kParkPosition.x);
+    sim.model().mouse = {650, 780};
+    moveTo(view(), {250, h - 30});
+    EXPECT_EQ(window->frame().x, 420 + 50);
+    EXPECT_EQ(view().windowScreenFrame().y, 280 - 20);
+    release(view(), {250, h - 30});
+    EXPECT_EQ(reveals, 1);
+    EXPECT_FALSE(window->isDragging);
+    EXPECT_EQ(sim.window(1001).frame.x, 420 + 50);
+    EXPECT_EQ(sim.window(1001).frame.y, 60 + 20);
+}
+
+TEST_F(CoverViewTest, ABodyClickRevealsAndLogsButACheckboxClickTicksInstead) {
+    window->cover->grab();  // a paint pass lays out the checkboxes
+    ASSERT_FALSE(view().checkboxRects().empty());
+    const auto box = view().checkboxRects()[3];  // "☐ 책 반납"
+    EXPECT_EQ(box.line, 5);
+    click(view(), {box.rect.x + 14, box.rect.y + 14});
+    EXPECT_EQ(reveals, 0);
+    EXPECT_EQ(view().memoText().findBlockByNumber(5).text(), QStringLiteral("☑ 책 반납"));
+
+    window->sync(target, DisguiseMode::memo, true, {{400, 300, 100, 100}});
+    click(view(), {200, 100});
+    EXPECT_EQ(reveals, 1);
+    EXPECT_NE(
+        log().find(
+            "CLICK→reveal cover=1001 p=(200,100) holes=[\"(-20,20 100x100)\"] inHole=false\n"),
+        std::string::npos)
+        << log();
+    // A press inside a hole is not the cover's at all.
+    click(view(), {0, 50});
+    EXPECT_EQ(reveals, 1);
+}
+
+TEST_F(CoverViewTest, EditAndMenuButtons) {
+    const double w = W(), h = H();
+    click(view(), {w - 52, h - 14});
+    EXPECT_TRUE(window->isEditing);
+    EXPECT_TRUE(view().isEditing());
+    click(view(), {200, 100});  // the page belongs to the editor now
+    EXPECT_EQ(reveals, 0);
+    click(view(), {w - 52, h - 14});
+    EXPECT_FALSE(view().isEditing());
+
+    QString asked;
+    view().askTitle = [&](const QString& current) -> std::optional<QString> {
+        asked = current;
+        return QStringLiteral("  \n ");
+    };
+    click(view(), {w - 76, h - 14});
+    EXPECT_EQ(asked, QStringLiteral("할일"));
+    EXPECT_EQ(view().memoTitle(), QStringLiteral("할일"));  // blank falls back
+    view().askTitle = [](const QString&) -> std::optional<QString> {
+        return QStringLiteral(" 장보기 ");
+    };
+    click(view(), {w - 76, h - 14});
+    EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
+    view().askTitle = [](const QString&) -> std::optional<QString> { return std::nullopt; };
+    click(view(), {w - 76, h - 14});
+    EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
+}
+
+TEST(Memo, TogglingATickStrikesTheTextAfterTheBoxAndBack) {
+    auto memo = Memo::defaultMemo();
+    ASSERT_EQ(memo->blockCount(), 7);
+    EXPECT_TRUE(Memo::toggleCheckbox(*memo, 5));
+    const QTextBlock line = memo->findBlockByNumber(5);
+    EXPECT_EQ(line.text(), QStringLiteral("☑ 책 반납"));
+    QTextCursor c(line);
+    c.setPosition(line.position() + 3);
+    EXPECT_TRUE(c.charFormat().fontStrikeOut());
+    c.setPosition(line.position() + 1);
+    EXPECT_FALSE(c.charFormat().fontStrikeOut());  // the box itself stays as it was
+    EXPECT_TRUE(Memo::toggleCheckbox(*memo, 5));
+    c = QTextCursor(memo->findBlockByNumber(5));
+    c.setPosition(line.position() + 3);
+    EXPECT_FALSE(c.charFormat().fontStrikeOut());
+    EXPECT_EQ(memo->findBlockByNumber(5).text(), QStringLiteral("☐ 책 반납"));
+    EXPECT_FALSE(Memo::toggleCheckbox(*memo, 0));   // no box
+    EXPECT_FALSE(Memo::toggleCheckbox(*memo, 99));  // no such line
+}
+
+TEST_F(CoverViewTest, MemoLayoutOfAThreeHundredPointCover) {
+    view().resize(420, 300);
+    QImage image(420, 300, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&image);
+    const auto boxes = CoverPainter::paint(p, view().scene());
+    p.end();
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_EQ(boxes[0], (CoverPainter::CheckboxHit{{16, 180, 28, 28}, 2}));
+    // The heading sits in (22, 237, 384, 20): dark pixels there, none in the margin above.
+    auto darkIn = [&](int top, int bottom) {
+        for (int y = top; y < bottom; ++y) {
+            for (int x = 22; x < 80; ++x) {
+                if (qGray(image.pixel(x, y)) < 128) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(darkIn(300 - 237 - 20, 300 - 237));
+    EXPECT_FALSE(darkIn(29, 300 - 237 - 20));
+    // Title bar, lights, page.
+    EXPECT_TRUE(near(image.pixelColor(300, 3), CoverStyle::grey(0.93)));
+    EXPECT_TRUE(near(image.pixelColor(16, 14), CoverStyle::rgb(1.0, 0.37, 0.34)));
+    EXPECT_TRUE(near(image.pixelColor(300, 280), QColor(Qt::white)));
+    // A ticked box is blue.
+    EXPECT_TRUE(
+        near(image.pixelColor(30, 300 - (300 - 42 - 27 * 4 - 18) - 14), CoverStyle::accentBlue()));
+}
+
+TEST_F(CoverViewTest, BadgeAndHolesInTheImage) {
+    view().setBadge(QStringLiteral("K"), true);
+    window->sync(target, DisguiseMode::memo, true, {{420 + 100, 280 + 100, 50, 50}});
+    const QImage image = render(view());
+    EXPECT_TRUE(near(image.pixelColor(W() - 24, 14), CoverStyle::accentBlue()));
+    EXPECT_EQ(qAlpha(image.pixel(125, H() - 125)), 0);  // inside the hole: see-through
+    view().setBadge(QStringLiteral("K"), false);
+    EXPECT_TRUE(near(render(view()).pixelColor(W() - 24, 14), CoverStyle::grey(0.55)));
+}
+
+TEST_F(CoverViewTest, AFileDragOnACoveringCoverStepsAsideOnce) {
+    int drags = 0;
+    window->onFileDrag = [&](CoverWindow&) { ++drags; };
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent plain(QPoint(100, 100), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view(), &plain);
+    EXPECT_EQ(drags, 0);
+    EXPECT_FALSE(plain.isAccepted());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/사진.png"))});
+    window->isEditing = true;
+    QDragEnterEvent whileEditing(QPoint(100, 100), Qt::CopyAction, &files, Qt::LeftButton,
+                                 Qt::NoModifier);
+    QCoreApplication::sendEvent(&view(), &whileEditing);
+    EXPECT_EQ(drags, 0);
+    window->isEditing = false;
+
+    QDragEnterEvent drag(QPoint(100, 100), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view(), &drag);
+    EXPECT_EQ(drags, 1);
+    EXPECT_TRUE(window->fileDragging);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(drag.isAccepted());
+    EXPECT_NE(log().find("DRAG ENTER types=[text/uri-list] alpha=1.0 editing=false\nDRAG REVEAL → "
+                         "triggerFileDrag\n"),
+              std::string::npos)
+        << log();
+    EXPECT_NE(log().find("DRAG register types on view (window=true)\n"), std::string::npos);
+}
+
+TEST_F(CoverViewTest, AnUnchangedCoveredChatAsksForNoRepaint) {
+    const int before = view().repaintRequests();
+    for (int i = 0; i < 50; ++i) {
+        window->sync(target, DisguiseMode::memo, true, {});
+    }
+    EXPECT_EQ(view().repaintRequests(), before);
+    view().setHovering(true);  // memo covers look the same under the mouse
+    EXPECT_EQ(view().repaintRequests(), before);
+}
