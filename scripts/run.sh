@@ -40,4 +40,20 @@ sleep 0.3
 xs_screenshot "$out/3-click-on-a-cover.png"
 echo "3. A click on the cover of 박서준 reveals that chat."
 
+# The other disguise: the piece of desktop picture beneath each chat.
+kill "$XS_TESSAVO"; wait "$XS_TESSAVO" 2>/dev/null || true
+convert -size 1440x900 -depth 8 xc: -sparse-color barycentric \
+  '0,0 #1d3557 1439,0 #457b9d 700,899 #a8dadc' -blur 0x30 "$XS_DIR/desktop.png"
+feh --no-fehbg --bg-scale "$XS_DIR/desktop.png"
+mkdir -p "$XDG_CONFIG_HOME/tessavo"
+echo '{"disguiseMode": 1}' >"$XDG_CONFIG_HOME/tessavo/settings.json"
+xs_send other focus x
+xs_tessavo
+xs_wait_log "STATE $A '김민지' = COVERED"
+xdotool mousemove 1100 300
+sleep 0.5
+xs_screenshot "$out/4-desktop-picture-disguise.png"
+echo "4. The desktop-picture disguise: chats vanish into the desktop; the one under the mouse"
+echo "   shows a title bar."
+
 echo "Screenshots are in $out"

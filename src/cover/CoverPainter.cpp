@@ -1,6 +1,7 @@
 #include "cover/CoverPainter.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QPainterPath>
 #include <QTextBlock>
@@ -71,18 +72,48 @@ Rect pictureTarget(const platform::Rect& screen, const QSize& size) {
     return {screen.x + (screen.width - w) / 2, screen.y + (screen.height - h) / 2, w, h};
 }
 
+QPainterPath pagePath(double width, double height) {
+    QPainterPath page;
+    page.addRoundedRect(QRectF(0, 0, width, height), style::kCornerRadius, style::kCornerRadius);
+    return page;
+}
+
+// Every hole that reaches into the cover, whole, with rounded corners.
+QPainterPath holesPath(double width, double height, const std::vector<Rect>& holes) {
+    const Rect bounds{0, 0, width, height};
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    for (const Rect& h : holes) {
+        if (!h.intersected(bounds).isNull()) {
+            path.addRoundedRect(toPainter(h, height), style::kCornerRadius, style::kCornerRadius);
+        }
+    }
+    return path;
+}
+
 }  // namespace
+
+QImage coverageMask(double width, double height, const std::vector<Rect>& holes) {
+    QImage mask(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)),
+                QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    QPainter p(&mask);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillPath(pagePath(width, height), Qt::black);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.fillPath(holesPath(width, height, holes), Qt::transparent);
+    return mask;
+}
 
 QRectF toPainter(const Rect& r, double viewHeight) {
     return QRectF(r.x, viewHeight - r.y - r.height, r.width, r.height);
 }
 
 std::vector<CheckboxHit> paint(QPainter& p, const Scene& s) {
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath page;
-    page.addRoundedRect(QRectF(0, 0, s.width, s.height), style::kCornerRadius,
-                        style::kCornerRadius);
-    p.setClipPath(page);
+    // Hard edges for the corners and holes: without a compositor a half-transparent edge
+    // pixel shows dark, and the window's shape is cut along the very same edges.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setClipPath(pagePath(s.width, s.height));
     std::vector<CheckboxHit> boxes;
     if (s.mode == DisguiseMode::memo) {
         boxes = drawMemo(p, s);
@@ -101,6 +132,9 @@ void drawTitleBar(QPainter& p, const Scene& s) {
     const double W = s.width;
     p.fillRect(QRectF(0, 0, W, style::kTitleBarHeight), style::grey(0.93));
     p.fillRect(QRectF(0, style::kTitleBarHeight - 1, W, 1), style::grey(0.80));
+    // Smooth edges only for the shapes inside the bar, clear of the cover's corners.
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
     const QColor lights[3] = {style::rgb(1.0, 0.37, 0.34), style::rgb(1.0, 0.74, 0.18),
                               style::rgb(0.16, 0.78, 0.25)};
     p.setPen(Qt::NoPen);
@@ -128,6 +162,7 @@ void drawTitleBar(QPainter& p, const Scene& s) {
         p.drawText(QRectF(circle.left(), circle.center().y() - h / 2, 18, h), Qt::AlignCenter,
                    s.badgeLabel);
     }
+    p.restore();
 }
 
 std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s) {
@@ -161,6 +196,8 @@ std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s) {
 }
 
 void drawCheckbox(QPainter& p, const QRectF& r, bool checked) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
     QPainterPath box;
     box.addRoundedRect(r, 3, 3);
     if (checked) {
@@ -175,6 +212,7 @@ void drawCheckbox(QPainter& p, const QRectF& r, bool checked) {
         p.fillPath(box, Qt::white);
         p.strokePath(box, QPen(style::grey(0.6), 1.5));
     }
+    p.restore();
 }
 
 void drawWallpaper(QPainter& p, const Scene& s) {
@@ -218,17 +256,10 @@ void punchHoles(QPainter& p, const Scene& s) {
     if (s.holes.empty()) {
         return;
     }
-    const Rect bounds{0, 0, s.width, s.height};
     p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
     p.setCompositionMode(QPainter::CompositionMode_Clear);
-    for (const Rect& h : s.holes) {
-        if (h.intersected(bounds).isNull()) {
-            continue;
-        }
-        QPainterPath hole;
-        hole.addRoundedRect(toPainter(h, s.height), style::kCornerRadius, style::kCornerRadius);
-        p.fillPath(hole, Qt::transparent);
-    }
+    p.fillPath(holesPath(s.width, s.height, s.holes), Qt::transparent);
     p.restore();
 }
 

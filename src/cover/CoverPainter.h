@@ -45,6 +45,10 @@ void drawWallpaper(QPainter& p, const Scene& s);
 void punchHoles(QPainter& p, const Scene& s);
 void drawCheckbox(QPainter& p, const QRectF& box, bool checked);
 
+// The pixels a cover shows: its rounded page minus its holes, drawn with exactly the paths and
+// edges that paint() uses, so a window shape made from it matches the painting to the pixel.
+QImage coverageMask(double width, double height, const std::vector<platform::Rect>& holes);
+
 // A view rectangle in the painter's space.
 QRectF toPainter(const platform::Rect& r, double viewHeight);
 

@@ -1,5 +1,6 @@
 #include "cover/CoverWindow.h"
 
+#include <QBitmap>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainterPath>
@@ -8,7 +9,7 @@
 #include <QWindow>
 
 #include "app/Settings.h"
-#include "cover/CoverStyle.h"
+#include "cover/CoverPainter.h"
 #include "platform/Platform.h"
 #include "platform/QtCoords.h"
 
@@ -110,15 +111,8 @@ void CoverWindow::applyShape() {
         visible = QRegion(-1, -1, 1, 1);
     } else {
         // Rounded corners and holes are cut by the shape, so they work without a compositor.
-        QPainterPath page;
-        page.addRoundedRect(QRectF(rect()), CoverStyle::kCornerRadius, CoverStyle::kCornerRadius);
-        visible = QRegion(page.toFillPolygon().toPolygon());
-        for (const platform::Rect& h : holes) {
-            QPainterPath path;
-            // View coordinates are y-up from the bottom-left corner.
-            path.addRoundedRect(QRectF(h.x, height() - h.y - h.height, h.width, h.height), 12, 12);
-            visible -= QRegion(path.toFillPolygon().toPolygon());
-        }
+        const QImage mask = CoverPainter::coverageMask(width(), height(), holes);
+        visible = QRegion(QBitmap::fromImage(mask.createAlphaMask()));
     }
     if (visible.isEmpty()) {
         clearMask();

@@ -35,6 +35,7 @@ setup() {
   xs_app other --class org.example.Editor
   xs_send other open x 1000 600 300 200 메모
   MAIN=$(xs_id kakao main); A=$(xs_id kakao a); B=$(xs_id kakao b); D=$(xs_id kakao d)
+  if [ "$1" = wallpaper ]; then prepare_wallpaper; fi
   xs_tessavo
   # The other application is in front: every chat is covered.
   xs_wait_log "STATE $A '김민지' = COVERED"
@@ -120,8 +121,34 @@ second_copy_replaces_first() {
   [ "$(xs_covers)" -eq 3 ] || fail "expected the second copy's 3 covers, found $(xs_covers)"
 }
 
-setup
-case "${1:?scenario}" in
+# A picture whose every spot differs, set as the desktop picture; covers in wallpaper mode.
+prepare_wallpaper() {
+  PICTURE="$XS_DIR/picture.png"
+  convert -size 1440x900 -depth 8 xc: -sparse-color bilinear \
+    '0,0 #ff2000 1439,0 #ffe000 0,899 #0020ff 1439,899 #00c060' "$PICTURE"
+  feh --no-fehbg --bg-scale "$PICTURE"
+  mkdir -p "$XDG_CONFIG_HOME/tessavo"
+  echo '{"disguiseMode": 1}' >"$XDG_CONFIG_HOME/tessavo/settings.json"
+}
+
+picture_pixel() { convert "$PICTURE" -format "%[hex:p{$1,$2}]" info: | tr 'A-F' 'a-f' | cut -c1-6; }
+
+wallpaper_shows_the_picture_beneath() {
+  xdotool mousemove 5 895  # away from every cover: no title bar
+  sleep 0.3
+  local x y want
+  # Inside chat A, at its edge, and in the 18-point margin around it.
+  for point in "560 300" "370 100" "750 450" "350 55" "775 470"; do
+    read -r x y <<<"$point"
+    want=$(picture_pixel "$x" "$y")
+    expect_pixel "$x" "$y" "$want" "the desktop picture under the cover at ($x, $y)"
+  done
+  xs_logged "STATE $A '김민지' = COVERED" || fail "chat A not covered"
+  grep -q '^WP capture id=1 cg=0,0,1440,900 -> OK$' "$XS_LOG" || fail "no capture logged"
+}
+
+setup "${1:?scenario}"
+case "$1" in
   covered) covered_with_dialog_hole ;;
   focus) focus_reveals_only_it ;;
   move) cover_follows_move ;;
@@ -132,6 +159,7 @@ case "${1:?scenario}" in
   fullscreen) fullscreen_stays_covered ;;
   sigterm) sigterm_leaves_nothing ;;
   single) second_copy_replaces_first ;;
+  wallpaper) wallpaper_shows_the_picture_beneath ;;
   *) fail "unknown scenario $1" ;;
 esac
 echo "PASS: $1"

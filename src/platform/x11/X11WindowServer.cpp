@@ -89,15 +89,29 @@ WindowInfoListPtr X11WindowServer::windowList(std::uint32_t options, std::uint32
         }
         list->push_back(describe(number, c ? c->pid : t.pid, layer, s_.toAccessibility(t.rect)));
     }
-    // The root background is the desktop picture window: it lies below everything.
-    const bool wantDesktop =
-        !(options & wininfo::kOptionExcludeDesktopElements) &&
-        (!(options & wininfo::kOptionIncludingWindow) || relativeTo == s_.root());
-    if (wantDesktop) {
-        list->push_back(describe(s_.root(), 0, kDesktopLevel, s_.toAccessibility(s.root)));
-    }
+    appendDesktopWindows(*list, options, relativeTo);
     cache_ = {s.generation, options, relativeTo, list};
     return list;
+}
+
+// The root background lies below every window. Each screen gets its own piece of it, so a
+// capture for one screen shows that screen's part of the picture.
+void X11WindowServer::appendDesktopWindows(WindowInfoList& list, std::uint32_t options,
+                                           std::uint32_t relativeTo) {
+    if (options & wininfo::kOptionExcludeDesktopElements) {
+        return;
+    }
+    const auto screens = QGuiApplication::screens();
+    for (int i = 0; i < screens.size(); ++i) {
+        const std::uint32_t number = kDesktopWindowBase + static_cast<std::uint32_t>(i);
+        if ((options & wininfo::kOptionIncludingWindow) && number != relativeTo) {
+            continue;
+        }
+        const QRect g = screens[i]->geometry();
+        const Rect root{static_cast<double>(g.x()), static_cast<double>(g.y()),
+                        static_cast<double>(g.width()), static_cast<double>(g.height())};
+        list.push_back(describe(number, 0, kDesktopLevel, s_.toAccessibility(root)));
+    }
 }
 
 std::optional<QImage> X11WindowServer::windowImage(std::uint32_t number) {
@@ -105,29 +119,50 @@ std::optional<QImage> X11WindowServer::windowImage(std::uint32_t number) {
     if (!c) {
         return std::nullopt;
     }
-    xcb_drawable_t source = number;
-    int width = 0;
-    int height = 0;
-    if (number == s_.root()) {
-        // The desktop picture itself, not what windows cover it with.
-        auto pixmap = firstCardinal(
-            collectProperty(c, requestProperty(c, s_.root(), s_.atoms().xrootpmapId)));
-        if (!pixmap || *pixmap == 0) {
-            return std::nullopt;
-        }
-        source = *pixmap;
+    if (number >= kDesktopWindowBase) {
+        return desktopPicture(number - kDesktopWindowBase);
     }
     auto g =
-        collect<xcb_get_geometry_reply_t>(c, xcb_get_geometry(c, source), xcb_get_geometry_reply);
+        collect<xcb_get_geometry_reply_t>(c, xcb_get_geometry(c, number), xcb_get_geometry_reply);
     if (!g) {
         return std::nullopt;
     }
-    width = g->width;
-    height = g->height;
     auto image = collect<xcb_get_image_reply_t>(
-        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, source, 0, 0, g->width, g->height, ~0u),
+        c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, number, 0, 0, g->width, g->height, ~0u),
         xcb_get_image_reply);
-    return toImage(image.get(), width, height);
+    return toImage(image.get(), g->width, g->height);
+}
+
+// The part of the root background picture (_XROOTPMAP_ID, as set by feh, nitrogen and most
+// desktop environments) that lies on one screen.
+std::optional<QImage> X11WindowServer::desktopPicture(std::size_t screen) {
+    const auto screens = QGuiApplication::screens();
+    if (screen >= static_cast<std::size_t>(screens.size())) {
+        return std::nullopt;
+    }
+    xcb_connection_t* c = s_.connection();
+    const auto pixmap =
+        firstCardinal(collectProperty(c, requestProperty(c, s_.root(), s_.atoms().xrootpmapId)));
+    if (!pixmap || *pixmap == 0) {
+        return std::nullopt;
+    }
+    auto g =
+        collect<xcb_get_geometry_reply_t>(c, xcb_get_geometry(c, *pixmap), xcb_get_geometry_reply);
+    if (!g) {
+        return std::nullopt;
+    }
+    const QRect area =
+        screens[static_cast<int>(screen)]->geometry().intersected(QRect(0, 0, g->width, g->height));
+    if (area.isEmpty()) {
+        return std::nullopt;
+    }
+    auto image = collect<xcb_get_image_reply_t>(
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, *pixmap, static_cast<std::int16_t>(area.x()),
+                      static_cast<std::int16_t>(area.y()), static_cast<std::uint16_t>(area.width()),
+                      static_cast<std::uint16_t>(area.height()), ~0u),
+        xcb_get_image_reply);
+    return toImage(image.get(), area.width(), area.height());
 }
 
 double X11WindowServer::secondsSinceLastInput() {
