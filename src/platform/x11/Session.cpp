@@ -1,6 +1,7 @@
 #include "platform/x11/Session.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -53,6 +54,11 @@ const Snapshot& Session::snapshot() {
     }
     const std::uint64_t generation = snapshot_.generation + 1;
     snapshot_ = Snapshot::take(c_, root_, atoms_, facts_);
+    // Nothing is listened to here, but requests without replies (a raise of a window that has
+    // just gone, say) leave their errors in the queue: drop them so they cannot pile up.
+    while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+        std::free(ev);
+    }
     snapshot_.generation = generation;
     taken_ = now;
     keepFloatingOnTop(snapshot_);

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include "platform/KeyCodes.h"
+#include "platform/x11/Session.h"
+#include "platform/x11/X11Input.h"
+
+// These run on a real X server only (tests/e2e/x11-input.sh starts one); elsewhere they skip.
+
+using namespace platform;
+using namespace platform::x11;
+
+namespace {
+
+bool onX11() {
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// Lets the event loop deliver what the X server sends, until `done` or a few seconds pass.
+template <class Pred>
+bool waitFor(Pred done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+// Gives a press that should not come the time it would take to arrive.
+void settle() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    while (std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+int run(const std::string& command) {
+    return std::system(command.c_str());
+}
+
+}  // namespace
+
+TEST(X11Input, AGlobalHotKeyFiresUntilItIsUnregistered) {
+    if (!onX11()) {
+        GTEST_SKIP() << "needs an X display";
+    }
+    Session session;
+    X11Input input(session);
+    std::vector<std::uint32_t> pressed;
+    ASSERT_TRUE(input.installHotKeyHandler([&](HotKeyID id) { pressed.push_back(id.id); }));
+    const auto k = input.registerHotKey(*KeyCodes::fromCharacter(U'K'),
+                                        modifier::kControl | modifier::kOption, {0x54455353, 7});
+    ASSERT_TRUE(k);
+    ASSERT_EQ(run("xdotool key ctrl+alt+k"), 0);
+    EXPECT_TRUE(waitFor([&] { return !pressed.empty(); }));
+    EXPECT_EQ(pressed, std::vector<std::uint32_t>{7});
+    // With NumLock on it still fires.
+    run("xdotool key Num_Lock");
+    run("xdotool key ctrl+alt+k");
+    EXPECT_TRUE(waitFor([&] { return pressed.size() == 2; }));
+    run("xdotool key Num_Lock");
+
+    input.unregisterHotKey(*k);
+    run("xdotool key ctrl+alt+k");
+    settle();
+    EXPECT_EQ(pressed.size(), 2u);
+}
+
+TEST(X11Input, AHotKeyAnotherProgramHoldsCannotBeRegistered) {
+    if (!onX11()) {
+        GTEST_SKIP() << "needs an X display";
+    }
+    // Another client grabs control+option+M first.
+    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    Session session;
+    X11Input input(session);
+    input.installHotKeyHandler([](HotKeyID) {});
+    xcb_keycode_t m = 0;
+    {
+        // The key that types 'm' on this server.
+        const xcb_setup_t* setup = xcb_get_setup(other);
+        auto* map = xcb_get_keyboard_mapping_reply(
+            other,
+            xcb_get_keyboard_mapping(other, setup->min_keycode,
+                                     setup->max_keycode - setup->min_keycode + 1),
+            nullptr);
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
+        for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(map); ++i) {
+            if (syms[i] == 'm') {
+                m = static_cast<xcb_keycode_t>(setup->min_keycode + i / map->keysyms_per_keycode);
+                break;
+            }
+        }
+        std::free(map);
+    }
+    ASSERT_NE(m, 0);
+    xcb_grab_key(other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, m, XCB_GRAB_MODE_ASYNC,
+                 XCB_GRAB_MODE_ASYNC);
+    // A round trip makes sure the grab is in place before we try.
+    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+    EXPECT_FALSE(input.registerHotKey(*KeyCodes::fromCharacter(U'M'),
+                                      modifier::kControl | modifier::kOption, {0, 1}));
+    xcb_disconnect(other);
+}
+
+TEST(X11Input, AClickAnywhereReachesTheGlobalMonitorWithoutBeingTaken) {
+    if (!onX11()) {
+        GTEST_SKIP() << "needs an X display";
+    }
+    Session session;
+    X11Input input(session);
+    std::vector<MouseButton> downs;
+    const auto h =
+        input.addGlobalMouseDownMonitor(mouse::kLeftMouseDownMask | mouse::kRightMouseDownMask,
+                                        [&](MouseButton b) { downs.push_back(b); });
+    ASSERT_TRUE(h);
+    run("xdotool mousemove 700 450 click 3");
+    EXPECT_TRUE(waitFor([&] { return !downs.empty(); }));
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0], MouseButton::Right);
+    run("xdotool click 2");  // a middle click is not watched
+    settle();
+    EXPECT_EQ(downs.size(), 1u);
+    input.removeMonitor(*h);
+    run("xdotool click 1");
+    settle();
+    EXPECT_EQ(downs.size(), 1u);
+}
