@@ -45,7 +45,8 @@ std::vector<std::string> X11Workspace::namesFor(const std::string& identifier) {
 }
 
 std::int32_t X11Workspace::ownPid() {
-    return static_cast<std::int32_t>(::getpid());
+    static const std::int32_t pid = static_cast<std::int32_t>(::getpid());
+    return pid;
 }
 
 std::uint32_t X11Workspace::ownUid() {
@@ -81,12 +82,10 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
             found[p.pid] = {p.pid, identifier, p.comm};
         }
     }
+    // The owner matters only for this program's own copies; the messenger is asked for on
+    // every tick, so its owner is not looked up.
     std::vector<RunningApp> out;
     for (auto& [pid, app] : found) {
-        std::uint32_t uid = 0;
-        if (Processes::ownerOf(pid, uid)) {
-            app.uid = uid;
-        }
         out.push_back(app);
     }
     return out;
@@ -119,12 +118,7 @@ std::optional<RunningApp> X11Workspace::frontmostApplication() {
     if (name.empty()) {
         name = Processes::commOf(pid);
     }
-    RunningApp app{pid, {}, name};
-    std::uint32_t uid = 0;
-    if (Processes::ownerOf(pid, uid)) {
-        app.uid = uid;
-    }
-    return app;
+    return RunningApp{pid, {}, name};
 }
 
 void X11Workspace::activate(std::int32_t pid) {
