@@ -60,6 +60,10 @@ void State::write(const std::string& text) {
     }
 }
 
+std::string whole(double v) {
+    return std::to_string(platform::truncatedInt(v));
+}
+
 bool enabled() {
     return platform::current().state<State>().enabled();
 }

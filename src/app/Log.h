@@ -34,6 +34,9 @@ class State {
     std::string path_;
 };
 
+// A number as log lines write it: truncated toward zero to a whole number.
+std::string whole(double v);
+
 bool enabled();
 // `text` plus one line feed, UTF-8, in one write.
 void line(const std::string& text);

@@ -32,16 +32,12 @@ namespace {
 // A title bar press that moves this far becomes a drag of the chat.
 constexpr double kDragThreshold = 4;
 
-std::string integerText(double v) {
-    return std::to_string(platform::truncatedInt(v));
-}
-
 std::string holesText(const std::vector<Rect>& holes) {
     std::string out = "[";
     for (std::size_t i = 0; i < holes.size(); ++i) {
         const Rect& h = holes[i];
-        out += (i ? ", \"(" : "\"(") + integerText(h.x) + "," + integerText(h.y) + " " +
-               integerText(h.width) + "x" + integerText(h.height) + ")\"";
+        out += (i ? ", \"(" : "\"(") + Log::whole(h.x) + "," + Log::whole(h.y) + " " +
+               Log::whole(h.width) + "x" + Log::whole(h.height) + ")\"";
     }
     return out + "]";
 }
@@ -316,7 +312,7 @@ void CoverView::clickBody(Point p, CoverWindow* w) {
         }
     }
     Log::line("CLICK→reveal cover=" + std::to_string(w ? w->targetID : 0) + " p=(" +
-              integerText(p.x) + "," + integerText(p.y) + ") holes=" + holesText(holes_) +
+              Log::whole(p.x) + "," + Log::whole(p.y) + ") holes=" + holesText(holes_) +
               " inHole=" + (inHole(p) ? "true" : "false"));
     if (w && w->onReveal) {
         w->onReveal(*w);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/Log.h"
+#include "discovery/AX.h"
 #include "platform/Platform.h"
 
 namespace Wallpaper {
@@ -13,10 +14,6 @@ struct Candidate {
     std::uint32_t number = 0;
     platform::Rect rect;
 };
-
-std::string integerText(double v) {
-    return std::to_string(platform::truncatedInt(v));
-}
 
 // A window at or below the desktop level, with a number and a whole bounds rectangle.
 std::optional<Candidate> candidateFrom(const platform::InfoDict& d, std::int64_t desktopLevel) {
@@ -69,10 +66,10 @@ std::optional<std::uint32_t> displayID(const platform::Screen& screen) {
     return screen.displayNumber;
 }
 
+// Flipping about the primary screen's height is its own inverse: the conversion that turns
+// top-left frames into screen frames also turns screen frames into top-left ones.
 platform::Rect cgFrame(const platform::Screen& screen) {
-    const auto screens = platform::current().screens().screens();
-    const double h = screens.empty() ? screen.frame.maxY() : screens.front().frame.height;
-    return {screen.frame.x, h - screen.frame.maxY(), screen.frame.width, screen.frame.height};
+    return axFrameToCocoa(screen.frame);
 }
 
 std::optional<Picture> captureDesktopImage(const platform::Rect& r) {
@@ -91,7 +88,7 @@ std::optional<Picture> captureDesktopImage(const platform::Rect& r) {
     const Candidate* chosen = pick(cands, r);
     Log::line("WP cands=" + std::to_string(cands.size()) + " pick=" +
               (chosen ? "#" + std::to_string(chosen->number) + " " +
-                            integerText(chosen->rect.width) + "x" + integerText(chosen->rect.height)
+                            Log::whole(chosen->rect.width) + "x" + Log::whole(chosen->rect.height)
                       : std::string("nil")));
     if (!chosen) {
         return std::nullopt;
@@ -119,9 +116,9 @@ std::optional<Picture> captured(const platform::Screen& screen) {
     }
     const platform::Rect cg = cgFrame(screen);
     auto picture = captureDesktopImage(cg);
-    Log::line("WP capture id=" + std::to_string(*id) + " cg=" + integerText(cg.x) + "," +
-              integerText(cg.y) + "," + integerText(cg.width) + "," + integerText(cg.height) +
-              " -> " + (picture ? "OK" : "NIL(파일폴백)"));
+    Log::line("WP capture id=" + std::to_string(*id) + " cg=" + Log::whole(cg.x) + "," +
+              Log::whole(cg.y) + "," + Log::whole(cg.width) + "," + Log::whole(cg.height) + " -> " +
+              (picture ? "OK" : "NIL(파일폴백)"));
     if (!picture) {
         return std::nullopt;
     }

@@ -118,9 +118,8 @@ void WindowTracker::logWindowSignature(const std::vector<KWindow>& chats) {
         if (!sig.empty()) {
             sig += " | ";
         }
-        sig += std::to_string(w.id) + ":" + w.subrole + ":" +
-               std::to_string(platform::truncatedInt(w.frame.width)) + "x" +
-               std::to_string(platform::truncatedInt(w.frame.height)) + ":'" + w.title + "'";
+        sig += std::to_string(w.id) + ":" + w.subrole + ":" + Log::whole(w.frame.width) + "x" +
+               Log::whole(w.frame.height) + ":'" + w.title + "'";
     }
     if (sig != loggedWinSig) {
         loggedWinSig = sig;

@@ -48,9 +48,6 @@ struct Rect {
     Rect intersected(const Rect& other) const;
     bool intersects(const Rect& other) const;
     bool contains(Point p) const;
-    Rect insetBy(double dx, double dy) const {
-        return {x + dx, y + dy, width - 2 * dx, height - 2 * dy};
-    }
 
     friend bool operator==(const Rect& a, const Rect& b) {
         return a.null_ == b.null_ && a.x == b.x && a.y == b.y && a.width == b.width &&
