@@ -84,12 +84,10 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
         cover->setContent(mode, f, std::move(local));
     }
     setAlpha(covered ? 1.0 : 0.0);
-    // Any overlapping hole lets every click through: what lies in front of the chat must stay
-    // usable even where the cover still shows.
-    const bool holeOverlaps = std::any_of(holes.begin(), holes.end(), [&](const platform::Rect& h) {
-        return !h.intersected(f).isNull();
-    });
-    setIgnoresMouseEvents(holeOverlaps || !covered);
+    // The window's shape leaves the holes out, and a shaped-away area takes no clicks: what
+    // lies in front of the chat stays usable, while a click on the visible page still lands
+    // on the cover rather than in the chat nobody can see.
+    setIgnoresMouseEvents(!covered);
     if (!isVisible()) {
         orderFront();
     }

@@ -24,20 +24,27 @@ Anchor currentAnchor() {
 
 namespace {
 
-int rounded(double v) {
-    // Geometry beyond what a window system can hold is clamped rather than overflowing.
-    constexpr double kMax = 1 << 24;
-    return static_cast<int>(std::lround(std::clamp(v, -kMax, kMax)));
+// Geometry beyond what a window system can hold is clamped rather than overflowing.
+constexpr double kMax = 1 << 24;
+// Frames read on a scaled screen fall between logical pixels; a rectangle grows to the whole
+// pixels around it, so a cover never leaves a sliver of its chat showing. The tolerance keeps
+// a value that is whole but for rounding noise from growing by a pixel.
+constexpr double kTolerance = 1e-6;
+
+int floored(double v) {
+    return static_cast<int>(std::floor(std::clamp(v + kTolerance, -kMax, kMax)));
+}
+
+int ceiled(double v) {
+    return static_cast<int>(std::ceil(std::clamp(v - kTolerance, -kMax, kMax)));
 }
 
 }  // namespace
 
 QRect toQt(const platform::Rect& r, const Anchor& a) {
     const double top = a.origin.y() + a.height - r.y - r.height;
-    const int left = rounded(a.origin.x() + r.x);
-    const int qtTop = rounded(top);
-    return QRect(QPoint(left, qtTop),
-                 QPoint(rounded(a.origin.x() + r.x + r.width) - 1, rounded(top + r.height) - 1));
+    return QRect(QPoint(floored(a.origin.x() + r.x), floored(top)),
+                 QPoint(ceiled(a.origin.x() + r.x + r.width) - 1, ceiled(top + r.height) - 1));
 }
 
 platform::Rect fromQt(const QRect& q, const Anchor& a) {

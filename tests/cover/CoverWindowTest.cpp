@@ -53,13 +53,22 @@ TEST_F(CoverWindowTest, UncoveredSyncIsTransparentClickThroughAndKeepsTheView) {
     EXPECT_EQ(c.cover->mode(), DisguiseMode::memo);
 }
 
-TEST_F(CoverWindowTest, OnlyAnOverlappingHoleLetsClicksThroughACoveringCover) {
+// The page takes clicks even where a window in front cuts a hole into it; only the hole,
+// left out of the window's shape, lets them through to that window.
+TEST_F(CoverWindowTest, ACoveringCoverTakesClicksOnItsPageAndShapesItsHolesAway) {
     CoverWindow c(target);
-    c.sync(target, DisguiseMode::memo, true, {{0, 0, 100, 100}, {1300, 800, 50, 50}});
+    c.sync(target, DisguiseMode::memo, true, {{800, 700, 100, 100}});  // its top-right corner
     EXPECT_FALSE(c.ignoresMouseEvents());
-    c.sync(target, DisguiseMode::memo, true, {{800, 700, 100, 100}});
-    EXPECT_TRUE(c.ignoresMouseEvents());
     EXPECT_EQ(c.alpha(), 1.0);
+    // Qt's y runs down from the cover's top edge (screen y 840): the hole spans x 380..420,
+    // y 40..140 of the cover.
+    const QRegion shape = c.mask();
+    EXPECT_FALSE(shape.contains(QPoint(400, 100)));
+    EXPECT_TRUE(shape.contains(QPoint(200, 300)));
+    EXPECT_TRUE(shape.contains(QPoint(400, 200)));
+
+    c.sync(target, DisguiseMode::memo, false, {{800, 700, 100, 100}});
+    EXPECT_TRUE(c.ignoresMouseEvents());
 }
 
 TEST_F(CoverWindowTest, AnUnchangedCoverAsksForNoRepaint) {

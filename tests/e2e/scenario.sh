@@ -36,6 +36,7 @@ setup() {
   xs_send other open x 1000 600 300 200 메모
   MAIN=$(xs_id kakao main); A=$(xs_id kakao a); B=$(xs_id kakao b); D=$(xs_id kakao d)
   if [ "$1" = wallpaper ]; then prepare_wallpaper; fi
+  case "$1" in scale*) export QT_SCALE_FACTOR="${1#scale}" ;; esac
   xs_tessavo
   # The other application is in front: every chat is covered.
   xs_wait_log "STATE $A '김민지' = COVERED"
@@ -147,6 +148,107 @@ wallpaper_shows_the_picture_beneath() {
   grep -q '^WP capture id=1 cg=0,0,1440,900 -> OK$' "$XS_LOG" || fail "no capture logged"
 }
 
+# The frame of a client, decorations included, in device pixels: "X Y W H".
+frame_of() {
+  local cx cy cw ch l r t b
+  read -r cx cy cw ch < <(xwininfo -id "$1" | awk '
+    /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
+  IFS=, read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
+  echo $((cx - ${l:-0})) $((cy - ${t:-0})) $((cw + ${l:-0} + ${r:-0})) $((ch + ${t:-0} + ${b:-0}))
+}
+
+# How many pixels of one colour a rectangle of the screen shows: count_colour X Y W H RRGGBB
+count_colour() {
+  local shot="$XS_DIR/count.png"
+  xs_screenshot "$shot"
+  convert "$shot" -crop "$3x$4+$1+$2" +repage -fill black +opaque "#$5" -fill white -opaque "#$5" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# At any device pixel ratio every covered chat is hidden to its last pixel, and the covers do
+# not spill over onto the desktop around it.
+covers_sit_exactly_on_chats() {
+  local id colour x y w h n c
+  sleep 0.3
+  for pair in "$A $CHAT_A" "$B $CHAT_B"; do
+    read -r id colour <<<"$pair"
+    read -r x y w h < <(frame_of "$id")
+    # The page's rounded corners (12 logical pixels) may show a corner of the chat's frame.
+    c=$(awk -v s="$QT_SCALE_FACTOR" 'BEGIN { print int(12 * s) + 2 }')
+    n=$(($(count_colour "$x" "$y" "$w" $((h - c)) "$colour") +
+         $(count_colour $((x + c)) $((y + h - c)) $((w - 2 * c)) "$c" "$colour")))
+    [ "$n" -eq 0 ] || fail "$n pixels of chat $id show at scale $QT_SCALE_FACTOR (frame $x,$y ${w}x$h)"
+    expect_pixel $((x + w / 2)) $((y - 3)) 203040 "desktop above chat $id"
+    expect_pixel $((x + w / 2)) $((y + h + 2)) 203040 "desktop below chat $id"
+  done
+  xs_send kakao close b
+  wait_pixel $((x + w / 2)) $((y + h / 2)) 203040 "no cover left where the closed chat was"
+}
+
+# A new window manager frames every window anew: covers come back on the new frames.
+window_manager_restart_recovers() {
+  openbox --replace --sm-disable >"$XS_DIR/openbox2.log" 2>&1 &
+  XS_PIDS+=($!)
+  local second=$!
+  sleep 1
+  xs_send kakao move b 700 200
+  wait_pixel 900 530 "$COVER" "chat B covered at its new place under the new window manager"
+  wait_pixel 560 300 "$COVER" "chat A covered under the new window manager"
+  kill "$second"
+  wait "$second" 2>/dev/null || true
+  openbox --sm-disable >"$XS_DIR/openbox3.log" 2>&1 &
+  XS_PIDS+=($!)
+  sleep 1
+  xs_send kakao move b 760 260
+  wait_pixel 960 590 "$COVER" "chat B covered after the window manager was killed and restarted"
+}
+
+# A chat that gets the id of a chat that just closed is a new window, framed and covered anew.
+reused_id_is_a_new_window() {
+  xs_send kakao reuse c b 1000 300 300 200 새 채팅
+  [ "$(xs_id kakao c)" = "$B" ] || fail "the stand-in did not reuse the id"
+  xs_send other focus x  # the new chat took the focus; another program takes it back
+  xs_wait_log "STATE $B '새 채팅' = COVERED"
+  wait_pixel 1150 420 "$COVER" "the chat under the reused id covered"
+}
+
+# Every process whose windows carry the messenger's class is the messenger; one that claims
+# a process that is not the user's changes nothing for the real chats.
+every_messenger_process_is_covered() {
+  xs_app second
+  xs_send second open c 1000 300 300 200 둘째 창
+  local c; c=$(xs_id second c)
+  xs_send other focus x  # new windows take the focus; another program takes it back
+  xs_wait_log "STATE $c '둘째 창' = COVERED"
+  wait_pixel 1150 420 "$COVER" "the second process's chat covered"
+  xs_app forger --pid 1
+  xs_send forger open f 40 600 200 120 가짜
+  local f; f=$(xs_id forger f)
+  xs_send other focus x
+  xs_wait_log "STATE $f '가짜' = COVERED"
+  sleep 0.3
+  expect_pixel 560 300 "$COVER" "chat A still covered"
+  expect_pixel 1000 200 "$COVER" "chat B still covered"
+  expect_pixel 1150 420 "$COVER" "the second process's chat still covered"
+}
+
+# Where a chat in use lies in front of a covered one, the cover has a hole that passes clicks
+# to it; the rest of the page still takes them and reveals its own chat.
+hole_passes_clicks_and_page_takes_them() {
+  xs_send kakao move b 600 200
+  xs_send kakao focus a  # chat A in use, in front of chat B's left part
+  xs_wait_log "STATE $A '김민지' = revealed"
+  sleep 0.3
+  xdotool mousemove 700 350 click 1
+  xs_wait 2 grep -qx "clicked a" "$XS_DIR/kakao.out" || fail "the click in the hole did not reach chat A"
+  ! xs_logged "REVEAL id=$B '박서준 \"인용\"'" || fail "a click in the hole revealed chat B"
+  xdotool mousemove 900 400 click 1
+  xs_wait_log "REVEAL id=$B '박서준 \"인용\"'"
+  grep -q "^CLICK→reveal cover=$B " "$XS_LOG" || fail "the cover did not take the click"
+  ! grep -qx "clicked b" "$XS_DIR/kakao.out" || fail "the click reached the covered chat"
+}
+
 setup "${1:?scenario}"
 case "$1" in
   covered) covered_with_dialog_hole ;;
@@ -160,6 +262,11 @@ case "$1" in
   sigterm) sigterm_leaves_nothing ;;
   single) second_copy_replaces_first ;;
   wallpaper) wallpaper_shows_the_picture_beneath ;;
+  scale*) covers_sit_exactly_on_chats ;;
+  wm-restart) window_manager_restart_recovers ;;
+  reused-id) reused_id_is_a_new_window ;;
+  processes) every_messenger_process_is_covered ;;
+  hole-click) hole_passes_clicks_and_page_takes_them ;;
   *) fail "unknown scenario $1" ;;
 esac
 echo "PASS: $1"

@@ -1,10 +1,13 @@
 #include "platform/x11/Session.h"
 
+#include "platform/x11/AppGroup.h"
+
 #include <algorithm>
 #include <cstdlib>
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSocketNotifier>
 
 #include <unistd.h>
 
@@ -16,6 +19,7 @@ constexpr auto kSnapshotLifetime = std::chrono::milliseconds(25);
 }  // namespace
 
 Session::~Session() {
+    notifier_.reset();
     if (c_) {
         xcb_disconnect(c_);
     }
@@ -40,7 +44,23 @@ xcb_connection_t* Session::connection() {
     root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
     atoms_ = Atoms::intern(c_);
     ownPid = static_cast<std::int32_t>(::getpid());
+    scale_ = ScreenScale::current();
+    xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &FactCache::kRootEvents);
+    xcb_flush(c_);
+    // Events are read as they come, also while nothing polls (covering paused, say), so they
+    // never pile up; errors of requests without replies arrive the same way.
+    notifier_ =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                     [this] { readEvents(); });
     return c_;
+}
+
+void Session::readEvents() {
+    facts_.absorbPending(c_);
+    if (xcb_connection_has_error(c_)) {
+        notifier_->setEnabled(false);  // a closed socket stays readable: stop listening
+    }
 }
 
 const Snapshot& Session::snapshot() {
@@ -54,13 +74,11 @@ const Snapshot& Session::snapshot() {
     }
     const std::uint64_t generation = snapshot_.generation + 1;
     snapshot_ = Snapshot::take(c_, root_, atoms_, facts_);
-    // Nothing is listened to here, but requests without replies (a raise of a window that has
-    // just gone, say) leave their errors in the queue: drop them so they cannot pile up.
-    while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
-        std::free(ev);
-    }
+    static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);
+    AppGroup::unify(snapshot_, messenger, AppGroup::isOwnProcess);
     snapshot_.generation = generation;
     taken_ = now;
+    scale_ = ScreenScale::current();  // screens come and go rarely; once a poll is plenty
     keepFloatingOnTop(snapshot_);
     return snapshot_;
 }
@@ -108,12 +126,13 @@ Point Session::primaryOrigin() const {
 
 Rect Session::toAccessibility(const Rect& r) const {
     const Point o = primaryOrigin();
-    return {r.x - o.x, r.y - o.y, r.width, r.height};
+    const Rect l = scale_.toLogical(r);
+    return {l.x - o.x, l.y - o.y, l.width, l.height};
 }
 
 Point Session::toRoot(const Point& p) const {
     const Point o = primaryOrigin();
-    return {p.x + o.x, p.y + o.y};
+    return scale_.toDevice({p.x + o.x, p.y + o.y});
 }
 
 }  // namespace platform::x11

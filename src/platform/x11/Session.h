@@ -2,13 +2,16 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 
 #include <xcb/xcb.h>
+#include <QSocketNotifier>
 
 #include "platform/Geometry.h"
 #include "platform/x11/Atoms.h"
+#include "platform/x11/ScreenScale.h"
 #include "platform/x11/Snapshot.h"
 
 namespace platform::x11 {
@@ -35,17 +38,22 @@ class Session {
     // Something was changed: the next query polls afresh.
     void invalidate() { taken_.reset(); }
 
-    // Root coordinates (top-left of the whole screen) to accessibility coordinates (top-left of
-    // the primary screen) and back.
+    // Root coordinates (device pixels, top-left of the whole screen) to accessibility
+    // coordinates (logical pixels, top-left of the primary screen) and back.
     Point primaryOrigin() const;
     Rect toAccessibility(const Rect& rootRect) const;
+    // Root coordinates to Qt's global coordinates (logical pixels, top-left of the whole screen).
+    Point toQtGlobal(const Point& rootPoint) const { return scale_.toLogical(rootPoint); }
     Point toRoot(const Point& accessibilityPoint) const;
+    // Device pixels per logical pixel where a window with this root rectangle lies.
+    double deviceRatioAt(const Rect& rootRect) const { return scale_.ratioAt(rootRect); }
 
     // The program's own windows that must float above every other window.
     std::set<std::uint64_t> floating;
     std::int32_t ownPid = 0;
 
   private:
+    void readEvents();
     void keepFloatingOnTop(const Snapshot& s);
 
     xcb_connection_t* c_ = nullptr;
@@ -53,7 +61,9 @@ class Session {
     Atoms atoms_{};
     Snapshot snapshot_;
     FactCache facts_;
+    ScreenScale scale_;
     std::optional<std::chrono::steady_clock::time_point> taken_;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace platform::x11

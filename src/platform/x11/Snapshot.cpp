@@ -85,6 +85,8 @@ class FactReader {
         std::vector<Pending> pending;
         for (xcb_window_t w : ids) {
             if (!cache.clients.contains(w)) {
+                // Asked first, so the window's end is reported from before its facts are read.
+                xcb_change_window_attributes(c_, w, XCB_CW_EVENT_MASK, &FactCache::kClientEvents);
                 pending.push_back(
                     {w, requestProperty(c_, w, a_.netWmPid), requestProperty(c_, w, a_.wmClass),
                      requestProperty(c_, w, a_.netWmWindowType),
@@ -173,6 +175,43 @@ class FactReader {
 
 }  // namespace
 
+void FactCache::forget(xcb_window_t w) {
+    clients.erase(w);
+    topLevels.erase(w);
+    std::erase_if(clients, [w](const auto& kv) { return kv.second.topLevel == w; });
+}
+
+void FactCache::absorb(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7f) {
+        case XCB_DESTROY_NOTIFY:
+            forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+            break;
+        case XCB_REPARENT_NOTIFY:
+            forget(reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window);
+            break;
+        default:
+            break;  // errors of requests without replies, and changes polls read anyway
+    }
+}
+
+void FactCache::absorbPending(xcb_connection_t* c) {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+        absorb(*event);
+        std::free(event);
+    }
+}
+
+void FactCache::reconcile(xcb_window_t check,
+                          const std::unordered_map<xcb_window_t, bool>& isTopLevel) {
+    if (check != wmCheck) {
+        clients.clear();  // a new window manager frames every client anew
+        wmCheck = check;
+    }
+    std::erase_if(clients, [&](const auto& kv) {
+        return kv.second.topLevel != 0 && !isTopLevel.contains(kv.second.topLevel);
+    });
+}
+
 const Client* Snapshot::client(xcb_window_t id) const {
     auto it = clientIndex.find(id);
     return it == clientIndex.end() ? nullptr : &clients[it->second];
@@ -201,6 +240,9 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
     for (xcb_window_t w : rootChildren) {
         isTopLevel[w] = true;
     }
+    // Every event up to the replies just read is queued by now.
+    cache.absorbPending(c);
+    cache.reconcile(check.value_or(0), isTopLevel);
     std::erase_if(cache.clients, [&](const auto& kv) {
         return std::find(stacking.begin(), stacking.end(), kv.first) == stacking.end();
     });

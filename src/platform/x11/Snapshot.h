@@ -49,9 +49,27 @@ struct StaticFacts {
     xcb_window_t topLevel = 0;  // 0 until found
     bool ownerAsked = false;    // the server was asked who owns it
 };
+// The facts end with their window: X may hand a freed id to a new window at once, and a
+// window manager that restarts frames every client anew. The server's notices of destroyed
+// and reparented windows are absorbed here; a poll that finds a client's frame gone, or a new
+// window manager, learns afresh.
 struct FactCache {
     std::unordered_map<xcb_window_t, StaticFacts> clients;
     std::unordered_map<xcb_window_t, StaticFacts> topLevels;  // windows without a client
+    xcb_window_t wmCheck = 0;  // the window manager the frames were learned under
+
+    // The events the facts depend on: destroys and reparents of root children and clients.
+    static constexpr std::uint32_t kRootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    static constexpr std::uint32_t kClientEvents = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+
+    // What was learned of `w`, and of clients framed by it, no longer holds.
+    void forget(xcb_window_t w);
+    // Applies one event from the server; others are ignored.
+    void absorb(const xcb_generic_event_t& event);
+    // Reads every event queued on the connection into the cache.
+    void absorbPending(xcb_connection_t* c);
+    // Drops what the current window manager and root children contradict.
+    void reconcile(xcb_window_t wmCheck, const std::unordered_map<xcb_window_t, bool>& isTopLevel);
 };
 
 // Everything one poll needs to know about the windows, gathered with a fixed number of round

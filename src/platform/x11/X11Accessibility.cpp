@@ -1,6 +1,7 @@
 #include "platform/x11/X11Accessibility.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/x11/Xcb.h"
 
@@ -182,18 +183,20 @@ AXError X11Accessibility::writeWindow(const Client& c, const std::string& attrib
         if (p) {
             const Point root = s_.toRoot(*p);
             // X positions are 16-bit: anything further out is clamped to the edge of that range.
-            x = static_cast<std::uint32_t>(static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(platform::truncatedInt(root.x), -32768, 32767)));
-            y = static_cast<std::uint32_t>(static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(platform::truncatedInt(root.y), -32768, 32767)));
+            x = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                platform::truncatedInt(std::round(root.x)), -32768, 32767)));
+            y = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                platform::truncatedInt(std::round(root.y)), -32768, 32767)));
             flags |= (1u << 8) | (1u << 9);
         }
         if (z) {
+            // Sizes are logical; the window manager counts device pixels.
+            const double ratio = s_.deviceRatioAt(c.frame);
             const Size d = decorations(c);
-            w = static_cast<std::uint32_t>(
-                std::clamp<std::int64_t>(platform::truncatedInt(z->width - d.width), 1, 32767));
-            h = static_cast<std::uint32_t>(
-                std::clamp<std::int64_t>(platform::truncatedInt(z->height - d.height), 1, 32767));
+            w = static_cast<std::uint32_t>(std::clamp<std::int64_t>(
+                platform::truncatedInt(std::round(z->width * ratio) - d.width), 1, 32767));
+            h = static_cast<std::uint32_t>(std::clamp<std::int64_t>(
+                platform::truncatedInt(std::round(z->height * ratio) - d.height), 1, 32767));
             flags |= (1u << 10) | (1u << 11);
         }
         sendRootMessage(conn, s_.root(), c.id, a.netMoveresizeWindow, flags, x, y, w, h);

@@ -116,7 +116,9 @@ Point X11Input::mouseLocation() {
     if (!p) {
         return {};
     }
-    return QtCoords::fromQt(QPointF(p->root_x, p->root_y));
+    const Point global =
+        s_.toQtGlobal({static_cast<double>(p->root_x), static_cast<double>(p->root_y)});
+    return QtCoords::fromQt(QPointF(global.x, global.y));
 }
 
 std::uint32_t X11Input::pressedMouseButtons() {

@@ -9,6 +9,7 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include "platform/x11/AppGroup.h"
 #include "platform/x11/DesktopEntries.h"
 #include "platform/x11/DesktopPicture.h"
 #include "platform/x11/Processes.h"
@@ -17,32 +18,12 @@ namespace platform::x11 {
 
 namespace {
 
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
-bool anyName(const std::vector<std::string>& names, const std::string& s) {
-    return !s.empty() &&
-           std::any_of(names.begin(), names.end(), [&](const auto& n) { return sameName(n, s); });
-}
-
 std::string baseName(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
-
-std::vector<std::string> X11Workspace::namesFor(const std::string& identifier) {
-    std::vector<std::string> names{identifier};
-    if (identifier == "com.kakao.KakaoTalkMac") {
-        names.insert(names.end(), {"kakaotalk.exe", "kakaotalk"});
-    }
-    return names;
-}
 
 std::int32_t X11Workspace::ownPid() {
     static const std::int32_t pid = static_cast<std::int32_t>(::getpid());
@@ -68,17 +49,18 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
     if (identifier == kOwnIdentifier) {
         return ownCopies();
     }
-    const auto names = namesFor(identifier);
+    const auto names = AppGroup::namesFor(identifier);
     std::map<std::int32_t, RunningApp> found;  // ordered by pid: oldest first, as a rule
     for (const Client& c : s_.snapshot().clients) {
-        if (c.pid > 0 && (anyName(names, c.instance) || anyName(names, c.windowClass))) {
+        if (c.pid > 0 && AppGroup::matches(names, c)) {
             found[c.pid] = {c.pid, identifier, c.windowClass.empty() ? c.instance : c.windowClass};
         }
     }
     // A program that has no window yet is still running; looking through every process costs
     // far more than a poll, so only then.
     for (const ProcessInfo& p : found.empty() ? Processes::list() : std::vector<ProcessInfo>{}) {
-        if (!found.contains(p.pid) && (anyName(names, p.comm) || anyName(names, baseName(p.exe)))) {
+        if (!found.contains(p.pid) &&
+            (AppGroup::matches(names, p.comm) || AppGroup::matches(names, baseName(p.exe)))) {
             found[p.pid] = {p.pid, identifier, p.comm};
         }
     }
@@ -129,7 +111,7 @@ void X11Workspace::activate(std::int32_t pid) {
 }
 
 std::optional<std::string> X11Workspace::applicationLocation(const std::string& identifier) {
-    return DesktopEntries::find(namesFor(identifier));
+    return DesktopEntries::find(AppGroup::namesFor(identifier));
 }
 
 void X11Workspace::launchApplication(const std::string& location) {

@@ -33,10 +33,6 @@ class X11Workspace final : public Workspace {
     std::string temporaryDirectory() override { return "/tmp"; }
     void systemLog(const std::string& message) override;
 
-    // Names an application may go by besides its identifier (the messenger's Windows build
-    // under Wine, say).
-    static std::vector<std::string> namesFor(const std::string& identifier);
-
   private:
     std::vector<RunningApp> ownCopies();
 

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "platform/x11/AppGroup.h"
+#include "platform/x11/Snapshot.h"
+
+using namespace platform::x11;
+
+namespace {
+
+StaticFacts framedBy(xcb_window_t frame) {
+    StaticFacts f;
+    f.pid = 500;
+    f.windowClass = "com.kakao.KakaoTalkMac";
+    f.topLevel = frame;
+    return f;
+}
+
+// Events arrive from xcb in 32-byte blocks, whatever their type.
+template <class E>
+xcb_generic_event_t asGeneric(const E& e) {
+    static_assert(sizeof(E) <= sizeof(xcb_generic_event_t));
+    xcb_generic_event_t g{};
+    std::memcpy(&g, &e, sizeof e);
+    return g;
+}
+
+xcb_generic_event_t destroyed(xcb_window_t w) {
+    xcb_destroy_notify_event_t e{};
+    e.response_type = XCB_DESTROY_NOTIFY;
+    e.window = w;
+    return asGeneric(e);
+}
+
+xcb_generic_event_t reparented(xcb_window_t w, xcb_window_t parent) {
+    xcb_reparent_notify_event_t e{};
+    e.response_type = XCB_REPARENT_NOTIFY | 0x80;  // as sent by another client
+    e.window = w;
+    e.parent = parent;
+    return asGeneric(e);
+}
+
+}  // namespace
+
+// What is learned of a window ends with it, not with one poll's look at the window list: an id
+// freed and handed out again at once, or a window manager that frames everything anew, must
+// not leave facts of a window that no longer exists.
+TEST(FactCache, FactsEndWithTheirWindowAndItsFrame) {
+    FactCache cache;
+    cache.clients = {{0x100, framedBy(0x900)}, {0x101, framedBy(0x901)}, {0x102, framedBy(0x902)}};
+    cache.topLevels = {{0x700, StaticFacts{}}};
+
+    cache.absorb(destroyed(0x100));
+    EXPECT_FALSE(cache.clients.contains(0x100));
+    cache.absorb(destroyed(0x901));  // a frame went: its client is framed anew
+    EXPECT_FALSE(cache.clients.contains(0x101));
+    cache.absorb(reparented(0x102, 0x950));
+    EXPECT_FALSE(cache.clients.contains(0x102));
+    cache.absorb(destroyed(0x700));
+    EXPECT_TRUE(cache.topLevels.empty());
+
+    xcb_generic_event_t other{};
+    other.response_type = XCB_CONFIGURE_NOTIFY;
+    cache.clients = {{0x100, framedBy(0x900)}};
+    cache.absorb(other);
+    EXPECT_TRUE(cache.clients.contains(0x100));
+}
+
+TEST(FactCache, ANewWindowManagerOrAVanishedFrameMeansLearningAfresh) {
+    FactCache cache;
+    cache.clients = {{0x100, framedBy(0x900)}, {0x101, framedBy(0x901)}};
+    const std::unordered_map<xcb_window_t, bool> roots{{0x900, true}, {0x901, true}};
+    cache.reconcile(0x42, roots);  // the first manager seen
+    EXPECT_TRUE(cache.clients.empty());
+
+    cache.clients = {{0x100, framedBy(0x900)}, {0x101, framedBy(0x901)}};
+    cache.reconcile(0x42, roots);
+    EXPECT_EQ(cache.clients.size(), 2u);
+    cache.reconcile(0x42, {{0x900, true}});  // 0x901 is no longer a child of the root
+    EXPECT_TRUE(cache.clients.contains(0x100));
+    EXPECT_FALSE(cache.clients.contains(0x101));
+    cache.reconcile(0x43, roots);  // another window manager
+    EXPECT_TRUE(cache.clients.empty());
+}
+
+namespace {
+
+Client client(xcb_window_t id, std::int32_t pid, const std::string& cls) {
+    Client c;
+    c.id = id;
+    c.pid = pid;
+    c.instance = cls;
+    c.windowClass = cls;
+    return c;
+}
+
+Snapshot messengers() {
+    Snapshot s;
+    s.clients = {client(1, 1, "kakaotalk.exe"), client(2, 600, "kakaotalk.exe"),
+                 client(3, 500, "com.kakao.KakaoTalkMac"), client(4, 700, "org.example.Editor")};
+    for (std::size_t i = 0; i < s.clients.size(); ++i) {
+        TopLevel t;
+        t.id = 0x900 + s.clients[i].id;
+        t.pid = s.clients[i].pid;
+        t.client = i;
+        s.topLevels.push_back(t);
+    }
+    TopLevel popup;  // an unmanaged menu of the second messenger process
+    popup.id = 0x999;
+    popup.pid = 600;
+    s.topLevels.push_back(popup);
+    return s;
+}
+
+}  // namespace
+
+// Windows of the messenger's class from any process are one messenger, spoken for by the
+// user's own live process with the lowest id; a window that claims someone else's process
+// (pid 1 here) is covered with the rest but never speaks for them.
+TEST(AppGroup, EveryWindowOfTheMessengersClassReportsOneProcess) {
+    Snapshot s = messengers();
+    const std::set<std::int32_t> live{500, 600, 700};
+    const auto names = AppGroup::namesFor(AppGroup::kMessenger);
+    EXPECT_EQ(AppGroup::unify(s, names, [&](std::int32_t p) { return live.contains(p); }), 500);
+    EXPECT_EQ(s.clients[0].pid, 500);
+    EXPECT_EQ(s.clients[1].pid, 500);
+    EXPECT_EQ(s.clients[2].pid, 500);
+    EXPECT_EQ(s.clients[3].pid, 700);  // another program keeps its own
+    EXPECT_EQ(s.topLevels[1].pid, 500);
+    EXPECT_EQ(s.topLevels[3].pid, 700);
+    EXPECT_EQ(s.topLevels[4].pid, 500);  // the pop-up follows its process
+
+    // With no process of the user's, the lowest claim speaks for all: still one messenger.
+    Snapshot t = messengers();
+    EXPECT_EQ(AppGroup::unify(t, names, [](std::int32_t) { return false; }), 1);
+    EXPECT_EQ(t.clients[2].pid, 1);
+
+    Snapshot none;
+    none.clients = {client(4, 700, "org.example.Editor")};
+    EXPECT_EQ(AppGroup::unify(none, names, [](std::int32_t) { return true; }), 0);
+    EXPECT_EQ(none.clients[0].pid, 700);
+}
+
+TEST(AppGroup, ClassNamesMatchWithoutRegardToCase) {
+    const auto names = AppGroup::namesFor(AppGroup::kMessenger);
+    EXPECT_TRUE(AppGroup::matches(names, "KakaoTalk.exe"));
+    EXPECT_TRUE(AppGroup::matches(names, "com.kakao.kakaotalkmac"));
+    EXPECT_FALSE(AppGroup::matches(names, ""));
+    EXPECT_FALSE(AppGroup::matches(names, "kakaotalk.exe2"));
+}
