@@ -1,5 +1,7 @@
 #include "cover/CoverWindow.h"
 
+#include <algorithm>
+
 #include <QBitmap>
 #include <QEvent>
 #include <QGuiApplication>
@@ -54,7 +56,32 @@ platform::Rect CoverWindow::targetFrame(const KWindow& to, DisguiseMode mode) co
         f = {f.x - kWallpaperMargin, f.y - kWallpaperMargin, f.width + 2 * kWallpaperMargin,
              f.height + 2 * kWallpaperMargin};
     }
-    return f;
+    return onScreens(f);
+}
+
+// A window may be far larger than every screen (a chat resized to 20000 x 20000, say), and a
+// cover's pixels cost four bytes each: a cover only ever spans what can be seen of its chat.
+platform::Rect CoverWindow::onScreens(const platform::Rect& f) {
+    const auto screens = platform::current().screens().screens();
+    if (screens.empty()) {
+        return f;
+    }
+    double left = screens.front().frame.minX(), bottom = screens.front().frame.minY();
+    double right = screens.front().frame.maxX(), top = screens.front().frame.maxY();
+    for (const platform::Screen& s : screens) {
+        left = std::min(left, s.frame.minX());
+        bottom = std::min(bottom, s.frame.minY());
+        right = std::max(right, s.frame.maxX());
+        top = std::max(top, s.frame.maxY());
+    }
+    const platform::Rect desktop{left - kWallpaperMargin, bottom - kWallpaperMargin,
+                                 right - left + 2 * kWallpaperMargin,
+                                 top - bottom + 2 * kWallpaperMargin};
+    const platform::Rect seen = f.intersected(desktop);
+    if (seen.isNull() || seen.area() <= 0) {
+        return {f.x, f.y, std::min(f.width, 1.0), std::min(f.height, 1.0)};  // nothing to see
+    }
+    return seen;
 }
 
 void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,

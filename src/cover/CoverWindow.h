@@ -70,6 +70,7 @@ class CoverWindow : public QWidget {
     void applyShape();
     std::uint64_t nativeId();
     platform::Rect targetFrame(const KWindow& to, DisguiseMode mode) const;
+    static platform::Rect onScreens(const platform::Rect& frame);
 
     double alpha_ = 1.0;
     bool ignoresMouseEvents_ = false;

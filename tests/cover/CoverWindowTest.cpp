@@ -71,6 +71,27 @@ TEST_F(CoverWindowTest, ACoveringCoverTakesClicksOnItsPageAndShapesItsHolesAway)
     EXPECT_TRUE(c.ignoresMouseEvents());
 }
 
+// A cover's pixels cost four bytes each: however large its chat grows, a cover spans only
+// what the screens can show of it.
+TEST_F(CoverWindowTest, AHugeChatGetsACoverNoLargerThanTheScreens) {
+    CoverWindow c(target);
+    KWindow huge = target;
+    huge.frame = {-5000, -5000, 20000, 20000};
+    c.sync(huge, DisguiseMode::memo, true, {});
+    EXPECT_EQ(c.frame(), Rect(-18, -18, 1440 + 36, 900 + 36));
+    EXPECT_EQ(c.size(), QSize(1440 + 36, 900 + 36));
+    EXPECT_EQ(c.cover->size(), c.size());
+
+    huge.frame = {420, 60, 20000, 20000};  // on screen from its top-left corner on
+    c.sync(huge, DisguiseMode::wallpaper, true, {});
+    EXPECT_EQ(c.frame(), Rect(420 - 18, -18, 1440 - 420 + 36, 900 - 60 + 36));
+
+    KWindow gone = target;
+    gone.frame = {30000, 30000, 400, 400};  // wholly off every screen
+    c.sync(gone, DisguiseMode::memo, true, {});
+    EXPECT_LE(c.frame().area(), 1.0);
+}
+
 TEST_F(CoverWindowTest, AnUnchangedCoverAsksForNoRepaint) {
     CoverWindow c(target);
     c.sync(target, DisguiseMode::memo, true, {});
