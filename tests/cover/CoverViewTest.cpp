@@ -255,6 +255,19 @@ TEST_F(CoverViewTest, MemoLayoutOfAThreeHundredPointCover) {
         near(image.pixelColor(30, 300 - (300 - 42 - 27 * 4 - 18) - 14), CoverStyle::accentBlue()));
 }
 
+TEST_F(CoverViewTest, CheckboxesBelowTheBottomOfTheViewAreRecordedToo) {
+    QTextCursor end(&view().memoText());
+    end.movePosition(QTextCursor::End);
+    for (int i = 0; i < 20; ++i) {
+        end.insertText(QStringLiteral("\n☐ 할 일"));
+    }
+    view().resize(420, 300);  // rows 0 to 9 show; the memo has 27 lines
+    view().grab();
+    const auto& boxes = view().checkboxRects();
+    ASSERT_EQ(boxes.size(), 5u + 20u);
+    EXPECT_EQ(boxes.back(), (CoverPainter::CheckboxHit{{16, 300 - 42 - 27 * 26 - 24, 28, 28}, 26}));
+}
+
 TEST_F(CoverViewTest, BadgeAndHolesInTheImage) {
     view().setBadge(QStringLiteral("K"), true);
     window->sync(target, DisguiseMode::memo, true, {{420 + 100, 280 + 100, 50, 50}});
