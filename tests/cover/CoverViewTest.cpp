@@ -1,11 +1,14 @@
 #include <fstream>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <QUrl>
 
 #include "SimFixture.h"
@@ -56,6 +59,11 @@ void click(QWidget& v, Point p) {
                                          << want.name(QColor::HexArgb).toStdString();
 }
 
+// The question the program has open, if any.
+QDialog* openQuestion() {
+    return qobject_cast<QDialog*>(QApplication::activeModalWidget());
+}
+
 QImage render(const CoverView& view) {
     QImage image(view.width(), view.height(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -83,6 +91,8 @@ class CoverViewTest : public SimTest {
         std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
         return {std::istreambuf_iterator<char>(in), {}};
     }
+
+    Point menuButton() { return {W() - 76, H() - 14}; }
 
     KWindow target;
     std::unique_ptr<CoverWindow> window;
@@ -188,21 +198,37 @@ TEST_F(CoverViewTest, EditAndMenuButtons) {
     EXPECT_FALSE(view().isEditing());
 
     QString asked;
-    view().askTitle = [&](const QString& current) -> std::optional<QString> {
+    CoverView::TitleAnswer answer;
+    view().askTitle = [&](const QString& current, CoverView::TitleAnswer a) {
         asked = current;
-        return QStringLiteral("  \n ");
+        answer = std::move(a);
     };
-    click(view(), {w - 76, h - 14});
+    click(view(), menuButton());
     EXPECT_EQ(asked, QStringLiteral("할일"));
+    answer(QStringLiteral("  \n "));
     EXPECT_EQ(view().memoTitle(), QStringLiteral("할일"));  // blank falls back
-    view().askTitle = [](const QString&) -> std::optional<QString> {
-        return QStringLiteral(" 장보기 ");
-    };
-    click(view(), {w - 76, h - 14});
+    answer(QStringLiteral(" 장보기 "));
     EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
-    view().askTitle = [](const QString&) -> std::optional<QString> { return std::nullopt; };
-    click(view(), {w - 76, h - 14});
-    EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
+    window.reset();
+    answer(QStringLiteral("늦은 답"));  // the cover is gone: nothing takes it
+}
+
+TEST_F(CoverViewTest, AChatClosingWhileItsTitleIsAskedTakesTheQuestionAlong) {
+    QPointer<QDialog> question;
+    // The tick runs on while the question is open, finds the chat gone and drops its cover;
+    // then the user confirms whatever question is still there.
+    QObject tick;
+    QTimer::singleShot(0, &tick, [&] {
+        question = openQuestion();
+        window.reset();
+        if (question) {
+            question->accept();
+        }
+    });
+    click(view(), menuButton());
+    EXPECT_NE(openQuestion(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(question.isNull());
 }
 
 TEST(Memo, TogglingATickStrikesTheTextAfterTheBoxAndBack) {
