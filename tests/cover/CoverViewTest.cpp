@@ -1,11 +1,17 @@
+#include <algorithm>
 #include <fstream>
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -63,6 +69,25 @@ void click(QWidget& v, Point p) {
 QDialog* openQuestion() {
     return qobject_cast<QDialog*>(QApplication::activeModalWidget());
 }
+
+// A question's buttons from left to right.
+QList<QPushButton*> buttonsOf(const QDialog& question) {
+    QList<QPushButton*> buttons = question.findChildren<QPushButton*>();
+    std::sort(buttons.begin(), buttons.end(), [&](QPushButton* a, QPushButton* b) {
+        return a->mapTo(&question, QPoint()).x() < b->mapTo(&question, QPoint()).x();
+    });
+    return buttons;
+}
+
+// Dialogs laid out as GNOME lays them out: the confirming button last.
+class ConfirmLastStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        return hint == SH_DialogButtonLayout ? QDialogButtonBox::GnomeLayout
+                                             : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 QImage render(const CoverView& view) {
     QImage image(view.width(), view.height(), QImage::Format_ARGB32_Premultiplied);
@@ -211,6 +236,32 @@ TEST_F(CoverViewTest, EditAndMenuButtons) {
     EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
     window.reset();
     answer(QStringLiteral("늦은 답"));  // the cover is gone: nothing takes it
+}
+
+// The user answers from the event loop, once the question is up: what is asked must not block.
+TEST_F(CoverViewTest, TheTitleQuestionConfirmsFirstOnEveryDesktopAndComesForward) {
+    const QString desktopStyle = QApplication::style()->name();
+    QApplication::setStyle(new ConfirmLastStyle);
+    QStringList titles;
+    QObject user;
+    QTimer::singleShot(0, &user, [&] {
+        QDialog* question = openQuestion();
+        ASSERT_TRUE(question);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(question));
+        EXPECT_EQ(QApplication::focusWidget(), question->findChild<QLineEdit*>());
+        EXPECT_FALSE(window->isActiveWindow());  // the cover itself takes no focus
+        const auto buttons = buttonsOf(*question);
+        for (const QPushButton* b : buttons) {
+            titles << b->text();
+        }
+        question->findChild<QLineEdit*>()->setText(QStringLiteral(" 장보기 "));
+        buttons.front()->click();
+    });
+    click(view(), menuButton());
+    QCoreApplication::processEvents();
+    QApplication::setStyle(desktopStyle);
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("확인"), QStringLiteral("취소")}));
+    EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
 }
 
 TEST_F(CoverViewTest, AChatClosingWhileItsTitleIsAskedTakesTheQuestionAlong) {
