@@ -174,20 +174,21 @@ std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s) {
     int i = 0;
     for (QTextBlock block = s.memo->begin(); block.isValid(); block = block.next(), ++i) {
         const double y = s.height - kFirstLineTop - kLineHeight * i;
-        if (y + 21 < 0) {
-            break;  // the rest lies below the page
-        }
+        // Rows below the page are not drawn, but their checkboxes are still recorded: the hit
+        // list covers every checklist line of the memo.
+        const bool onPage = y > 0;  // the row reaches up to y − 1
         const QString line = block.text();
         double x = 22;
         int skip = 0;
         if (Memo::isChecklist(line)) {
-            const Rect box{22, y - 18, 16, 16};
-            drawCheckbox(p, toPainter(box, s.height), Memo::isTicked(line));
+            if (onPage) {
+                drawCheckbox(p, toPainter({22, y - 18, 16, 16}, s.height), Memo::isTicked(line));
+            }
             boxes.push_back({{16, y - 24, 28, 28}, i});
             x = 46;
             skip = 2;
         }
-        if (line.size() > skip) {
+        if (onPage && line.size() > skip) {
             drawLineText(p, block, skip,
                          toPainter({x, y - 21, std::max(1.0, s.width - x - 14), 20}, s.height));
         }

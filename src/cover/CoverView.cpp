@@ -2,16 +2,10 @@
 
 #include <cmath>
 
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include "app/Log.h"
 #include "app/Settings.h"
@@ -19,6 +13,7 @@
 #include "cover/CoverWindow.h"
 #include "cover/Memo.h"
 #include "cover/MemoEditor.h"
+#include "cover/TitlePrompt.h"
 #include "discovery/AX.h"
 #include "platform/Platform.h"
 #include "platform/QtCoords.h"
@@ -50,28 +45,6 @@ std::string decimalText(double v) {
     return s.toStdString();
 }
 
-// The modal question for a new memo title.
-std::optional<QString> askTitleInDialog(const QString& current) {
-    QDialog dialog;
-    dialog.setWindowTitle(QStringLiteral("테사보"));
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(QStringLiteral("제목 바꾸기")));
-    auto* field = new QLineEdit(current);
-    field->setFixedSize(220, 24);
-    layout->addWidget(field);
-    auto* buttons = new QDialogButtonBox;
-    buttons->addButton(QStringLiteral("확인"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("취소"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    field->setFocus();
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return field->text();
-}
-
 bool draggableContent(const QMimeData* data) {
     if (!data) {
         return false;
@@ -98,7 +71,9 @@ bool draggableContent(const QMimeData* data) {
 
 CoverView::CoverView(QWidget* parent)
     : QWidget(parent),
-      askTitle(askTitleInDialog),
+      askTitle([this](const QString& current, TitleAnswer answer) {
+          openTitlePrompt(current, std::move(answer));
+      }),
       memoText_(Memo::defaultMemo()),
       memoTitle_(Memo::kDefaultTitle) {
     setAcceptDrops(true);
@@ -106,7 +81,10 @@ CoverView::CoverView(QWidget* parent)
               (coverWindow() ? "true" : "false") + ")");
 }
 
-CoverView::~CoverView() = default;
+// An open question goes first, while the view it answers to is still whole.
+CoverView::~CoverView() {
+    delete titlePrompt_;
+}
 
 CoverWindow* CoverView::coverWindow() const {
     return qobject_cast<CoverWindow*>(window());
@@ -360,10 +338,33 @@ void CoverView::setEditing(bool editing) {
 }
 
 void CoverView::promptTitle() {
-    if (const auto answer = askTitle ? askTitle(memoTitle_) : std::nullopt) {
-        memoTitle_ = Memo::cleanTitle(*answer);
-        requestRepaint();
+    if (!askTitle) {
+        return;
     }
+    // The answer may come after the chat, and with it this cover, has gone.
+    askTitle(memoTitle_, [self = QPointer<CoverView>(this)](const QString& entered) {
+        if (self) {
+            self->takeTitle(entered);
+        }
+    });
+}
+
+// The question is the view's child and answers in a slot of the view: when the cover goes, the
+// question goes with it and no answer can reach a destroyed view.
+void CoverView::openTitlePrompt(const QString& current, TitleAnswer answer) {
+    delete titlePrompt_;  // one question at a time
+    titlePrompt_ = new TitlePrompt(current, this);
+    connect(titlePrompt_, &TitlePrompt::confirmed, this, std::move(answer));
+    titlePrompt_->present();
+}
+
+TitlePrompt* CoverView::titlePrompt() const {
+    return titlePrompt_;
+}
+
+void CoverView::takeTitle(const QString& entered) {
+    memoTitle_ = Memo::cleanTitle(entered);
+    requestRepaint();
 }
 
 void CoverView::dragEnterEvent(QDragEnterEvent* event) {

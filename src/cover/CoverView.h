@@ -2,9 +2,9 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
+#include <QPointer>
 #include <QTextDocument>
 #include <QWidget>
 
@@ -13,6 +13,7 @@
 #include "platform/Geometry.h"
 
 class MemoEditor;
+class TitlePrompt;
 
 // The content of a cover: draws the disguise, hosts the memo editor and turns mouse actions on
 // the cover into actions on the hidden chat. Its own coordinates have the origin at the
@@ -34,6 +35,7 @@ class CoverView : public QWidget {
     Zone zone(platform::Point p) const;
     void toggleCheckbox(int line);
     void setEditing(bool editing);
+    // Asks for a new memo title and returns at once; the title changes when the user confirms.
     void promptTitle();
     void setHovering(bool hovering);
 
@@ -49,8 +51,13 @@ class CoverView : public QWidget {
     // How many repaints were asked for (an unchanged cover asks for none).
     int repaintRequests() const { return repaintRequests_; }
 
-    // Asks the user for a new memo title; absent when cancelled. Replaceable for tests.
-    std::function<std::optional<QString>(const QString& current)> askTitle;
+    // Takes the title the user entered; once the view is gone, calling it does nothing.
+    using TitleAnswer = std::function<void(const QString& entered)>;
+    // Opens a question for a new memo title without waiting for it, and calls `answer` if the
+    // user confirms. The default opens a TitlePrompt over the view. Replaceable for tests.
+    std::function<void(const QString& current, TitleAnswer answer)> askTitle;
+    // The open title question, if any; it belongs to the view and goes away with it.
+    TitlePrompt* titlePrompt() const;
 
     // The scene as the next paint pass will draw it.
     CoverPainter::Scene scene() const;
@@ -73,6 +80,8 @@ class CoverView : public QWidget {
     void requestRepaint();
     void clickBody(platform::Point p, class CoverWindow* w);
     void onDragOver(const class QMimeData* data);
+    void openTitlePrompt(const QString& current, TitleAnswer answer);
+    void takeTitle(const QString& entered);
 
     DisguiseMode mode_ = DisguiseMode::memo;
     platform::Rect windowScreenFrame_;
@@ -83,6 +92,7 @@ class CoverView : public QWidget {
     QString memoTitle_;
     bool editing_ = false;
     std::unique_ptr<MemoEditor> editor_;
+    QPointer<TitlePrompt> titlePrompt_;
     std::vector<CoverPainter::CheckboxHit> checkboxRects_;
     bool hovering_ = false;
     Zone downZone_ = Zone::body;

@@ -45,12 +45,18 @@ QTextCharFormat bodyFormat() {
     return f;
 }
 
+// A run's size is in the unit it was given in: pixels for the memo's own text, usually points
+// for pasted rich text. Resizing keeps that unit.
 double sizeOf(const QFont& f) {
     return f.pixelSize() > 0 ? f.pixelSize() : f.pointSizeF();
 }
 
 QFont resized(QFont f, double size) {
-    f.setPixelSize(static_cast<int>(size));
+    if (f.pixelSize() > 0) {
+        f.setPixelSize(static_cast<int>(size));
+    } else {
+        f.setPointSizeF(size);
+    }
     return f;
 }
 

@@ -1,11 +1,20 @@
+#include <algorithm>
 #include <fstream>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <QUrl>
 
 #include "SimFixture.h"
@@ -56,6 +65,30 @@ void click(QWidget& v, Point p) {
                                          << want.name(QColor::HexArgb).toStdString();
 }
 
+// The question the program has open, if any.
+QDialog* openQuestion() {
+    return qobject_cast<QDialog*>(QApplication::activeModalWidget());
+}
+
+// A question's buttons from left to right.
+QList<QPushButton*> buttonsOf(const QDialog& question) {
+    QList<QPushButton*> buttons = question.findChildren<QPushButton*>();
+    std::sort(buttons.begin(), buttons.end(), [&](QPushButton* a, QPushButton* b) {
+        return a->mapTo(&question, QPoint()).x() < b->mapTo(&question, QPoint()).x();
+    });
+    return buttons;
+}
+
+// Dialogs laid out as GNOME lays them out: the confirming button last.
+class ConfirmLastStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        return hint == SH_DialogButtonLayout ? QDialogButtonBox::GnomeLayout
+                                             : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
 QImage render(const CoverView& view) {
     QImage image(view.width(), view.height(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -83,6 +116,8 @@ class CoverViewTest : public SimTest {
         std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
         return {std::istreambuf_iterator<char>(in), {}};
     }
+
+    Point menuButton() { return {W() - 76, H() - 14}; }
 
     KWindow target;
     std::unique_ptr<CoverWindow> window;
@@ -188,21 +223,63 @@ TEST_F(CoverViewTest, EditAndMenuButtons) {
     EXPECT_FALSE(view().isEditing());
 
     QString asked;
-    view().askTitle = [&](const QString& current) -> std::optional<QString> {
+    CoverView::TitleAnswer answer;
+    view().askTitle = [&](const QString& current, CoverView::TitleAnswer a) {
         asked = current;
-        return QStringLiteral("  \n ");
+        answer = std::move(a);
     };
-    click(view(), {w - 76, h - 14});
+    click(view(), menuButton());
     EXPECT_EQ(asked, QStringLiteral("할일"));
+    answer(QStringLiteral("  \n "));
     EXPECT_EQ(view().memoTitle(), QStringLiteral("할일"));  // blank falls back
-    view().askTitle = [](const QString&) -> std::optional<QString> {
-        return QStringLiteral(" 장보기 ");
-    };
-    click(view(), {w - 76, h - 14});
+    answer(QStringLiteral(" 장보기 "));
     EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
-    view().askTitle = [](const QString&) -> std::optional<QString> { return std::nullopt; };
-    click(view(), {w - 76, h - 14});
+    window.reset();
+    answer(QStringLiteral("늦은 답"));  // the cover is gone: nothing takes it
+}
+
+// The user answers from the event loop, once the question is up: what is asked must not block.
+TEST_F(CoverViewTest, TheTitleQuestionConfirmsFirstOnEveryDesktopAndComesForward) {
+    const QString desktopStyle = QApplication::style()->name();
+    QApplication::setStyle(new ConfirmLastStyle);
+    QStringList titles;
+    QObject user;
+    QTimer::singleShot(0, &user, [&] {
+        QDialog* question = openQuestion();
+        ASSERT_TRUE(question);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(question));
+        EXPECT_EQ(QApplication::focusWidget(), question->findChild<QLineEdit*>());
+        EXPECT_FALSE(window->isActiveWindow());  // the cover itself takes no focus
+        const auto buttons = buttonsOf(*question);
+        for (const QPushButton* b : buttons) {
+            titles << b->text();
+        }
+        question->findChild<QLineEdit*>()->setText(QStringLiteral(" 장보기 "));
+        buttons.front()->click();
+    });
+    click(view(), menuButton());
+    QCoreApplication::processEvents();
+    QApplication::setStyle(desktopStyle);
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("확인"), QStringLiteral("취소")}));
     EXPECT_EQ(view().memoTitle(), QStringLiteral("장보기"));
+}
+
+TEST_F(CoverViewTest, AChatClosingWhileItsTitleIsAskedTakesTheQuestionAlong) {
+    QPointer<QDialog> question;
+    // The tick runs on while the question is open, finds the chat gone and drops its cover;
+    // then the user confirms whatever question is still there.
+    QObject tick;
+    QTimer::singleShot(0, &tick, [&] {
+        question = openQuestion();
+        window.reset();
+        if (question) {
+            question->accept();
+        }
+    });
+    click(view(), menuButton());
+    EXPECT_NE(openQuestion(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(question.isNull());
 }
 
 TEST(Memo, TogglingATickStrikesTheTextAfterTheBoxAndBack) {
@@ -253,6 +330,19 @@ TEST_F(CoverViewTest, MemoLayoutOfAThreeHundredPointCover) {
     // A ticked box is blue.
     EXPECT_TRUE(
         near(image.pixelColor(30, 300 - (300 - 42 - 27 * 4 - 18) - 14), CoverStyle::accentBlue()));
+}
+
+TEST_F(CoverViewTest, CheckboxesBelowTheBottomOfTheViewAreRecordedToo) {
+    QTextCursor end(&view().memoText());
+    end.movePosition(QTextCursor::End);
+    for (int i = 0; i < 20; ++i) {
+        end.insertText(QStringLiteral("\n☐ 할 일"));
+    }
+    view().resize(420, 300);  // rows 0 to 9 show; the memo has 27 lines
+    view().grab();
+    const auto& boxes = view().checkboxRects();
+    ASSERT_EQ(boxes.size(), 5u + 20u);
+    EXPECT_EQ(boxes.back(), (CoverPainter::CheckboxHit{{16, 300 - 42 - 27 * 26 - 24, 28, 28}, 26}));
 }
 
 TEST_F(CoverViewTest, BadgeAndHolesInTheImage) {

@@ -59,6 +59,24 @@ TEST_F(MemoEditorTest, SmallerStopsAtNine) {
     EXPECT_EQ(formatAt(start + 3).font().pixelSize(), 15);  // outside the selection
 }
 
+TEST_F(MemoEditorTest, SizeButtonsKeepEachRunsOwnUnit) {
+    // Pasted rich text is sized in points; the memo's own text in pixels.
+    QTextCursor end(text().document());
+    end.movePosition(QTextCursor::End);
+    const int pasted = end.position() + 1;
+    end.insertHtml(QStringLiteral("<span style=\"font-size:12pt\">붙임</span>"));
+    const int own = lineStart(6) + 3;
+    select(own - 1, end.position());
+    editor().fmtBigger();
+    EXPECT_EQ(formatAt(pasted).font().pointSizeF(), 14);
+    EXPECT_EQ(formatAt(own).font().pixelSize(), 17);
+    for (int i = 0; i < 3; ++i) {
+        editor().fmtSmaller();
+    }
+    EXPECT_EQ(formatAt(pasted).font().pointSizeF(), 9);  // 12, 10, then the floor
+    EXPECT_EQ(formatAt(own).font().pixelSize(), 11);
+}
+
 TEST_F(MemoEditorTest, ColourCyclesRedBlueGreenThenBody) {
     select(lineStart(5) + 2, lineStart(5) + 4);
     const auto& palette = CoverStyle::palette();
