@@ -109,23 +109,23 @@ QRectF toPainter(const Rect& r, double viewHeight) {
     return QRectF(r.x, viewHeight - r.y - r.height, r.width, r.height);
 }
 
-std::vector<CheckboxHit> paint(QPainter& p, const Scene& s) {
+Painted paint(QPainter& p, const Scene& s) {
     // Hard edges for the corners and holes: without a compositor a half-transparent edge
     // pixel shows dark, and the window's shape is cut along the very same edges.
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setClipPath(pagePath(s.width, s.height));
-    std::vector<CheckboxHit> boxes;
+    Painted painted;
     if (s.mode == DisguiseMode::memo) {
-        boxes = drawMemo(p, s);
+        painted.checkboxes = drawMemo(p, s);
         drawTitleBar(p, s);
     } else {
-        drawWallpaper(p, s);
+        painted.pictureMissing = !drawWallpaper(p, s);
         if (s.showTitleBar) {
             drawTitleBar(p, s);
         }
     }
     punchHoles(p, s);
-    return boxes;
+    return painted;
 }
 
 void drawTitleBar(QPainter& p, const Scene& s) {
@@ -216,13 +216,15 @@ void drawCheckbox(QPainter& p, const QRectF& r, bool checked) {
     p.restore();
 }
 
-void drawWallpaper(QPainter& p, const Scene& s) {
+bool drawWallpaper(QPainter& p, const Scene& s) {
     const QColor fallback = QColor::fromRgbF(0.12, 0.13, 0.16);
     const QRectF bounds(0, 0, s.width, s.height);
     auto& screens = platform::current().screens();
     std::optional<platform::Screen> screen;
     for (const platform::Screen& candidate : screens.screens()) {
-        if (!candidate.frame.intersected(s.windowScreenFrame).isNull()) {
+        // A screen the cover only touches along an edge has nothing of it to show.
+        const Rect common = candidate.frame.intersected(s.windowScreenFrame);
+        if (!common.isNull() && common.area() > 0) {
             screen = candidate;
             break;
         }
@@ -232,18 +234,20 @@ void drawWallpaper(QPainter& p, const Scene& s) {
     }
     if (!screen) {
         p.fillRect(bounds, fallback);
-        return;
+        return false;
     }
     QImage image;
     Rect target = screen->frame;
+    bool live = false;
     if (auto picture = Wallpaper::captured(*screen)) {
         image = picture->image;
+        live = true;
     } else if (auto file = Wallpaper::fileImage(*screen)) {
         image = *file;
         target = pictureTarget(screen->frame, image.size());
     } else {
         p.fillRect(bounds, fallback);
-        return;
+        return false;
     }
     const Rect local{target.x - s.windowScreenFrame.x, target.y - s.windowScreenFrame.y,
                      target.width, target.height};
@@ -251,6 +255,7 @@ void drawWallpaper(QPainter& p, const Scene& s) {
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(toPainter(local, s.height), image);
     p.restore();
+    return live;
 }
 
 void punchHoles(QPainter& p, const Scene& s) {

@@ -36,12 +36,19 @@ struct Scene {
     platform::Rect windowScreenFrame;
 };
 
-// The whole cover; returns the checkboxes drawn on the memo page.
-std::vector<CheckboxHit> paint(QPainter& p, const Scene& s);
+// What one paint pass leaves behind for the view.
+struct Painted {
+    std::vector<CheckboxHit> checkboxes;  // the checkboxes of the memo page
+    bool pictureMissing = false;          // the desktop picture could not be captured: try again
+};
+
+// The whole cover.
+Painted paint(QPainter& p, const Scene& s);
 
 void drawTitleBar(QPainter& p, const Scene& s);
 std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s);
-void drawWallpaper(QPainter& p, const Scene& s);
+// False when the live desktop picture could not be had (a file or a plain colour stands in).
+bool drawWallpaper(QPainter& p, const Scene& s);
 void punchHoles(QPainter& p, const Scene& s);
 void drawCheckbox(QPainter& p, const QRectF& box, bool checked);
 

@@ -98,6 +98,7 @@ void CoverView::requestRepaint() {
 void CoverView::setContent(DisguiseMode mode, const Rect& windowScreenFrame,
                            std::vector<Rect> holes) {
     if (mode == mode_ && windowScreenFrame == windowScreenFrame_ && holes == holes_) {
+        retryMissingPicture();
         return;
     }
     if (mode != mode_ && editing_) {
@@ -151,7 +152,26 @@ CoverPainter::Scene CoverView::scene() const {
 
 void CoverView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    checkboxRects_ = CoverPainter::paint(p, scene());
+    auto painted = CoverPainter::paint(p, scene());
+    checkboxRects_ = std::move(painted.checkboxes);
+    if (!painted.pictureMissing) {
+        pictureRetryWait_ = 0;
+    } else if (pictureRetryWait_ == 0) {
+        pictureRetryWait_ = 1;
+        pictureRetryIn_ = 1;
+    }
+}
+
+// A desktop picture that could not be captured (none set yet at login, say) is asked for again
+// at the next sync, then ever less often, up to every 32nd, so a desktop without one costs
+// next to nothing.
+void CoverView::retryMissingPicture() {
+    if (mode_ != DisguiseMode::wallpaper || pictureRetryWait_ == 0 || --pictureRetryIn_ > 0) {
+        return;
+    }
+    pictureRetryWait_ = std::min(pictureRetryWait_ * 2, 32);
+    pictureRetryIn_ = pictureRetryWait_;
+    requestRepaint();
 }
 
 CoverView::Zone CoverView::zone(Point p) const {

@@ -78,6 +78,7 @@ class CoverView : public QWidget {
     bool inHole(platform::Point p) const;
     bool titleBarShown() const;
     void requestRepaint();
+    void retryMissingPicture();
     void clickBody(platform::Point p, class CoverWindow* w);
     void onDragOver(const class QMimeData* data);
     void openTitlePrompt(const QString& current, TitleAnswer answer);
@@ -94,6 +95,8 @@ class CoverView : public QWidget {
     std::unique_ptr<MemoEditor> editor_;
     QPointer<TitlePrompt> titlePrompt_;
     std::vector<CoverPainter::CheckboxHit> checkboxRects_;
+    int pictureRetryWait_ = 0;  // syncs between tries for a missing picture; 0: not missing
+    int pictureRetryIn_ = 0;
     bool hovering_ = false;
     Zone downZone_ = Zone::body;
     bool dragged_ = false;

@@ -306,7 +306,7 @@ TEST_F(CoverViewTest, MemoLayoutOfAThreeHundredPointCover) {
     view().resize(420, 300);
     QImage image(420, 300, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&image);
-    const auto boxes = CoverPainter::paint(p, view().scene());
+    const auto boxes = CoverPainter::paint(p, view().scene()).checkboxes;
     p.end();
     ASSERT_EQ(boxes.size(), 5u);
     EXPECT_EQ(boxes[0], (CoverPainter::CheckboxHit{{16, 180, 28, 28}, 2}));

@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 
 #include "SimFixture.h"
+#include "cover/CoverPainter.h"
+#include "cover/CoverView.h"
 #include "cover/Wallpaper.h"
 #include "platform/Platform.h"
 
@@ -93,4 +96,59 @@ TEST_F(WallpaperTest, ScreenFramesTurnIntoTopLeftSpace) {
     sim.model().screens.push_back({{0, 900, 1920, 1080}, {0, 900, 1920, 1080}, 2});
     EXPECT_EQ(Wallpaper::cgFrame(sim.model().screens[1]), Rect(0, -1080, 1920, 1080));
     EXPECT_EQ(Wallpaper::cgFrame(sim.model().screens[0]), Rect(0, 0, 1440, 900));
+}
+
+// Two screens side by side, each with its own picture: a cover on the second one that only
+// touches the first along its edge shows the second one's picture.
+TEST_F(WallpaperTest, ACoverShowsThePictureOfTheScreenItLiesOnNotOneItTouches) {
+    sim.model().screens.push_back({{1440, 0, 1280, 900}, {1440, 0, 1280, 900}, 2});
+    sim.addApp(1, "desktop", "Desktop");
+    addDesktopWindow(7, {0, 0, 1440, 900}, Qt::red);
+    addDesktopWindow(8, {1440, 0, 1280, 900}, Qt::blue);
+    CoverPainter::Scene scene;
+    scene.mode = DisguiseMode::wallpaper;
+    scene.width = scene.height = 100;
+    scene.showTitleBar = false;
+    scene.windowScreenFrame = {1440, 100, 100, 100};
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    EXPECT_FALSE(CoverPainter::paint(p, scene).pictureMissing);
+    p.end();
+    EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::blue));
+}
+
+// A picture that cannot be had yet (none set at login, say) is tried again while the cover
+// stands still, ever less often, and no more once it is there.
+TEST_F(WallpaperTest, AMissingPictureIsTriedAgainUntilItComes) {
+    CoverView view;
+    view.resize(100, 100);
+    const Rect frame{200, 200, 100, 100};
+    view.setContent(DisguiseMode::wallpaper, frame, {});
+    QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
+    view.render(&image);  // no desktop window: nothing to capture
+    int before = view.repaintRequests();
+    view.setContent(DisguiseMode::wallpaper, frame, {});
+    EXPECT_EQ(view.repaintRequests(), before + 1);  // at the very next sync
+    view.render(&image);
+    before = view.repaintRequests();
+    for (int i = 0; i < 100; ++i) {
+        view.setContent(DisguiseMode::wallpaper, frame, {});
+    }
+    const int retries = view.repaintRequests() - before;
+    EXPECT_GE(retries, 3);
+    EXPECT_LE(retries, 6);
+
+    sim.addApp(1, "desktop", "Desktop");
+    addDesktopWindow(7, {0, 0, 1440, 900}, Qt::darkCyan);
+    for (int i = 0; i < 40 && view.repaintRequests() == before + retries; ++i) {
+        view.setContent(DisguiseMode::wallpaper, frame, {});
+    }
+    view.render(&image);
+    EXPECT_EQ(image.pixelColor(50, 50), QColor(Qt::darkCyan));
+    before = view.repaintRequests();
+    for (int i = 0; i < 100; ++i) {
+        view.setContent(DisguiseMode::wallpaper, frame, {});
+    }
+    EXPECT_EQ(view.repaintRequests(), before);
 }
