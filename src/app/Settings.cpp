@@ -43,10 +43,14 @@ void Store::load() {
     if (!std::filesystem::exists(std::filesystem::symlink_status(path_, ec))) {
         return;
     }
-    std::string error;
+    platform::ReadError error;
     const auto bytes = platform::readWholeFile(path_, &error);
+    if (!bytes && error.kind == platform::ReadFailure::notRegularFile) {
+        leaveInPlace(error.text);
+        return;
+    }
     if (!bytes) {
-        moveAside(error);
+        moveAside(error.text);
         return;
     }
     if (isBlank(*bytes)) {
@@ -62,6 +66,13 @@ void Store::load() {
         return;
     }
     values_ = doc.object();
+}
+
+// A FIFO, device or directory is not a file that could be kept under another name: it stays
+// where it is, and saves leave it alone too.
+void Store::leaveInPlace(const std::string& why) {
+    platform_.workspace().systemLog("tessavo: settings file " + path_ + " is unreadable (" + why +
+                                    "); left in place, starting from defaults");
 }
 
 // Keep the unreadable file under a new name so that nothing the user had is lost, and start

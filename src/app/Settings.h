@@ -73,6 +73,7 @@ class Store {
 
   private:
     void load();
+    void leaveInPlace(const std::string& why);
     void moveAside(const std::string& why);
     void set(const std::string& key, const class QJsonValue& value);
     void persist();

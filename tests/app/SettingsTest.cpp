@@ -1,3 +1,4 @@
+#include "FifoGuard.h"
 #include "SimFixture.h"
 
 #include <filesystem>
@@ -6,8 +7,10 @@
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/Settings.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
 namespace fs = std::filesystem;
@@ -186,4 +189,55 @@ TEST_F(SettingsTest, FailedSaveKeepsTheValueForThisRunAndSaysWhy) {
     s.setInteger(Settings::key::kDisguiseMode, 1);
     EXPECT_EQ(s.integerForKey(Settings::key::kDisguiseMode), 1);
     EXPECT_TRUE(recordedStartingWith("system log: tessavo: cannot save settings"));
+}
+
+// Something other than a regular file under the settings name: read as no settings, left exactly
+// where it is (never renamed, never replaced by a save), and the log says why.
+class SettingsSpecialFileTest : public SettingsTest {
+  protected:
+    void expectLeftAloneWithDefaults(const std::string& kind) {
+        Store& s = Settings::d();
+        EXPECT_EQ(Settings::hotkeyMod(), 6144u) << kind;
+        EXPECT_TRUE(s.setAside().empty()) << kind;
+        EXPECT_TRUE(recordedStartingWith("system log: tessavo: settings file " + path() +
+                                         " is unreadable (not a regular file)"))
+            << kind;
+        s.setInteger(Settings::key::kIdleSec, 30);
+        EXPECT_EQ(Settings::idleSec(), 30) << kind;  // kept for this run
+        EXPECT_TRUE(recordedStartingWith("system log: tessavo: cannot save settings")) << kind;
+    }
+};
+
+TEST_F(SettingsSpecialFileTest, AFifoWithNoWriterIsNotWaitedFor) {
+    fs::create_directories(fs::path(path()).parent_path());
+    ASSERT_EQ(::mkfifo(path().c_str(), 0600), 0);
+    EXPECT_TRUE(returnsPromptly(path(), [] { Settings::d(); }));
+    expectLeftAloneWithDefaults("fifo");
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(path())));
+}
+
+TEST_F(SettingsSpecialFileTest, ALinkToAnEndlessDeviceIsNotRead) {
+    fs::create_directories(fs::path(path()).parent_path());
+    fs::create_symlink("/dev/zero", path());
+    expectLeftAloneWithDefaults("/dev/zero");
+    EXPECT_EQ(fs::read_symlink(path()), "/dev/zero");
+}
+
+TEST_F(SettingsSpecialFileTest, ADirectoryIsNotRenamed) {
+    fs::create_directories(path());
+    std::ofstream(path() + "/inside") << "x";
+    expectLeftAloneWithDefaults("directory");
+    EXPECT_EQ(readFile(path() + "/inside"), "x");
+}
+
+TEST_F(SettingsTest, AFileOverTheSizeLimitIsKeptAsideWhole) {
+    const std::string huge =
+        "{\"idleSec\": 30" + std::string(platform::kMaxConfigFileBytes, ' ') + "}";
+    writeFile(huge);
+    Store& s = Settings::d();
+    EXPECT_EQ(Settings::idleSec(), 0);
+    ASSERT_FALSE(s.setAside().empty());
+    EXPECT_EQ(readFile(s.setAside()), huge);
+    EXPECT_TRUE(recordedStartingWith("system log: tessavo: settings file " + path() +
+                                     " is unreadable (larger than 4 MiB)"));
 }

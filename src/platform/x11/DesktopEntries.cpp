@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <QProcess>
 #include <QStringList>
+
+#include "platform/Files.h"
 
 namespace platform::x11::DesktopEntries {
 
@@ -43,7 +44,11 @@ std::vector<std::string> searchDirectories() {
 
 // Values of the main group only; other groups (actions) are not the application itself.
 std::optional<std::string> entryValue(const std::string& path, const std::string& key) {
-    std::ifstream in(path);
+    const auto text = readWholeFile(path);
+    if (!text) {
+        return std::nullopt;
+    }
+    std::istringstream in(*text);
     bool mainGroup = false;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.front() == '[') {

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FifoGuard.h"
 
 #include "platform/KeyCodes.h"
 #include "platform/x11/DesktopEntries.h"
@@ -20,6 +26,45 @@ TEST(DesktopEntries, ExecLinesLoseFieldCodesAndKeepQuotedWords) {
     EXPECT_EQ(DesktopEntries::commandOf("app --rate=100%% --x"),
               (std::vector<std::string>{"app", "--rate=100%", "--x"}));
     EXPECT_TRUE(DesktopEntries::commandOf("   ").empty());
+}
+
+// Installed entries under a private data directory, with the system's directories out of sight.
+class DesktopEntriesTest : public ::testing::Test {
+  protected:
+    DesktopEntriesTest() {
+        dir_ = fs::temp_directory_path() / ("tessavo-entries-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "applications");
+        for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+            const char* v = std::getenv(name);
+            saved_.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+        }
+        ::setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (dir_ / "none").c_str(), 1);
+    }
+    ~DesktopEntriesTest() override {
+        for (const auto& [name, value] : saved_) {
+            value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+        }
+        fs::remove_all(dir_);
+    }
+    std::string entry(const std::string& name) const {
+        return (dir_ / "applications" / (name + ".desktop")).string();
+    }
+
+    fs::path dir_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(DesktopEntriesTest, SpecialFilesAmongTheEntriesAreSkippedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(entry("fifo").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", entry("zero"));
+    std::ofstream(entry("wine-kakao")) << "[Desktop Entry]\nStartupWMClass=kakaotalk.exe\n";
+    std::optional<std::string> found;
+    EXPECT_TRUE(returnsPromptly(entry("fifo"), [&] { found = DesktopEntries::find({"absent"}); }));
+    EXPECT_FALSE(found);
+    EXPECT_EQ(DesktopEntries::find({"KakaoTalk.exe"}), entry("wine-kakao"));
+    EXPECT_FALSE(DesktopEntries::launch(entry("fifo")));
 }
 
 class XdgLoginItemTest : public ::testing::Test {
