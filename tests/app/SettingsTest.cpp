@@ -9,6 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QJsonDocument>
+#include <QJsonValue>
+
 #include "app/Settings.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
@@ -74,31 +77,6 @@ TEST_F(SettingsTest, DisguiseModeOnlyOneIsWallpaper) {
     EXPECT_FALSE(disguiseModeFromRaw(2));
 }
 
-TEST_F(SettingsTest, WronglyTypedValuesReadAsAbsentOrConvert) {
-    writeFile(R"({
-        "labels": {"채팅 1": "A", "채팅 2": 5},
-        "chatKeys": ["not", "a", "dictionary"],
-        "order": ["a", 1],
-        "excluded": "x",
-        "barX": 10, "barY": "20",
-        "idleSec": 59.9,
-        "paused": "yes",
-        "disguiseMode": true,
-        "wallpaperTightFit": 0
-    })");
-    Store& s = Settings::d();
-    EXPECT_FALSE(s.dictionaryForKey(Settings::key::kLabels));  // not partially filled
-    EXPECT_FALSE(s.dictionaryForKey(Settings::key::kChatKeys));
-    EXPECT_FALSE(s.stringArrayForKey(Settings::key::kOrder));
-    EXPECT_FALSE(s.stringArrayForKey(Settings::key::kExcluded));
-    EXPECT_FALSE(Settings::barOrigin());
-    EXPECT_EQ(Settings::idleSec(), 59);
-    EXPECT_TRUE(s.boolForKey(Settings::key::kPaused));
-    EXPECT_EQ(disguiseModeFromStored(s.integerForKey(Settings::key::kDisguiseMode)),
-              DisguiseMode::wallpaper);
-    EXPECT_FALSE(s.boolForKey(Settings::key::kWallpaperTightFit));
-}
-
 TEST_F(SettingsTest, BarOriginNeedsBothNumbers) {
     writeFile(R"({"barX": 12.5})");
     EXPECT_FALSE(Settings::barOrigin());
@@ -108,21 +86,104 @@ TEST_F(SettingsTest, BarOriginNeedsBothNumbers) {
     EXPECT_EQ(Settings::barOrigin()->y, -40);
 }
 
-TEST_F(SettingsTest, HotkeyMaskOutside32BitsFallsBackToDefault) {
-    const std::pair<const char*, std::uint32_t> cases[] = {
-        {"4294967295", 4294967295u},
-        {"4294967296", 6144u},
-        {"-1", 6144u},
-        {"1e30", 6144u},
-        {"-1e30", 6144u},
-        {"2304", 2304u},
+namespace {
+
+// What the program makes of a key, as text.
+std::string reading(const std::string& key) {
+    using namespace Settings::key;
+    Store& s = Settings::d();
+    const std::string k = key;
+    if (k == kDisguiseMode) {
+        const auto mode = disguiseModeFromStored(s.integerForKey(key));
+        return mode == DisguiseMode::wallpaper ? "wallpaper" : "memo";
+    }
+    if (k == kIdleSec) {
+        return std::to_string(Settings::idleSec());
+    }
+    if (k == kHotkeyMod) {
+        return std::to_string(Settings::hotkeyMod());
+    }
+    if (k == kBarX) {
+        const auto p = Settings::barOrigin();
+        return p ? std::to_string(p->x) + "," + std::to_string(p->y) : "none";
+    }
+    if (k == kOrder || k == kExcluded) {
+        const auto list = s.stringArrayForKey(key);
+        return list ? std::to_string(list->size()) + " titles" : "none";
+    }
+    if (k == kLabels || k == kChatKeys) {
+        const auto map = s.dictionaryForKey(key);
+        return map ? std::to_string(map->size()) + " entries" : "none";
+    }
+    return s.boolForKey(key) ? "true" : "false";
+}
+
+QJsonValue storedValue(const std::string& file, const std::string& key) {
+    std::ifstream in(file);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text))[QString::fromStdString(key)];
+}
+
+}  // namespace
+
+// A hand-edited value of an unexpected type: numbers written as strings count for integer keys,
+// a few words for Boolean keys; anything else reads as missing. It stays in the file regardless.
+TEST_F(SettingsTest, EachKeyReadsOddValuesAsDocumented) {
+    const struct {
+        const char* key;
+        const char* json;  // the key's value; for barX, both coordinates
+        const char* expected;
+    } rows[] = {
+        {"disguiseMode", "1", "wallpaper"},
+        {"disguiseMode", "1.9", "wallpaper"},
+        {"disguiseMode", "\" 1 \"", "wallpaper"},
+        {"disguiseMode", "2", "memo"},
+        {"disguiseMode", "true", "memo"},
+        {"disguiseMode", "\"wallpaper\"", "memo"},
+        {"paused", "\"yes\"", "true"},
+        {"paused", "\" TRUE \"", "true"},
+        {"paused", "\"1\"", "true"},
+        {"paused", "\"no\"", "false"},
+        {"paused", "\"2\"", "false"},
+        {"paused", "\"on\"", "false"},
+        {"paused", "1", "true"},
+        {"paused", "0.5", "true"},
+        {"paused", "0", "false"},
+        {"paused", "[true]", "false"},
+        {"wallpaperTitleAlways", "\"Yes\"", "true"},
+        {"wallpaperTightFit", "{}", "false"},
+        {"idleSec", "59.9", "59"},
+        {"idleSec", "\"60\"", "60"},
+        {"idleSec", "\"30s\"", "0"},
+        {"idleSec", "true", "0"},
+        {"idleSec", "null", "0"},
+        {"hotkeyMod", "2304.0", "2304"},
+        {"hotkeyMod", "\"4608\"", "4608"},
+        {"hotkeyMod", "4294967295", "4294967295"},
+        {"hotkeyMod", "\"ctrl+alt\"", "6144"},
+        {"hotkeyMod", "true", "6144"},
+        {"hotkeyMod", "[]", "6144"},
+        {"hotkeyMod", "4294967296", "6144"},
+        {"hotkeyMod", "-1", "6144"},
+        {"hotkeyMod", "1e30", "6144"},
+        {"hotkeyMod", "\"99999999999999999999\"", "6144"},
+        {"barX", "10.5, \"barY\": -3", "10.500000,-3.000000"},
+        {"barX", "10, \"barY\": \"20\"", "none"},
+        {"barX", "\"10\", \"barY\": 20", "none"},
+        {"order", "[\"a\", 1]", "none"},
+        {"order", "[]", "0 titles"},
+        {"excluded", "\"a\"", "none"},
+        {"labels", "{\"채팅 1\": \"A\", \"채팅 2\": 5}", "none"},
+        {"chatKeys", "[\"A\"]", "none"},
     };
-    for (const auto& [text, expected] : cases) {
-        platform::sim::SimDesktop& fresh = platform::sim::SimDesktop::installFresh();
-        fs::create_directories(fresh.model().configHome + "/tessavo");
-        std::ofstream(fresh.model().configHome + "/tessavo/settings.json")
-            << "{\"hotkeyMod\": " << text << "}";
-        EXPECT_EQ(Settings::hotkeyMod(), expected) << text;
+    for (const auto& row : rows) {
+        platform::sim::SimDesktop::installFresh();
+        writeFile(std::string("{\"") + row.key + "\": " + row.json + "}");
+        const QJsonValue before = storedValue(path(), row.key);
+        ASSERT_FALSE(before.isUndefined()) << row.json;
+        EXPECT_EQ(reading(row.key), row.expected) << row.key << ": " << row.json;
+        Settings::d().setInteger("somethingElse", 1);
+        EXPECT_EQ(storedValue(path(), row.key), before) << row.key << ": " << row.json;
     }
 }
 
