@@ -26,21 +26,14 @@ std::optional<std::string> fail(ReadError* error, ReadFailure kind, std::string 
     return std::nullopt;
 }
 
-std::string sizeText(std::size_t bytes) {
-    constexpr std::size_t kMiB = 1024 * 1024;
-    if (bytes >= kMiB && bytes % kMiB == 0) {
-        return std::to_string(bytes / kMiB) + " MiB";
-    }
-    return std::to_string(bytes) + " bytes";
-}
-
-// At most `limit` + 1 bytes are read: enough to tell a file over the limit from one at it.
-std::optional<std::string> readOpened(int fd, std::size_t limit, ReadError* error) {
+// At most one byte past the limit is read: enough to tell a file over it from one at it.
+std::optional<std::string> readOpened(int fd, ReadError* error) {
+    constexpr std::size_t limit = kMaxConfigFileBytes;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         return fail(error, ReadFailure::notRegularFile, kNotRegular);
     }
-    const std::string tooLarge = "larger than " + sizeText(limit);
+    const std::string tooLarge = "larger than " + std::to_string(limit >> 20) + " MiB";
     if (static_cast<std::uintmax_t>(st.st_size) > limit) {
         return fail(error, ReadFailure::tooLarge, tooLarge);
     }
@@ -121,8 +114,7 @@ std::optional<std::string> writeFileAtomically(const std::string& path, const st
     return std::nullopt;
 }
 
-std::optional<std::string> readWholeFile(const std::string& path, ReadError* error,
-                                         std::size_t limit) {
+std::optional<std::string> readWholeFile(const std::string& path, ReadError* error) {
     // A FIFO blocks open() until a writer comes and a device may never end: look before opening,
     // then open without blocking and check again what was actually opened.
     struct stat st {};
@@ -133,7 +125,7 @@ std::optional<std::string> readWholeFile(const std::string& path, ReadError* err
     if (fd < 0) {
         return fail(error, ReadFailure::cannotOpen, errorText("cannot open"));
     }
-    auto bytes = readOpened(fd, limit, error);
+    auto bytes = readOpened(fd, error);
     ::close(fd);
     return bytes;
 }

@@ -31,10 +31,9 @@ struct ReadError {
     std::string text;  // for messages, e.g. "larger than 4 MiB"
 };
 
-// The whole of a regular file of at most `limit` bytes, or absent (`error` then says why).
+// The whole of a regular file of at most kMaxConfigFileBytes, or absent (`error` then says why).
 // Anything in a configuration location may be a FIFO, a device or a huge file: such a path is
 // never waited on and never read past the limit.
-std::optional<std::string> readWholeFile(const std::string& path, ReadError* error = nullptr,
-                                         std::size_t limit = kMaxConfigFileBytes);
+std::optional<std::string> readWholeFile(const std::string& path, ReadError* error = nullptr);
 
 }  // namespace platform

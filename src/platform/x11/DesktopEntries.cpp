@@ -68,31 +68,16 @@ std::optional<std::string> rawValue(const std::string& text, const std::string& 
 // The escapes of a string value (\s \n \t \r \\). Any other backslash is left as it stands, so
 // that Exec's own quoting still sees it.
 std::string unescapeValue(const std::string& raw) {
+    constexpr std::string_view escaped = "sntr\\", meant = " \n\t\r\\";
     std::string out;
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] != '\\' || i + 1 == raw.size()) {
+        const std::size_t k =
+            raw[i] == '\\' && i + 1 < raw.size() ? escaped.find(raw[i + 1]) : escaped.npos;
+        if (k == escaped.npos) {
             out += raw[i];
-            continue;
-        }
-        switch (const char c = raw[++i]) {
-            case 's':
-                out += ' ';
-                break;
-            case 'n':
-                out += '\n';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case '\\':
-                out += '\\';
-                break;
-            default:
-                out += '\\';
-                out += c;
+        } else {
+            out += meant[k];
+            ++i;
         }
     }
     return out;
