@@ -10,6 +10,50 @@
 
 namespace Log {
 
+namespace {
+
+// Texts carry window titles, which other programs choose: a line feed in one would forge a whole
+// line. Control characters are written as escapes; every other byte, UTF-8 included, as it is.
+void appendEscaped(std::string& out, unsigned char c) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    switch (c) {
+        case '\n':
+            out += "\\n";
+            return;
+        case '\r':
+            out += "\\r";
+            return;
+        case '\t':
+            out += "\\t";
+            return;
+        default:
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xf];
+    }
+}
+
+bool isControl(unsigned char c) {
+    return c < 0x20 || c == 0x7f;
+}
+
+std::string asOneLine(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (isControl(c)) {
+            appendEscaped(out, c);
+        } else {
+            out += ch;
+        }
+    }
+    out += '\n';
+    return out;
+}
+
+}  // namespace
+
 State::State(platform::Platform& platform) {
     const auto value = platform.workspace().environment(kSwitch);
     enabled_ = value && *value == "1";
@@ -46,7 +90,7 @@ void State::write(const std::string& text) {
     if (fd < 0) {
         return;
     }
-    const std::string bytes = text + "\n";
+    const std::string bytes = asOneLine(text);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

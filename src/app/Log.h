@@ -38,7 +38,8 @@ class State {
 std::string whole(double v);
 
 bool enabled();
-// `text` plus one line feed, UTF-8, in one write.
+// `text` plus one line feed, UTF-8, in one write. Control characters in `text` are written as
+// escapes (\n, \r, \t, \xNN), so each call makes exactly one line.
 void line(const std::string& text);
 
 }  // namespace Log

@@ -1,7 +1,6 @@
 #include "app/Settings.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <limits>
@@ -18,13 +17,44 @@ namespace Settings {
 
 namespace {
 
-// Leading optional sign and decimal digits after leading blanks, as a stored string reads.
-std::int64_t leadingInteger(const QString& s) {
-    const std::string text = s.toStdString();
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    return end == text.c_str() ? 0 : v;
+// A whole decimal number written as a string (" 30 ", "-1"); absent for anything else.
+std::optional<std::int64_t> wholeNumberIn(const QString& s) {
+    bool ok = false;
+    const qint64 v = s.trimmed().toLongLong(&ok, 10);
+    return ok ? std::optional<std::int64_t>(v) : std::nullopt;
+}
+
+// Numbers truncate toward zero (clamped to 64 bits); whole numbers written as strings count.
+std::optional<std::int64_t> integerIn(const QJsonValue& v) {
+    if (v.isString()) {
+        return wholeNumberIn(v.toString());
+    }
+    if (!v.isDouble()) {
+        return std::nullopt;
+    }
+    const qint64 exact = v.toInteger(std::numeric_limits<qint64>::min());
+    if (exact != std::numeric_limits<qint64>::min() || v.toDouble() == double(exact)) {
+        return exact;
+    }
+    return platform::truncatedInt(v.toDouble());
+}
+
+// Numbers are true when non-zero; of strings only the words a hand edit would use count.
+std::optional<bool> boolIn(const QJsonValue& v) {
+    if (v.isBool()) {
+        return v.toBool();
+    }
+    if (v.isDouble()) {
+        return v.toDouble() != 0;
+    }
+    const QString s = v.toString().trimmed().toLower();
+    if (s == "true" || s == "yes" || s == "1") {
+        return true;
+    }
+    if (s == "false" || s == "no" || s == "0") {
+        return false;
+    }
+    return std::nullopt;
 }
 
 bool isBlank(const std::string& bytes) {
@@ -43,10 +73,14 @@ void Store::load() {
     if (!std::filesystem::exists(std::filesystem::symlink_status(path_, ec))) {
         return;
     }
-    std::string error;
+    platform::ReadError error;
     const auto bytes = platform::readWholeFile(path_, &error);
+    if (!bytes && error.kind == platform::ReadFailure::notRegularFile) {
+        leaveInPlace(error.text);
+        return;
+    }
     if (!bytes) {
-        moveAside(error);
+        moveAside(error.text);
         return;
     }
     if (isBlank(*bytes)) {
@@ -62,6 +96,13 @@ void Store::load() {
         return;
     }
     values_ = doc.object();
+}
+
+// A FIFO, device or directory is not a file that could be kept under another name: it stays
+// where it is, and saves leave it alone too.
+void Store::leaveInPlace(const std::string& why) {
+    platform_.workspace().systemLog("tessavo: settings file " + path_ + " is unreadable (" + why +
+                                    "); left in place, starting from defaults");
 }
 
 // Keep the unreadable file under a new name so that nothing the user had is lost, and start
@@ -88,39 +129,16 @@ void Store::moveAside(const std::string& why) {
                                     "); kept as " + candidate + ", starting from defaults");
 }
 
+std::optional<std::int64_t> Store::storedInteger(const std::string& key) const {
+    return integerIn(values_.value(QString::fromStdString(key)));
+}
+
 std::int64_t Store::integerForKey(const std::string& key) const {
-    const QJsonValue v = values_.value(QString::fromStdString(key));
-    switch (v.type()) {
-        case QJsonValue::Double: {
-            const qint64 exact = v.toInteger(std::numeric_limits<qint64>::min());
-            if (exact != std::numeric_limits<qint64>::min() || v.toDouble() == double(exact)) {
-                return exact;
-            }
-            return platform::truncatedInt(v.toDouble());
-        }
-        case QJsonValue::Bool:
-            return v.toBool() ? 1 : 0;
-        case QJsonValue::String:
-            return leadingInteger(v.toString());
-        default:
-            return 0;
-    }
+    return storedInteger(key).value_or(0);
 }
 
 bool Store::boolForKey(const std::string& key) const {
-    const QJsonValue v = values_.value(QString::fromStdString(key));
-    switch (v.type()) {
-        case QJsonValue::Bool:
-            return v.toBool();
-        case QJsonValue::Double:
-            return v.toDouble() != 0;
-        case QJsonValue::String: {
-            const QString s = v.toString().trimmed().toLower();
-            return s == "true" || s == "yes" || leadingInteger(s) != 0;
-        }
-        default:
-            return false;
-    }
+    return boolIn(values_.value(QString::fromStdString(key))).value_or(false);
 }
 
 std::optional<double> Store::numberForKey(const std::string& key) const {
@@ -213,21 +231,18 @@ Store& d() {
     return platform::current().state<Store>();
 }
 
+// Without a usable mask, hot keys would be grabbed with no modifier at all: the default
+// applies instead.
 std::uint32_t hotkeyMod() {
-    Store& s = d();
-    if (!s.hasObject(key::kHotkeyMod)) {
+    const auto v = d().storedInteger(key::kHotkeyMod);
+    if (!v || *v < 0 || *v > std::int64_t{std::numeric_limits<std::uint32_t>::max()}) {
         return kDefaultHotkeyMod;
     }
-    const std::int64_t v = s.integerForKey(key::kHotkeyMod);
-    if (v < 0 || v > std::int64_t{std::numeric_limits<std::uint32_t>::max()}) {
-        return kDefaultHotkeyMod;
-    }
-    return static_cast<std::uint32_t>(v);
+    return static_cast<std::uint32_t>(*v);
 }
 
 std::int64_t idleSec() {
-    Store& s = d();
-    return s.hasObject(key::kIdleSec) ? s.integerForKey(key::kIdleSec) : 0;
+    return d().storedInteger(key::kIdleSec).value_or(0);
 }
 
 std::optional<platform::Point> barOrigin() {

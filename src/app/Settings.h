@@ -45,11 +45,15 @@ class Store {
   public:
     explicit Store(platform::Platform& platform);
 
-    // The stored integer: numbers truncate toward zero (clamped to 64 bits), Booleans give 0 or
-    // 1, a string gives its leading decimal integer; absent or anything else gives 0.
+    // The stored integer: numbers truncate toward zero (clamped to 64 bits) and a string that
+    // holds a whole decimal number (blanks around it allowed) gives that number. Absent for
+    // anything else, Booleans included.
+    std::optional<std::int64_t> storedInteger(const std::string& key) const;
+    // storedInteger, with 0 when there is none.
     std::int64_t integerForKey(const std::string& key) const;
-    // The stored Boolean: numbers are true when non-zero, strings when "true"/"yes" or a non-zero
-    // integer; absent or anything else gives false.
+    // The stored Boolean: numbers are true when non-zero, the strings "true", "yes", "1" true
+    // and "false", "no", "0" false (any case, blanks around allowed). Anything else, absent
+    // included, gives false.
     bool boolForKey(const std::string& key) const;
     // A number (integer or floating point); absent for any other type.
     std::optional<double> numberForKey(const std::string& key) const;
@@ -73,6 +77,7 @@ class Store {
 
   private:
     void load();
+    void leaveInPlace(const std::string& why);
     void moveAside(const std::string& why);
     void set(const std::string& key, const class QJsonValue& value);
     void persist();
@@ -86,10 +91,10 @@ class Store {
 // The process-wide store of the installed platform.
 Store& d();
 
-// The hot-key modifier mask; 6144 when nothing is stored. A stored value outside 32 bits (only
-// an outside edit makes one) also gives 6144.
+// The hot-key modifier mask; 6144 when no integer is stored. A stored value outside 32 bits
+// (only an outside edit makes one) also gives 6144.
 std::uint32_t hotkeyMod();
-// Idle seconds before everything is covered; 0 (off) when nothing is stored.
+// Idle seconds before everything is covered; 0 (off) when no integer is stored.
 std::int64_t idleSec();
 // The switcher bar's saved origin, when both coordinates are stored as numbers.
 std::optional<platform::Point> barOrigin();

@@ -43,12 +43,22 @@ TEST_F(LogTest, OnReplacesTheEarlierFileAndWritesLinesInOrder) {
     std::ofstream(logPath()) << "earlier run\n";
     switchOn();
     Log::line("PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]");
-    Log::line("two\nlines");
+    Log::line("two");
     Log::line("");
-    EXPECT_EQ(read(logPath()), "PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]\ntwo\nlines\n\n");
+    EXPECT_EQ(read(logPath()), "PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]\ntwo\n\n");
     struct stat st {};
     ASSERT_EQ(::lstat(logPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Window titles come from other programs: none of them may start a line of its own.
+TEST_F(LogTest, ControlCharactersAreEscapedSoEveryCallIsOneLine) {
+    switchOn();
+    Log::line("STATE 1 'x\nSTATE 1 'forged' = COVERED' = REVEALED");
+    Log::line(std::string("cr\r tab\t nul") + '\0' + " esc\x1b del\x7f \\n 한글 →");
+    EXPECT_EQ(read(logPath()),
+              "STATE 1 'x\\nSTATE 1 'forged' = COVERED' = REVEALED\n"
+              "cr\\r tab\\t nul\\x00 esc\\x1b del\\x7f \\n 한글 →\n");
 }
 
 TEST_F(LogTest, APlantedLinkIsNeverWrittenThrough) {

@@ -1,13 +1,21 @@
+#include "FifoGuard.h"
 #include "SimFixture.h"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <QJsonDocument>
+#include <QJsonValue>
 
 #include "app/Settings.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
 namespace fs = std::filesystem;
@@ -71,31 +79,6 @@ TEST_F(SettingsTest, DisguiseModeOnlyOneIsWallpaper) {
     EXPECT_FALSE(disguiseModeFromRaw(2));
 }
 
-TEST_F(SettingsTest, WronglyTypedValuesReadAsAbsentOrConvert) {
-    writeFile(R"({
-        "labels": {"채팅 1": "A", "채팅 2": 5},
-        "chatKeys": ["not", "a", "dictionary"],
-        "order": ["a", 1],
-        "excluded": "x",
-        "barX": 10, "barY": "20",
-        "idleSec": 59.9,
-        "paused": "yes",
-        "disguiseMode": true,
-        "wallpaperTightFit": 0
-    })");
-    Store& s = Settings::d();
-    EXPECT_FALSE(s.dictionaryForKey(Settings::key::kLabels));  // not partially filled
-    EXPECT_FALSE(s.dictionaryForKey(Settings::key::kChatKeys));
-    EXPECT_FALSE(s.stringArrayForKey(Settings::key::kOrder));
-    EXPECT_FALSE(s.stringArrayForKey(Settings::key::kExcluded));
-    EXPECT_FALSE(Settings::barOrigin());
-    EXPECT_EQ(Settings::idleSec(), 59);
-    EXPECT_TRUE(s.boolForKey(Settings::key::kPaused));
-    EXPECT_EQ(disguiseModeFromStored(s.integerForKey(Settings::key::kDisguiseMode)),
-              DisguiseMode::wallpaper);
-    EXPECT_FALSE(s.boolForKey(Settings::key::kWallpaperTightFit));
-}
-
 TEST_F(SettingsTest, BarOriginNeedsBothNumbers) {
     writeFile(R"({"barX": 12.5})");
     EXPECT_FALSE(Settings::barOrigin());
@@ -105,21 +88,74 @@ TEST_F(SettingsTest, BarOriginNeedsBothNumbers) {
     EXPECT_EQ(Settings::barOrigin()->y, -40);
 }
 
-TEST_F(SettingsTest, HotkeyMaskOutside32BitsFallsBackToDefault) {
-    const std::pair<const char*, std::uint32_t> cases[] = {
-        {"4294967295", 4294967295u},
-        {"4294967296", 6144u},
-        {"-1", 6144u},
-        {"1e30", 6144u},
-        {"-1e30", 6144u},
-        {"2304", 2304u},
+namespace {
+
+// What the program makes of a key, as text.
+std::string reading(const std::string& k) {
+    using namespace Settings::key;
+    Store& s = Settings::d();
+    if (k == kDisguiseMode) {
+        return s.integerForKey(k) == 1 ? "wallpaper" : "memo";
+    }
+    if (k == kIdleSec || k == kHotkeyMod) {
+        return std::to_string(k == kIdleSec ? Settings::idleSec() : Settings::hotkeyMod());
+    }
+    if (k == kBarX) {
+        return Settings::barOrigin() ? "set" : "none";
+    }
+    if (k == kOrder || k == kExcluded) {
+        return s.stringArrayForKey(k) ? "set" : "none";
+    }
+    if (k == kLabels || k == kChatKeys) {
+        return s.dictionaryForKey(k) ? "set" : "none";
+    }
+    return s.boolForKey(k) ? "true" : "false";
+}
+
+QJsonValue storedValue(const std::string& file, const std::string& key) {
+    std::ifstream in(file);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text))[QString::fromStdString(key)];
+}
+
+}  // namespace
+
+// Hand-edited values of unexpected types, read as the README says, and kept in the file.
+TEST_F(SettingsTest, EachKeyReadsOddValuesAsDocumented) {
+    const std::array<const char*, 3> rows[] = {
+        // key, its value (for barX both coordinates), what the program makes of it
+        {"disguiseMode", "1.9", "wallpaper"},
+        {"disguiseMode", "\" 1 \"", "wallpaper"},
+        {"disguiseMode", "true", "memo"},
+        {"paused", "\" Yes \"", "true"},
+        {"paused", "\"2\"", "false"},
+        {"paused", "0.5", "true"},
+        {"paused", "[true]", "false"},
+        {"wallpaperTitleAlways", "\"1\"", "true"},
+        {"wallpaperTightFit", "\"on\"", "false"},
+        {"idleSec", "59.9", "59"},
+        {"idleSec", "\"60\"", "60"},
+        {"idleSec", "\"30s\"", "0"},
+        {"idleSec", "true", "0"},
+        {"hotkeyMod", "\"4608\"", "4608"},
+        {"hotkeyMod", "4294967295", "4294967295"},
+        {"hotkeyMod", "4294967296", "6144"},
+        {"hotkeyMod", "-1", "6144"},
+        {"hotkeyMod", "\"ctrl+alt\"", "6144"},
+        {"hotkeyMod", "true", "6144"},
+        {"barX", "10, \"barY\": \"20\"", "none"},
+        {"order", "[\"a\", 1]", "none"},
+        {"excluded", "\"a\"", "none"},
+        {"labels", "{\"채팅\": 5}", "none"},
+        {"chatKeys", "[\"A\"]", "none"},
     };
-    for (const auto& [text, expected] : cases) {
-        platform::sim::SimDesktop& fresh = platform::sim::SimDesktop::installFresh();
-        fs::create_directories(fresh.model().configHome + "/tessavo");
-        std::ofstream(fresh.model().configHome + "/tessavo/settings.json")
-            << "{\"hotkeyMod\": " << text << "}";
-        EXPECT_EQ(Settings::hotkeyMod(), expected) << text;
+    for (const auto& [key, json, expected] : rows) {
+        platform::sim::SimDesktop::installFresh();
+        writeFile(std::string("{\"") + key + "\": " + json + "}");
+        const QJsonValue before = storedValue(path(), key);
+        EXPECT_EQ(reading(key), expected) << key << ": " << json;
+        Settings::d().setInteger("somethingElse", 1);
+        EXPECT_EQ(storedValue(path(), key), before) << key << ": " << json;
     }
 }
 
@@ -186,4 +222,43 @@ TEST_F(SettingsTest, FailedSaveKeepsTheValueForThisRunAndSaysWhy) {
     s.setInteger(Settings::key::kDisguiseMode, 1);
     EXPECT_EQ(s.integerForKey(Settings::key::kDisguiseMode), 1);
     EXPECT_TRUE(recordedStartingWith("system log: tessavo: cannot save settings"));
+}
+
+// Something other than a regular file under the settings name is not waited on, read, renamed
+// or replaced by a save; the log says why.
+TEST_F(SettingsTest, AFifoADeviceOrADirectoryIsLeftAlone) {
+    const std::function<void(const std::string&)> makers[] = {
+        [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
+        [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
+        [](const std::string& p) { fs::create_directory(p); },
+    };
+    for (const auto& make : makers) {
+        auto& fresh = platform::sim::SimDesktop::installFresh();
+        fs::create_directories(fs::path(path()).parent_path());
+        make(path());
+        const auto type = fs::symlink_status(path()).type();
+        EXPECT_TRUE(returnsPromptly(path(), [] { Settings::d(); }));
+        Settings::d().setInteger(Settings::key::kIdleSec, 30);
+        EXPECT_EQ(Settings::idleSec(), 30);  // kept for this run
+        EXPECT_EQ(fs::symlink_status(path()).type(), type);
+        EXPECT_TRUE(Settings::d().setAside().empty());
+        const auto& r = fresh.record();
+        EXPECT_EQ(r.at(0), "system log: tessavo: settings file " + path() +
+                               " is unreadable (not a regular file); left in place, starting "
+                               "from defaults");
+        EXPECT_EQ(r.at(1).rfind("system log: tessavo: cannot save settings", 0), 0u);
+    }
+}
+
+TEST_F(SettingsTest, AFileOverTheSizeLimitIsKeptAsideWhole) {
+    const std::string atLimit =
+        "{\"idleSec\": 30" + std::string(platform::kMaxConfigFileBytes - 15, ' ') + "}";
+    writeFile(atLimit);
+    EXPECT_EQ(Settings::idleSec(), 30);
+    platform::sim::SimDesktop::installFresh();
+    writeFile(atLimit + " ");
+    Store& s = Settings::d();
+    EXPECT_EQ(Settings::idleSec(), 0);
+    ASSERT_FALSE(s.setAside().empty());
+    EXPECT_EQ(readFile(s.setAside()), atLimit + " ");
 }

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FifoGuard.h"
 #include "platform/KeyCodes.h"
 #include "platform/x11/DesktopEntries.h"
 #include "platform/x11/XdgLoginItem.h"
@@ -11,15 +16,83 @@ namespace fs = std::filesystem;
 using namespace platform;
 using namespace platform::x11;
 
-TEST(DesktopEntries, ExecLinesLoseFieldCodesAndKeepQuotedWords) {
-    EXPECT_EQ(DesktopEntries::commandOf("kakaotalk %U"), std::vector<std::string>{"kakaotalk"});
-    EXPECT_EQ(DesktopEntries::commandOf(
-                  R"(env WINEPREFIX="/home/a b/.wine" wine "C:\\KakaoTalk.exe" %f)"),
-              (std::vector<std::string>{"env", "WINEPREFIX=/home/a b/.wine", "wine",
-                                        "C:\\KakaoTalk.exe"}));
-    EXPECT_EQ(DesktopEntries::commandOf("app --rate=100%% --x"),
-              (std::vector<std::string>{"app", "--rate=100%", "--x"}));
-    EXPECT_TRUE(DesktopEntries::commandOf("   ").empty());
+using Args = std::vector<std::string>;
+
+// Exec values exactly as they stand in .desktop files: first the key file's escapes, then the
+// command line's quoting, then the field codes of a launch with no files.
+TEST(DesktopEntries, ExecValuesBecomeTheArgumentsTheFormatMeans) {
+    const DesktopEntries::EntryFields fields{"KakaoTalk", "kakaotalk", "/apps/kakao.desktop"};
+    const std::pair<std::string, Args> cases[] = {
+        // As Wine writes its launchers.
+        {R"(env WINEPREFIX="/home/u/.wine" wine C:\\\\users\\\\Public\\\\Desktop\\\\KakaoTalk.lnk)",
+         {"env", "WINEPREFIX=/home/u/.wine", "wine", R"(C:\users\Public\Desktop\KakaoTalk.lnk)"}},
+        {R"("/opt/Kakao Talk/run" "C:\\\\Program Files\\\\KakaoTalk.exe" %U)",
+         {"/opt/Kakao Talk/run", R"(C:\Program Files\KakaoTalk.exe)"}},
+        {R"(app "say \\"hi\\" for \\$5 \\`now\\`" "C:\\dir")",
+         {"app", "say \"hi\" for $5 `now`", R"(C:\dir)"}},
+        {R"(app\sone\ttwo "" --rate=100%% "%%")", {"app", "one", "two", "", "--rate=100%", "%"}},
+        {"app %f %F %u %U %d %D %n %N %v %m --file=%f", {"app", "--file="}},
+        {"app %i %c %k", {"app", "--icon", "kakaotalk", "KakaoTalk", "/apps/kakao.desktop"}},
+    };
+    for (const auto& [exec, args] : cases) {
+        const auto command = DesktopEntries::commandOf(exec, fields);
+        EXPECT_EQ(command.args, args) << exec;
+        EXPECT_EQ(command.error, "") << exec;
+    }
+    EXPECT_EQ(DesktopEntries::commandOf("app %i").args, Args{"app"});  // no icon, no arguments
+}
+
+TEST(DesktopEntries, MalformedExecValuesAreRefusedWithTheReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {R"(wine "C:\\KakaoTalk.exe)", "unterminated quote"},
+        {R"(app "a\\")", "unterminated quote"},
+        {R"(app a\)", "ends with a backslash"},
+        {"app %x", "unknown field code %x"},
+        {"app 100%", "unknown field code %"},
+        {"app --files=%F", "%F must stand alone"},
+        {"  %U ", "no program"},
+    };
+    for (const auto& [exec, reason] : cases) {
+        const auto command = DesktopEntries::commandOf(exec);
+        EXPECT_TRUE(command.args.empty()) << exec;
+        EXPECT_EQ(command.error, reason) << exec;
+    }
+}
+
+// Installed entries under a private data directory, with the system's directories out of sight.
+class DesktopEntriesTest : public ::testing::Test {
+  protected:
+    DesktopEntriesTest() {
+        dir_ = fs::temp_directory_path() / ("tessavo-entries-" + std::to_string(::getpid()));
+        fs::create_directories(dir_ / "applications");
+        ::setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (dir_ / "none").c_str(), 1);
+    }
+    ~DesktopEntriesTest() override {
+        ::unsetenv("XDG_DATA_HOME");
+        ::unsetenv("XDG_DATA_DIRS");
+        fs::remove_all(dir_);
+    }
+    std::string entry(const std::string& name) const {
+        return (dir_ / "applications" / (name + ".desktop")).string();
+    }
+    fs::path dir_;
+};
+
+TEST_F(DesktopEntriesTest, EntriesThatCannotBeUsedAreSkippedOrRefusedWithTheReason) {
+    ASSERT_EQ(::mkfifo(entry("fifo").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", entry("zero"));
+    std::ofstream(entry("wine-kakao")) << "[Desktop Entry]\nStartupWMClass = kakaotalk.exe\n"
+                                       << "Exec = wine \"C:\\\\KakaoTalk.exe\n";
+    std::optional<std::string> found;
+    EXPECT_TRUE(returnsPromptly(entry("fifo"), [&] { found = DesktopEntries::find({"absent"}); }));
+    EXPECT_FALSE(found);
+    ASSERT_EQ(DesktopEntries::find({"KakaoTalk.exe"}), entry("wine-kakao"));
+    std::string why;
+    EXPECT_FALSE(DesktopEntries::launch(entry("wine-kakao"), &why));
+    EXPECT_EQ(why, "Exec: unterminated quote");
+    EXPECT_FALSE(DesktopEntries::launch(entry("zero"), &why));
+    EXPECT_EQ(why, "not a regular file");
 }
 
 class XdgLoginItemTest : public ::testing::Test {
