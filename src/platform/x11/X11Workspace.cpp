@@ -115,8 +115,8 @@ std::optional<std::string> X11Workspace::applicationLocation(const std::string& 
 }
 
 void X11Workspace::launchApplication(const std::string& location) {
-    if (!DesktopEntries::launch(location)) {
-        systemLog("tessavo: cannot start " + location);
+    if (std::string why; !DesktopEntries::launch(location, &why)) {
+        systemLog("tessavo: cannot start " + location + ": " + why);
     }
 }
 

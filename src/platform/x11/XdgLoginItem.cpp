@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -14,10 +14,12 @@ XdgLoginItem::XdgLoginItem(std::string configHome, std::string executable)
     : configHome_(std::move(configHome)), executable_(std::move(executable)) {}
 
 LoginItemStatus XdgLoginItem::status() {
-    std::ifstream in(entryPath());
-    if (!in) {
+    // Read as every configuration file is: never blocking on a FIFO, never without end.
+    const auto text = readWholeFile(entryPath());
+    if (!text) {
         return LoginItemStatus::NotRegistered;
     }
+    std::istringstream in(*text);
     // A session hides an entry the user switched off in its own settings.
     bool inMainGroup = false;
     for (std::string line; std::getline(in, line);) {

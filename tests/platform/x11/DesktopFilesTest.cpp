@@ -125,6 +125,15 @@ TEST_F(XdgLoginItemTest, AnEntrySwitchedOffInTheSessionIsNotEnabled) {
     EXPECT_EQ(item.status(), LoginItemStatus::NotRegistered);
 }
 
+TEST_F(XdgLoginItemTest, AFifoInPlaceOfTheEntryIsNotEnabledAndDoesNotHang) {
+    XdgLoginItem item(dir_.string(), "/usr/bin/tessavo");
+    fs::create_directories(fs::path(item.entryPath()).parent_path());
+    ASSERT_EQ(::mkfifo(item.entryPath().c_str(), 0600), 0);
+    LoginItemStatus status = LoginItemStatus::Enabled;
+    EXPECT_TRUE(returnsPromptly(item.entryPath(), [&] { status = item.status(); }));
+    EXPECT_EQ(status, LoginItemStatus::NotRegistered);
+}
+
 TEST_F(XdgLoginItemTest, AFailureCarriesTheSystemsReason) {
     fs::create_directories(dir_);
     std::ofstream(dir_ / "autostart") << "a file where the folder should be";
