@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+export TESSAVO_WERROR=ON
 scripts/setup.sh release
 scripts/setup.sh asan
 

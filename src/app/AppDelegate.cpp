@@ -6,8 +6,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "app/Kakao.h"
-#include "app/Settings.h"
+#include "discovery/Kakao.h"
+#include "common/Settings.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -53,12 +53,8 @@ void AppDelegate::applicationDidFinishLaunching() {
         p.windowServer().requestScreenCapture();
     }
     Kakao::launchIfNeeded();
-    std::weak_ptr<int> weak = alive_;
-    tracker->onOpenSettings = [weak, this] {
-        if (!weak.expired()) {
-            openSettings();
-        }
-    };
+    QObject::connect(tracker.get(), &WindowTracker::openSettingsRequested, tracker.get(),
+                     [this] { openSettings(); });
 }
 
 void AppDelegate::waitForPermission() {

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QString>
 
-#include "app/DisguiseMode.h"
+#include "common/DisguiseMode.h"
 #include "platform/Geometry.h"
 
 class QTextDocument;

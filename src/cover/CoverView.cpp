@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QUrl>
 
-#include "app/Log.h"
-#include "app/Settings.h"
+#include "common/Log.h"
+#include "common/Settings.h"
 #include "cover/CoverStyle.h"
 #include "cover/CoverWindow.h"
 #include "cover/Memo.h"

@@ -8,7 +8,7 @@
 #include <QTextDocument>
 #include <QWidget>
 
-#include "app/DisguiseMode.h"
+#include "common/DisguiseMode.h"
 #include "cover/CoverPainter.h"
 #include "platform/Geometry.h"
 

@@ -10,7 +10,7 @@
 #include <QResizeEvent>
 #include <QWindow>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "cover/CoverPainter.h"
 #include "platform/Platform.h"
 #include "platform/QtCoords.h"

@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "app/DisguiseMode.h"
+#include "common/DisguiseMode.h"
 #include "cover/CoverView.h"
 #include "discovery/AX.h"
 #include "platform/Geometry.h"

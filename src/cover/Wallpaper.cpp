@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/Log.h"
+#include "common/Log.h"
 #include "discovery/AX.h"
 #include "platform/Platform.h"
 

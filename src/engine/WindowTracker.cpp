@@ -2,8 +2,8 @@
 
 #include <QTimer>
 
-#include "app/Log.h"
-#include "app/Settings.h"
+#include "common/Log.h"
+#include "common/Settings.h"
 #include "engine/LocalClickMonitor.h"
 #include "platform/Platform.h"
 
@@ -37,8 +37,6 @@ void WindowTracker::loadChatSettings() {
 }
 
 void WindowTracker::start() {
-    applyHotkeyKeys();
-    applyHotkeyModifiers();
     timer = std::make_unique<QTimer>();
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(kTickMilliseconds);
@@ -78,9 +76,7 @@ void WindowTracker::stop() {
         timer.reset();
     }
     destroyAll();
-    if (bar) {
-        bar->orderOut();
-    }
+    emit chatsCleared();
     for (auto& remove : clickMonitors) {
         remove();
     }
@@ -112,12 +108,6 @@ void WindowTracker::hide(WindowID id) {
     auto it = covers.find(id);
     if (it != covers.end() && it->second->isVisible()) {
         it->second->orderOut();
-    }
-}
-
-void WindowTracker::hideBar() {
-    if (bar && bar->isVisible()) {
-        bar->orderOut();
     }
 }
 
@@ -153,36 +143,6 @@ std::string WindowTracker::titleOf(WindowID id) const {
     return it == titles.end() ? std::string("?") : it->second;
 }
 
-HotkeyManager& WindowTracker::hotkeyManager() {
-    if (!hotkeys) {
-        std::weak_ptr<int> weak = alive_;
-        hotkeys = std::make_unique<HotkeyManager>([weak, this](char32_t key) {
-            if (!weak.expired()) {
-                onHotkey(key);
-            }
-        });
-    }
-    return *hotkeys;
-}
-
-// Until the chat switcher exists, only the main window's "K" is registered.
-void WindowTracker::applyHotkeyKeys() {
-    hotkeyManager();
-}
-
-void WindowTracker::applyHotkeyModifiers() {
-    const std::uint32_t mods = Settings::hotkeyMod();
-    if (mods != hotkeyManager().modifiers) {
-        hotkeys->modifiers = mods;
-        hotkeys->reRegister();
-    }
-}
-
-void WindowTracker::onHotkey(char32_t) {}
-
-// The switcher list and bar are rebuilt here once the chat switcher exists.
-void WindowTracker::updateSwitcher(const std::vector<KWindow>&, std::optional<WindowID>) {}
-
 std::vector<std::string> WindowTracker::currentChats() const {
     std::vector<std::string> out;
     for (const auto& [id, title] : titles) {
@@ -193,6 +153,4 @@ std::vector<std::string> WindowTracker::currentChats() const {
 
 void WindowTracker::reloadSettings() {
     loadChatSettings();
-    applyHotkeyKeys();
-    applyHotkeyModifiers();
 }

@@ -10,19 +10,21 @@
 #include <string>
 #include <vector>
 
-#include "app/DisguiseMode.h"
+#include "common/DisguiseMode.h"
 #include "cover/CoverWindow.h"
 #include "discovery/AX.h"
 #include "discovery/OnScreen.h"
 #include "engine/IdleWatcher.h"
-#include "switcher/HotkeyManager.h"
-#include "switcher/SwitcherBar.h"
+
+#include <QObject>
 
 class QTimer;
 
 // The cover engine. A 0.06-second tick decides for every chat window of the messenger whether
-// it is covered, revealed or left alone, and keeps one cover per chat in step with it.
-class WindowTracker {
+// it is covered, revealed or left alone, and keeps one cover per chat in step with it. What the
+// layers above show of the chats (the switcher, the settings window) follows its signals.
+class WindowTracker : public QObject {
+    Q_OBJECT
   public:
     using WindowID = std::uint32_t;
     static constexpr int kTickMilliseconds = 60;
@@ -71,23 +73,22 @@ class WindowTracker {
     std::vector<std::string> userOrder;
     std::set<std::string> excluded;
     std::map<std::string, std::string> customLabels;
-    std::unique_ptr<SwitcherBar> bar;
     IdleWatcher idle;
     std::int64_t idleSec = 0;
     std::map<std::string, std::string> chatKeys;
-    std::unique_ptr<HotkeyManager> hotkeys;
     bool paused = false;
-    std::function<void()> onOpenSettings;
+
+  signals:
+    // The chats as this tick found them, front to back, and the one being worked in.
+    void chatsChanged(const std::vector<KWindow>& chats, std::optional<WindowID> protectID);
+    // No chats to show: covering paused or stopped, or the messenger gone.
+    void chatsCleared();
+    // Someone asked for the settings window.
+    void openSettingsRequested();
 
   private:
     struct TickView;
 
-    HotkeyManager& hotkeyManager();
-    void applyHotkeyKeys();
-    void applyHotkeyModifiers();
-    void onHotkey(char32_t key);
-    void updateSwitcher(const std::vector<KWindow>& wins, std::optional<WindowID> protect);
-    void hideBar();
     void bringForward(const platform::Element& chat);
     void loadChatSettings();
     void installClickMonitors();

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "app/Log.h"
-#include "app/Settings.h"
+#include "common/Log.h"
+#include "common/Settings.h"
 #include "engine/WindowTracker.h"
 #include "platform/Platform.h"
 
@@ -37,13 +37,13 @@ std::string describeFront(const std::optional<platform::RunningApp>& front) {
 void WindowTracker::tick() {
     if (paused) {
         hideAll();
-        hideBar();
+        emit chatsCleared();
         return;
     }
     const auto app = Discovery::kakaoApp();
     if (!app) {
         destroyAll();
-        hideBar();
+        emit chatsCleared();
         return;
     }
     TickView view;
@@ -51,7 +51,7 @@ void WindowTracker::tick() {
     auto chats = chatWindows(view.pid);
     if (!chats) {
         destroyAll();
-        hideBar();
+        emit chatsCleared();
         return;
     }
     view.chats = std::move(*chats);
@@ -89,7 +89,7 @@ void WindowTracker::tick() {
     dropStale(view.liveIDs);
     std::erase_if(forceCovered, [&](WindowID id) { return !view.liveIDs.contains(id); });
     recordMovement(view.chats, view.liveIDs);
-    updateSwitcher(view.chats, protectID);
+    emit chatsChanged(view.chats, protectID);
 }
 
 // The messenger's standard windows, or absent when it has none (the caller then tears down).

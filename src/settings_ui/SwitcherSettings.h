@@ -6,8 +6,7 @@
 
 #include <QWidget>
 
-// The settings window. For now it opens with the current chats and an apply callback; its
-// controls come with the settings window work.
+// The settings window: it opens with the current chats and applies through its callback.
 class SwitcherSettings : public QWidget {
     Q_OBJECT
   public:

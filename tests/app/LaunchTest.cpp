@@ -4,7 +4,7 @@
 
 #include "SimFixture.h"
 #include "app/AppDelegate.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
 
@@ -68,7 +68,6 @@ TEST_F(LaunchTest, WithPermissionTheEngineStartsAtOnce) {
     EXPECT_FALSE(recorded("accessibility prompt"));
     EXPECT_EQ(menuTitles(*d), std::vector<QString>{QStringLiteral("종료")});
     EXPECT_EQ(d->statusItem->toolTip(), QStringLiteral("테사보"));
-    EXPECT_TRUE(d->tracker->onOpenSettings);
 }
 
 TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
@@ -134,11 +133,11 @@ TEST_F(LaunchTest, EachSettingsRequestBuildsAFreshWindow) {
     addMessenger(sim, {.chats = 1});
     auto d = launch();
     d->tracker->tick();
-    d->tracker->onOpenSettings();
+    emit d->tracker->openSettingsRequested();
     SwitcherSettings* first = d->settingsWC.get();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->chats().size(), 2u);
-    d->tracker->onOpenSettings();
+    emit d->tracker->openSettingsRequested();
     EXPECT_NE(d->settingsWC.get(), nullptr);
     Settings::d().setInteger(Settings::key::kIdleSec, 300);
     d->settingsWC->onApply();

@@ -18,7 +18,7 @@
 #include <QUrl>
 
 #include "SimFixture.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "cover/CoverPainter.h"
 #include "cover/CoverStyle.h"
 #include "cover/CoverWindow.h"

@@ -3,7 +3,7 @@
 #include <QScreen>
 
 #include "SimFixture.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "cover/CoverWindow.h"
 #include "platform/Platform.h"
 

@@ -3,4 +3,4 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib/xsession.sh"
 xs_start
-QT_QPA_PLATFORM=xcb "$XS_BUILD/tests/tessavo-tests" --gtest_filter='X11Input.*'
+QT_QPA_PLATFORM=xcb "$XS_BUILD/tests/tessavo-unit-tests" --gtest_filter='X11Input.*'

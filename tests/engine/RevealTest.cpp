@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "engine/TrackerFixture.h"
 
 using namespace platform;

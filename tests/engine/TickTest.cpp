@@ -1,6 +1,6 @@
 #include "engine/TrackerFixture.h"
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 using namespace platform;
 using namespace platform::sim;

@@ -8,7 +8,7 @@
 
 #include <QJsonObject>
 
-#include "app/DisguiseMode.h"
+#include "common/DisguiseMode.h"
 #include "platform/Geometry.h"
 
 namespace platform {

@@ -1,4 +1,4 @@
-#include "app/Kakao.h"
+#include "discovery/Kakao.h"
 
 #include "discovery/OnScreen.h"
 #include "platform/Platform.h"

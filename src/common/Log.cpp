@@ -1,4 +1,4 @@
-#include "app/Log.h"
+#include "common/Log.h"
 
 #include <cerrno>
 

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/Log.h"
+#include "common/Log.h"
 
 namespace fs = std::filesystem;
 

@@ -14,7 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 

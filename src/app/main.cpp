@@ -26,7 +26,7 @@ void preferX11() {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("tessavo 0.1.0\n");
+        std::printf("tessavo %s\n", TESSAVO_VERSION);
         return 0;
     }
     preferX11();
