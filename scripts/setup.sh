@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   # build
-  cmake ninja-build pkg-config g++ clang-format
+  cmake ninja-build pkg-config g++ clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-screensaver0-dev libxcb-xinput-dev

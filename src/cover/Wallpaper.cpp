@@ -56,6 +56,21 @@ const Candidate* pick(const std::vector<Candidate>& cands, const platform::Rect&
     return cands.empty() ? nullptr : &cands.front();
 }
 
+// Appended piece by piece: GCC 12 sees a false overlap in a chain of + starting from a short
+// literal and, at -O3, warns about it.
+std::string describe(const Candidate* c) {
+    if (!c) {
+        return "nil";
+    }
+    std::string out = "#";
+    out += std::to_string(c->number);
+    out += ' ';
+    out += Log::whole(c->rect.width);
+    out += 'x';
+    out += Log::whole(c->rect.height);
+    return out;
+}
+
 }  // namespace
 
 Caches& caches() {
@@ -86,10 +101,7 @@ std::optional<Picture> captureDesktopImage(const platform::Rect& r) {
         }
     }
     const Candidate* chosen = pick(cands, r);
-    Log::line("WP cands=" + std::to_string(cands.size()) + " pick=" +
-              (chosen ? "#" + std::to_string(chosen->number) + " " +
-                            Log::whole(chosen->rect.width) + "x" + Log::whole(chosen->rect.height)
-                      : std::string("nil")));
+    Log::line("WP cands=" + std::to_string(cands.size()) + " pick=" + describe(chosen));
     if (!chosen) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "discovery/AX.h"
 
 #include "platform/Platform.h"
+#include "platform/QtCoords.h"
 
 using platform::AXResult;
 using platform::Element;
@@ -108,7 +109,5 @@ void pressButton(const Element& window, const std::string& attribute) {
 }  // namespace AX
 
 platform::Rect axFrameToCocoa(const platform::Rect& r) {
-    const auto screens = platform::current().screens().screens();
-    const double h = screens.empty() ? r.maxY() : screens.front().frame.height;
-    return {r.x, h - r.y - r.height, r.width, r.height};
+    return QtCoords::flipped(r);
 }

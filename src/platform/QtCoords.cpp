@@ -10,11 +10,16 @@
 
 namespace QtCoords {
 
+platform::Rect flipped(const platform::Rect& r) {
+    const auto primary = platform::current().screens().primaryFrame();
+    const double h = primary ? primary->height : r.maxY();
+    return {r.x, h - r.y - r.height, r.width, r.height};
+}
+
 Anchor currentAnchor() {
     Anchor a;
-    const auto screens = platform::current().screens().screens();
-    if (!screens.empty()) {
-        a.height = screens.front().frame.height;
+    if (const auto primary = platform::current().screens().primaryFrame()) {
+        a.height = primary->height;
     }
     if (const QScreen* primary = QGuiApplication::primaryScreen()) {
         a.origin = primary->geometry().topLeft();

@@ -5,10 +5,15 @@
 
 #include "platform/Geometry.h"
 
-// The one place where screen coordinates (origin bottom-left of the primary screen, y up) meet
-// Qt's global coordinates (origin top-left of the whole virtual desktop, y down). The primary
-// screen's height comes from the platform's screen list, its position from Qt.
+// The one place where the coordinate spaces meet: accessibility coordinates (origin top-left of
+// the primary screen, y down), screen coordinates (origin bottom-left of the primary screen,
+// y up) and Qt's global coordinates (origin top-left of the whole virtual desktop, y down). The
+// primary screen's height comes from the platform's screen list, its position from Qt.
 namespace QtCoords {
+
+// Accessibility space to screen space and back: a flip about the primary screen's height, its
+// own inverse. With no screen at all the result's y is 0.
+platform::Rect flipped(const platform::Rect& r);
 
 // Where the primary screen sits: all a conversion needs.
 struct Anchor {

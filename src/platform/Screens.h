@@ -22,6 +22,9 @@ class Screens {
   public:
     virtual ~Screens() = default;
     virtual std::vector<Screen> screens() = 0;
+    // The primary screen's frame, or absent when there is no screen. Every coordinate
+    // conversion asks for it, so it must cost next to nothing.
+    virtual std::optional<Rect> primaryFrame() = 0;
     // The screen holding the focused window, or absent when there is no screen.
     virtual std::optional<Screen> mainScreen() = 0;
 };

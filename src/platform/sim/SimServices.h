@@ -13,6 +13,9 @@ class SimScreens final : public Screens {
   public:
     explicit SimScreens(SimModel& model) : m_(model) {}
     std::vector<Screen> screens() override { return m_.screens; }
+    std::optional<Rect> primaryFrame() override {
+        return m_.screens.empty() ? std::nullopt : std::optional<Rect>(m_.screens.front().frame);
+    }
     std::optional<Screen> mainScreen() override;
 
   private:

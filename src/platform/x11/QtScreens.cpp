@@ -23,20 +23,61 @@ Screen describe(const QScreen* s, const QRect& primary, std::uint32_t number) {
 }  // namespace
 
 std::vector<Screen> QtScreens::screens() {
-    std::vector<Screen> out;
+    return current();
+}
+
+std::optional<Rect> QtScreens::primaryFrame() {
+    const auto& all = current();
+    return all.empty() ? std::nullopt : std::optional<Rect>(all.front().frame);
+}
+
+const std::vector<Screen>& QtScreens::current() {
+    if (!watcher_) {
+        watch();
+    }
+    if (!stale_) {
+        return screens_;
+    }
+    screens_.clear();
     const QScreen* primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
     if (!primary) {
-        return out;
+        return screens_;  // no application yet, or no screen: ask again next time
     }
     const QRect p = primary->geometry();
     const auto all = QGuiApplication::screens();
-    out.push_back(describe(primary, p, static_cast<std::uint32_t>(all.indexOf(primary) + 1)));
+    screens_.push_back(describe(primary, p, static_cast<std::uint32_t>(all.indexOf(primary) + 1)));
     for (int i = 0; i < all.size(); ++i) {
         if (all[i] != primary) {
-            out.push_back(describe(all[i], p, static_cast<std::uint32_t>(i + 1)));
+            screens_.push_back(describe(all[i], p, static_cast<std::uint32_t>(i + 1)));
         }
     }
-    return out;
+    stale_ = !watcher_;
+    return screens_;
+}
+
+// Any change to any screen (added, removed, moved, resized, panels changed, another primary)
+// makes the kept list stale.
+void QtScreens::watch() {
+    if (!qGuiApp) {
+        return;
+    }
+    watcher_ = std::make_unique<QObject>();
+    auto stale = [this] { stale_ = true; };
+    auto follow = [this, stale](QScreen* s) {
+        QObject::connect(s, &QScreen::geometryChanged, watcher_.get(), stale);
+        QObject::connect(s, &QScreen::availableGeometryChanged, watcher_.get(), stale);
+    };
+    for (QScreen* s : QGuiApplication::screens()) {
+        follow(s);
+    }
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, watcher_.get(),
+                     [stale, follow](QScreen* s) {
+                         follow(s);
+                         stale();
+                     });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, watcher_.get(), stale);
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, watcher_.get(), stale);
+    stale_ = true;
 }
 
 std::optional<Screen> QtScreens::mainScreen() {
