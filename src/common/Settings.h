@@ -9,6 +9,7 @@
 #include <QJsonObject>
 
 #include "common/DisguiseMode.h"
+#include "common/SettingsKeys.h"
 #include "platform/Geometry.h"
 
 namespace platform {
@@ -17,25 +18,9 @@ class Platform;
 
 // The program's persistent settings: one JSON object in
 // $XDG_CONFIG_HOME/tessavo/settings.json, read at the moment of use and written at the moment of
-// change. Readers apply their own defaults; nothing is registered in the file.
+// change. Defaults are applied when reading, from the rules of SettingsKeys.h; nothing is
+// registered in the file.
 namespace Settings {
-
-namespace key {
-inline constexpr const char* kDisguiseMode = "disguiseMode";
-inline constexpr const char* kPaused = "paused";
-inline constexpr const char* kOrder = "order";
-inline constexpr const char* kExcluded = "excluded";
-inline constexpr const char* kLabels = "labels";
-inline constexpr const char* kChatKeys = "chatKeys";
-inline constexpr const char* kIdleSec = "idleSec";
-inline constexpr const char* kHotkeyMod = "hotkeyMod";
-inline constexpr const char* kBarX = "barX";
-inline constexpr const char* kBarY = "barY";
-inline constexpr const char* kWallpaperTitleAlways = "wallpaperTitleAlways";
-inline constexpr const char* kWallpaperTightFit = "wallpaperTightFit";
-}  // namespace key
-
-inline constexpr std::uint32_t kDefaultHotkeyMod = 6144;  // control + option
 
 using StringMap = std::map<std::string, std::string>;
 
@@ -51,9 +36,12 @@ class Store {
     std::optional<std::int64_t> storedInteger(const std::string& key) const;
     // storedInteger, with 0 when there is none.
     std::int64_t integerForKey(const std::string& key) const;
+    // storedInteger when it is one the key's rule accepts, otherwise the rule's default; for a key
+    // without an integer rule, integerForKey.
+    std::int64_t integerSetting(const std::string& key) const;
     // The stored Boolean: numbers are true when non-zero, the strings "true", "yes", "1" true
     // and "false", "no", "0" false (any case, blanks around allowed). Anything else, absent
-    // included, gives false.
+    // included, gives the key's default: false unless its rule says otherwise.
     bool boolForKey(const std::string& key) const;
     // A number (integer or floating point); absent for any other type.
     std::optional<double> numberForKey(const std::string& key) const;
@@ -96,6 +84,8 @@ Store& d();
 std::uint32_t hotkeyMod();
 // Idle seconds before everything is covered; 0 (off) when no integer is stored.
 std::int64_t idleSec();
+// The cover style: wallpaper for a stored 1, memo for anything else.
+DisguiseMode disguiseMode();
 // The switcher bar's saved origin, when both coordinates are stored as numbers.
 std::optional<platform::Point> barOrigin();
 

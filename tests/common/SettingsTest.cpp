@@ -262,3 +262,22 @@ TEST_F(SettingsTest, AFileOverTheSizeLimitIsKeptAsideWhole) {
     ASSERT_FALSE(s.setAside().empty());
     EXPECT_EQ(readFile(s.setAside()), atLimit + " ");
 }
+
+// Callers read the mode through its rule or by mapping the raw integer; the two must agree.
+TEST_F(SettingsTest, DisguiseModeReadsAlikeThroughItsRuleAndTheRawInteger) {
+    for (const char* json : {"1", "1.9", "\" 1 \"", "0", "2", "-1", "4294967297", "true"}) {
+        platform::sim::SimDesktop::installFresh();
+        writeFile(std::string(R"({"disguiseMode": )") + json + "}");
+        const auto raw = Settings::d().integerForKey(Settings::key::kDisguiseMode);
+        EXPECT_EQ(Settings::disguiseMode(), disguiseModeFromStored(raw)) << json;
+    }
+}
+
+// Only the typed readings apply the rules: the raw one keeps what is stored, and a negative idle
+// time (off) is not mistaken for an unset one.
+TEST_F(SettingsTest, RulesShapeOnlyTheTypedReadings) {
+    writeFile(R"({"hotkeyMod": 4294967296, "idleSec": -5})");
+    EXPECT_EQ(Settings::d().integerForKey(Settings::key::kHotkeyMod), 4294967296);
+    EXPECT_EQ(Settings::hotkeyMod(), Settings::kDefaultHotkeyMod);
+    EXPECT_EQ(Settings::idleSec(), -5);
+}
