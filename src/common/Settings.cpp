@@ -228,9 +228,11 @@ void Store::setDictionary(const std::string& key, const StringMap& value) {
     set(key, object);
 }
 
+// The value holds for this run even when it cannot be saved, so listeners hear of it either way.
 void Store::set(const std::string& key, const QJsonValue& value) {
     values_.insert(QString::fromStdString(key), value);
     persist();
+    emit changed(key);
 }
 
 void Store::persist() {

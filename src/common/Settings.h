@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QJsonObject>
+#include <QObject>
 
 #include "common/DisguiseMode.h"
 #include "common/SettingsKeys.h"
@@ -26,7 +27,9 @@ using StringMap = std::map<std::string, std::string>;
 
 // The store. Values of unexpected types are kept as they are (so an outside edit is never lost
 // on the next write) and read through the conversions below.
-class Store {
+class Store : public QObject {
+    Q_OBJECT
+
   public:
     explicit Store(platform::Platform& platform);
 
@@ -52,7 +55,7 @@ class Store {
     // The object when every value is a string; otherwise absent.
     std::optional<StringMap> dictionaryForKey(const std::string& key) const;
 
-    // Each write is visible at once and persisted atomically before returning.
+    // Each write is visible at once, persisted atomically and then announced by changed().
     void setInteger(const std::string& key, std::int64_t value);
     void setBool(const std::string& key, bool value);
     void setDouble(const std::string& key, double value);
@@ -62,6 +65,11 @@ class Store {
     const std::string& path() const { return path_; }
     // Where an unreadable file was moved on load; empty when none was.
     const std::string& setAside() const { return setAside_; }
+
+  signals:
+    // Once after every write, even one that stores the value already there or that cannot be
+    // saved (the new value then holds for this run).
+    void changed(const std::string& key);
 
   private:
     void load();
