@@ -137,8 +137,22 @@ std::int64_t Store::integerForKey(const std::string& key) const {
     return storedInteger(key).value_or(0);
 }
 
+std::int64_t Store::integerSetting(const std::string& key) const {
+    const KeyRule* rule = ruleFor(key);
+    if (!rule || rule->type != Type::integer) {
+        return integerForKey(key);
+    }
+    const auto v = storedInteger(key);
+    if (!v || *v < rule->least || *v > rule->most) {
+        return rule->fallback;
+    }
+    return *v;
+}
+
 bool Store::boolForKey(const std::string& key) const {
-    return boolIn(values_.value(QString::fromStdString(key))).value_or(false);
+    const KeyRule* rule = ruleFor(key);
+    const bool fallback = rule && rule->type == Type::boolean && rule->fallback != 0;
+    return boolIn(values_.value(QString::fromStdString(key))).value_or(fallback);
 }
 
 std::optional<double> Store::numberForKey(const std::string& key) const {
@@ -214,9 +228,11 @@ void Store::setDictionary(const std::string& key, const StringMap& value) {
     set(key, object);
 }
 
+// The value holds for this run even when it cannot be saved, so listeners hear of it either way.
 void Store::set(const std::string& key, const QJsonValue& value) {
     values_.insert(QString::fromStdString(key), value);
     persist();
+    emit changed(key);
 }
 
 void Store::persist() {
@@ -231,18 +247,22 @@ Store& d() {
     return platform::current().state<Store>();
 }
 
-// Without a usable mask, hot keys would be grabbed with no modifier at all: the default
-// applies instead.
+// Without a usable mask, hot keys would be grabbed with no modifier at all: the rule's range
+// sends any other stored value to the default.
 std::uint32_t hotkeyMod() {
-    const auto v = d().storedInteger(key::kHotkeyMod);
-    if (!v || *v < 0 || *v > std::int64_t{std::numeric_limits<std::uint32_t>::max()}) {
-        return kDefaultHotkeyMod;
-    }
-    return static_cast<std::uint32_t>(*v);
+    static_assert(ruleFor(key::kHotkeyMod)->least >= 0 &&
+                  ruleFor(key::kHotkeyMod)->most <= std::numeric_limits<std::uint32_t>::max());
+    return static_cast<std::uint32_t>(d().integerSetting(key::kHotkeyMod));
 }
 
 std::int64_t idleSec() {
-    return d().storedInteger(key::kIdleSec).value_or(0);
+    return d().integerSetting(key::kIdleSec);
+}
+
+DisguiseMode disguiseMode() {
+    static_assert(ruleFor(key::kDisguiseMode)->least >= 0 &&
+                  ruleFor(key::kDisguiseMode)->most <= 1);
+    return disguiseModeFromRaw(d().integerSetting(key::kDisguiseMode)).value_or(DisguiseMode::memo);
 }
 
 std::optional<platform::Point> barOrigin() {

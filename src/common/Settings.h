@@ -7,8 +7,10 @@
 #include <vector>
 
 #include <QJsonObject>
+#include <QObject>
 
 #include "common/DisguiseMode.h"
+#include "common/SettingsKeys.h"
 #include "platform/Geometry.h"
 
 namespace platform {
@@ -17,31 +19,17 @@ class Platform;
 
 // The program's persistent settings: one JSON object in
 // $XDG_CONFIG_HOME/tessavo/settings.json, read at the moment of use and written at the moment of
-// change. Readers apply their own defaults; nothing is registered in the file.
+// change. Defaults are applied when reading, from the rules of SettingsKeys.h; nothing is
+// registered in the file.
 namespace Settings {
-
-namespace key {
-inline constexpr const char* kDisguiseMode = "disguiseMode";
-inline constexpr const char* kPaused = "paused";
-inline constexpr const char* kOrder = "order";
-inline constexpr const char* kExcluded = "excluded";
-inline constexpr const char* kLabels = "labels";
-inline constexpr const char* kChatKeys = "chatKeys";
-inline constexpr const char* kIdleSec = "idleSec";
-inline constexpr const char* kHotkeyMod = "hotkeyMod";
-inline constexpr const char* kBarX = "barX";
-inline constexpr const char* kBarY = "barY";
-inline constexpr const char* kWallpaperTitleAlways = "wallpaperTitleAlways";
-inline constexpr const char* kWallpaperTightFit = "wallpaperTightFit";
-}  // namespace key
-
-inline constexpr std::uint32_t kDefaultHotkeyMod = 6144;  // control + option
 
 using StringMap = std::map<std::string, std::string>;
 
 // The store. Values of unexpected types are kept as they are (so an outside edit is never lost
 // on the next write) and read through the conversions below.
-class Store {
+class Store : public QObject {
+    Q_OBJECT
+
   public:
     explicit Store(platform::Platform& platform);
 
@@ -51,9 +39,12 @@ class Store {
     std::optional<std::int64_t> storedInteger(const std::string& key) const;
     // storedInteger, with 0 when there is none.
     std::int64_t integerForKey(const std::string& key) const;
+    // storedInteger when it is one the key's rule accepts, otherwise the rule's default; for a key
+    // without an integer rule, integerForKey.
+    std::int64_t integerSetting(const std::string& key) const;
     // The stored Boolean: numbers are true when non-zero, the strings "true", "yes", "1" true
     // and "false", "no", "0" false (any case, blanks around allowed). Anything else, absent
-    // included, gives false.
+    // included, gives the key's default: false unless its rule says otherwise.
     bool boolForKey(const std::string& key) const;
     // A number (integer or floating point); absent for any other type.
     std::optional<double> numberForKey(const std::string& key) const;
@@ -64,7 +55,7 @@ class Store {
     // The object when every value is a string; otherwise absent.
     std::optional<StringMap> dictionaryForKey(const std::string& key) const;
 
-    // Each write is visible at once and persisted atomically before returning.
+    // Each write is visible at once, persisted atomically and then announced by changed().
     void setInteger(const std::string& key, std::int64_t value);
     void setBool(const std::string& key, bool value);
     void setDouble(const std::string& key, double value);
@@ -74,6 +65,11 @@ class Store {
     const std::string& path() const { return path_; }
     // Where an unreadable file was moved on load; empty when none was.
     const std::string& setAside() const { return setAside_; }
+
+  signals:
+    // Once after every write, even one that stores the value already there or that cannot be
+    // saved (the new value then holds for this run).
+    void changed(const std::string& key);
 
   private:
     void load();
@@ -96,6 +92,8 @@ Store& d();
 std::uint32_t hotkeyMod();
 // Idle seconds before everything is covered; 0 (off) when no integer is stored.
 std::int64_t idleSec();
+// The cover style: wallpaper for a stored 1, memo for anything else.
+DisguiseMode disguiseMode();
 // The switcher bar's saved origin, when both coordinates are stored as numbers.
 std::optional<platform::Point> barOrigin();
 

@@ -47,6 +47,12 @@ class SettingsTest : public SimTest {
         std::sort(names.begin(), names.end());
         return names;
     }
+    // The configuration directory comes to lie under a regular file, so no save can succeed.
+    void blockSaving() {
+        const std::string blocker = sim.model().temporaryDirectory + "/not-a-directory";
+        std::ofstream(blocker) << "x";
+        sim.model().configHome = blocker;
+    }
 };
 
 TEST_F(SettingsTest, FreshInstallationGivesEveryDefault) {
@@ -214,10 +220,7 @@ TEST_F(SettingsTest, NonObjectDocumentIsKeptAsideButAnEmptyFileIsJustEmpty) {
 }
 
 TEST_F(SettingsTest, FailedSaveKeepsTheValueForThisRunAndSaysWhy) {
-    // The configuration directory lies under a regular file, so nothing can be created there.
-    const std::string blocker = sim.model().temporaryDirectory + "/not-a-directory";
-    std::ofstream(blocker) << "x";
-    sim.model().configHome = blocker;
+    blockSaving();
     Store& s = Settings::d();
     s.setInteger(Settings::key::kDisguiseMode, 1);
     EXPECT_EQ(s.integerForKey(Settings::key::kDisguiseMode), 1);
@@ -261,4 +264,58 @@ TEST_F(SettingsTest, AFileOverTheSizeLimitIsKeptAsideWhole) {
     EXPECT_EQ(Settings::idleSec(), 0);
     ASSERT_FALSE(s.setAside().empty());
     EXPECT_EQ(readFile(s.setAside()), atLimit + " ");
+}
+
+// Callers read the mode through its rule or by mapping the raw integer; the two must agree.
+TEST_F(SettingsTest, DisguiseModeReadsAlikeThroughItsRuleAndTheRawInteger) {
+    for (const char* json : {"1", "1.9", "\" 1 \"", "0", "2", "-1", "4294967297", "true"}) {
+        platform::sim::SimDesktop::installFresh();
+        writeFile(std::string(R"({"disguiseMode": )") + json + "}");
+        const auto raw = Settings::d().integerForKey(Settings::key::kDisguiseMode);
+        EXPECT_EQ(Settings::disguiseMode(), disguiseModeFromStored(raw)) << json;
+    }
+}
+
+// Only the typed readings apply the rules: the raw one keeps what is stored, and a negative idle
+// time (off) is not mistaken for an unset one.
+TEST_F(SettingsTest, RulesShapeOnlyTheTypedReadings) {
+    writeFile(R"({"hotkeyMod": 4294967296, "idleSec": -5})");
+    EXPECT_EQ(Settings::d().integerForKey(Settings::key::kHotkeyMod), 4294967296);
+    EXPECT_EQ(Settings::hotkeyMod(), Settings::kDefaultHotkeyMod);
+    EXPECT_EQ(Settings::idleSec(), -5);
+}
+
+// Each write is announced once, naming its key, when the new value can be read back from the
+// store and from the file; storing the value already there is a write too. Reads are silent.
+TEST_F(SettingsTest, EachWriteIsAnnouncedOnceAfterItIsSaved) {
+    Store& s = Settings::d();
+    std::vector<std::string> heard;
+    QObject::connect(&s, &Store::changed, [&](const std::string& k) {
+        const bool readable = s.hasObject(k) && Store(platform::current()).hasObject(k);
+        heard.push_back(readable ? k : k + " before it was saved");
+    });
+    s.setInteger(Settings::key::kIdleSec, 60);
+    s.setBool(Settings::key::kPaused, true);
+    s.setDouble(Settings::key::kBarX, 3.5);
+    s.setStringArray(Settings::key::kOrder, {"채팅"});
+    s.setDictionary(Settings::key::kLabels, {{"채팅", "채"}});
+    s.setInteger(Settings::key::kIdleSec, 60);
+    Settings::idleSec();
+    s.boolForKey(Settings::key::kPaused);
+    EXPECT_EQ(heard, (std::vector<std::string>{"idleSec", "paused", "barX", "order", "labels",
+                                               "idleSec"}));
+}
+
+// A value that cannot be saved holds for this run, so it is announced all the same, once the
+// failure is logged.
+TEST_F(SettingsTest, AnUnsavedWriteIsAnnouncedWithItsValueInPlace) {
+    blockSaving();
+    Store& s = Settings::d();
+    std::vector<std::string> heard;
+    QObject::connect(&s, &Store::changed, [&](const std::string& k) {
+        const bool logged = recordedStartingWith("system log: tessavo: cannot save settings");
+        heard.push_back(k + "=" + std::to_string(s.integerForKey(k)) + (logged ? ", logged" : ""));
+    });
+    s.setInteger(Settings::key::kDisguiseMode, 1);
+    EXPECT_EQ(heard, std::vector<std::string>{"disguiseMode=1, logged"});
 }
