@@ -6,8 +6,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "discovery/Kakao.h"
 #include "common/Settings.h"
+#include "discovery/Kakao.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -103,8 +103,7 @@ void AppDelegate::setupTray() {
     statusItem->show();
 }
 
-// The full menu (disguise, pause, start at login) comes with the status menu work; until then
-// it offers the permission hint and quitting.
+// The status menu: a hint while the accessibility permission is missing, and quitting.
 void AppDelegate::rebuildMenu() {
     auto next = std::make_unique<QMenu>();
     if (!platform::current().accessibility().isTrusted(false)) {

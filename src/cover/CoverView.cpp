@@ -120,15 +120,6 @@ void CoverView::setWindowScreenFrame(const Rect& frame) {
     }
 }
 
-void CoverView::setBadge(const QString& label, bool active) {
-    if (label == badgeLabel_ && active == badgeActive_) {
-        return;
-    }
-    badgeLabel_ = label;
-    badgeActive_ = active;
-    requestRepaint();
-}
-
 bool CoverView::titleBarShown() const {
     return mode_ == DisguiseMode::memo || hovering_ ||
            Settings::d().boolForKey(Settings::key::kWallpaperTitleAlways);
@@ -143,8 +134,6 @@ CoverPainter::Scene CoverView::scene() const {
     s.title = memoTitle_;
     s.editing = editing_;
     s.showTitleBar = titleBarShown();
-    s.badgeLabel = badgeLabel_;
-    s.badgeActive = badgeActive_;
     s.holes = holes_;
     s.windowScreenFrame = windowScreenFrame_;
     return s;
@@ -217,7 +206,6 @@ void CoverView::mousePressEvent(QMouseEvent* event) {
     }
     pressed_ = true;
     downZone_ = zone(p);
-    dragged_ = false;
     dragStarted_ = false;
     downPoint_ = event->scenePosition();
 }
@@ -233,7 +221,6 @@ void CoverView::mouseMoveEvent(QMouseEvent* event) {
             return;
         }
         dragStarted_ = true;
-        dragged_ = true;
         if (!w) {
             return;
         }

@@ -30,7 +30,6 @@ class CoverView : public QWidget {
     void setContent(DisguiseMode mode, const platform::Rect& windowScreenFrame,
                     std::vector<platform::Rect> holes);
     void setWindowScreenFrame(const platform::Rect& frame);
-    void setBadge(const QString& label, bool active);
 
     Zone zone(platform::Point p) const;
     void toggleCheckbox(int line);
@@ -86,8 +85,6 @@ class CoverView : public QWidget {
 
     DisguiseMode mode_ = DisguiseMode::memo;
     platform::Rect windowScreenFrame_;
-    QString badgeLabel_;
-    bool badgeActive_ = false;
     std::vector<platform::Rect> holes_;
     std::unique_ptr<QTextDocument> memoText_;
     QString memoTitle_;
@@ -99,7 +96,6 @@ class CoverView : public QWidget {
     int pictureRetryIn_ = 0;
     bool hovering_ = false;
     Zone downZone_ = Zone::body;
-    bool dragged_ = false;
     QPointF downPoint_;
     bool dragStarted_ = false;
     bool pressed_ = false;

@@ -41,7 +41,6 @@ class CoverWindow : public QWidget {
     bool canBecomeKey() const { return isEditing; }
     // Takes keyboard focus for the memo editor; only while editing.
     void makeKeyAndOrderFront();
-    bool canBecomeMain() const { return false; }
 
     const std::uint32_t targetID;
     platform::Element element;

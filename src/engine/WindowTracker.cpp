@@ -27,13 +27,10 @@ WindowTracker::~WindowTracker() {
 }
 
 void WindowTracker::loadChatSettings() {
-    Settings::Store& s = Settings::d();
-    userOrder = s.stringArrayForKey(Settings::key::kOrder).value_or(std::vector<std::string>{});
-    excluded =
-        toSet(s.stringArrayForKey(Settings::key::kExcluded).value_or(std::vector<std::string>{}));
-    customLabels = s.dictionaryForKey(Settings::key::kLabels).value_or(Settings::StringMap{});
+    excluded = toSet(Settings::d()
+                         .stringArrayForKey(Settings::key::kExcluded)
+                         .value_or(std::vector<std::string>{}));
     idleSec = Settings::idleSec();
-    chatKeys = s.dictionaryForKey(Settings::key::kChatKeys).value_or(Settings::StringMap{});
 }
 
 void WindowTracker::start() {
@@ -81,12 +78,6 @@ void WindowTracker::stop() {
         remove();
     }
     clickMonitors.clear();
-}
-
-void WindowTracker::refreshMode() {
-    for (auto& [id, cover] : covers) {
-        cover->orderOut();
-    }
 }
 
 void WindowTracker::hideAll() {

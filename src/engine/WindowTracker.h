@@ -22,7 +22,7 @@ class QTimer;
 
 // The cover engine. A 0.06-second tick decides for every chat window of the messenger whether
 // it is covered, revealed or left alone, and keeps one cover per chat in step with it. What the
-// layers above show of the chats (the switcher, the settings window) follows its signals.
+// layers above show of the chats follows its signals.
 class WindowTracker : public QObject {
     Q_OBJECT
   public:
@@ -40,7 +40,6 @@ class WindowTracker : public QObject {
 
     void start();
     void stop();
-    void refreshMode();
     void hideAll();
     void destroyAll();
     void hide(WindowID id);
@@ -61,21 +60,14 @@ class WindowTracker : public QObject {
     std::vector<std::function<void()>> clickMonitors;  // each removes what start() installed
     std::string loggedWinSig;
     std::map<WindowID, std::string> loggedState;
-    std::vector<WindowID> order;
-    std::vector<WindowID> switchList;
-    bool hasMain = false;
     std::optional<WindowID> protectID;
     std::set<WindowID> forceCovered;
     std::map<WindowID, platform::Rect> lastRect;
-    std::optional<WindowID> lastMovedHwnd;
     std::map<WindowID, std::string> titles;
     std::map<WindowID, platform::Element> elements;
-    std::vector<std::string> userOrder;
     std::set<std::string> excluded;
-    std::map<std::string, std::string> customLabels;
     IdleWatcher idle;
     std::int64_t idleSec = 0;
-    std::map<std::string, std::string> chatKeys;
     bool paused = false;
 
   signals:
