@@ -226,15 +226,9 @@ void CoverView::mouseMoveEvent(QMouseEvent* event) {
         }
         w->beginDrag();
     }
-    if (!w) {
-        return;
+    if (w) {
+        w->dragMoved();
     }
-    const Point mouse = platform::current().input().mouseLocation();
-    const Rect start = w->dragStartCoverFrame;
-    const Rect moved{start.x + mouse.x - w->dragStartMouse.x,
-                     start.y + mouse.y - w->dragStartMouse.y, start.width, start.height};
-    setWindowScreenFrame(moved);
-    w->setFrame(moved);
 }
 
 void CoverView::mouseReleaseEvent(QMouseEvent* event) {
@@ -264,11 +258,7 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
             break;
         case Zone::edit:
             if (release == Zone::edit && w) {
-                w->isEditing = !w->isEditing;
-                if (w->isEditing) {
-                    w->makeKeyAndOrderFront();
-                }
-                setEditing(w->isEditing);
+                w->editClicked();
             }
             break;
         case Zone::menu:
@@ -277,8 +267,8 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
             }
             break;
         case Zone::titlebar:
-            if (!dragStarted_ && !editing_ && w && w->onReveal) {
-                w->onReveal(*w);
+            if (!dragStarted_ && !editing_ && w) {
+                w->clickedToReveal();
             }
             break;
         case Zone::body:
@@ -299,8 +289,8 @@ void CoverView::clickBody(Point p, CoverWindow* w) {
     Log::line("CLICK→reveal cover=" + std::to_string(w ? w->targetID : 0) + " p=(" +
               Log::whole(p.x) + "," + Log::whole(p.y) + ") holes=" + holesText(holes_) +
               " inHole=" + (inHole(p) ? "true" : "false"));
-    if (w && w->onReveal) {
-        w->onReveal(*w);
+    if (w) {
+        w->clickedToReveal();
     }
 }
 
@@ -334,7 +324,7 @@ void CoverView::setEditing(bool editing) {
     }
     editing_ = editing;
     if (!editor_) {
-        editor_ = std::make_unique<MemoEditor>(this);
+        editor_ = new MemoEditor(this);
     }
     if (editing) {
         editor_->open(*memoText_, QSizeF(width(), height()));
@@ -400,10 +390,6 @@ void CoverView::onDragOver(const QMimeData* data) {
               " editing=" + (w && w->isEditing ? "true" : "false"));
     if (w && w->alpha() > 0.5 && !w->isEditing && draggableContent(data)) {
         Log::line("DRAG REVEAL → triggerFileDrag");
-        w->fileDragging = true;
-        if (w->onFileDrag) {
-            w->onFileDrag(*w);
-        }
-        w->orderOut();
+        w->fileDragStarted();
     }
 }

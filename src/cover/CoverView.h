@@ -46,7 +46,7 @@ class CoverView : public QWidget {
     bool isEditing() const { return editing_; }
     bool hovering() const { return hovering_; }
     const std::vector<CoverPainter::CheckboxHit>& checkboxRects() const { return checkboxRects_; }
-    MemoEditor* editor() const { return editor_.get(); }
+    MemoEditor* editor() const { return editor_; }
     // How many repaints were asked for (an unchanged cover asks for none).
     int repaintRequests() const { return repaintRequests_; }
 
@@ -89,7 +89,7 @@ class CoverView : public QWidget {
     std::unique_ptr<QTextDocument> memoText_;
     QString memoTitle_;
     bool editing_ = false;
-    std::unique_ptr<MemoEditor> editor_;
+    MemoEditor* editor_ = nullptr;  // made on the first edit; a child of the view
     QPointer<TitlePrompt> titlePrompt_;
     std::vector<CoverPainter::CheckboxHit> checkboxRects_;
     int pictureRetryWait_ = 0;  // syncs between tries for a missing picture; 0: not missing

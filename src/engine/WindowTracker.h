@@ -33,8 +33,8 @@ class WindowTracker : public QObject {
     // A window that moved or resized by more than this many points is moving.
     static constexpr double kMoveTolerance = 4;
 
-    WindowTracker();
-    ~WindowTracker();
+    explicit WindowTracker(QObject* parent = nullptr);
+    ~WindowTracker() override;
     WindowTracker(const WindowTracker&) = delete;
     WindowTracker& operator=(const WindowTracker&) = delete;
 
@@ -51,7 +51,7 @@ class WindowTracker : public QObject {
     void reloadSettings();
 
     // Fields: the engine's whole state.
-    std::unique_ptr<QTimer> timer;
+    QTimer* timer = nullptr;  // a child of the tracker while it runs
     std::map<WindowID, std::unique_ptr<CoverWindow>> covers;
     std::optional<WindowID> graceTarget;
     double graceUntil = -std::numeric_limits<double>::infinity();
@@ -84,6 +84,7 @@ class WindowTracker : public QObject {
     void bringForward(const platform::Element& chat);
     void loadChatSettings();
     void installClickMonitors();
+    void removeClickMonitors();
 
     // The tick's steps, in the order they run.
     std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
@@ -111,7 +112,5 @@ class WindowTracker : public QObject {
     bool movedBeyondTolerance(const KWindow& w) const;
     std::string titleOf(WindowID id) const;
 
-    // Callbacks installed elsewhere hold this weakly: once the tracker is gone they do nothing.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     std::optional<WindowID> focusedChat_;  // this tick's focused chat, for revealedNow
 };

@@ -300,18 +300,13 @@ void WindowTracker::show(const KWindow& w, DisguiseMode mode, bool covered,
     auto& slot = covers[w.id];
     if (!slot) {
         slot = std::make_unique<CoverWindow>(w);
-        std::weak_ptr<int> weak = alive_;
-        slot->onReveal = [weak, this](CoverWindow& c) {
-            if (!weak.expired()) {
-                reveal(c.targetID, kClickGrace);
-            }
-        };
-        slot->onFileDrag = [weak, this](CoverWindow& c) {
-            if (!weak.expired()) {
-                reveal(c.targetID, kFileDragGrace);
-                dragRevealID = c.targetID;
-            }
-        };
+        const WindowID id = w.id;
+        connect(slot.get(), &CoverWindow::revealRequested, this,
+                [this, id] { reveal(id, kClickGrace); });
+        connect(slot.get(), &CoverWindow::fileDragged, this, [this, id] {
+            reveal(id, kFileDragGrace);
+            dragRevealID = id;
+        });
     }
     slot->sync(w, mode, covered, holes);
 }

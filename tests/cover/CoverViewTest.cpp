@@ -107,7 +107,8 @@ class CoverViewTest : public SimTest {
         target = AX::windows(kMessengerPid).front();  // chat 1001, 420 x 560
         window = std::make_unique<CoverWindow>(target);
         window->sync(target, DisguiseMode::memo, true, {});
-        window->onReveal = [this](CoverWindow&) { ++reveals; };
+        QObject::connect(window.get(), &CoverWindow::revealRequested, window.get(),
+                         [this] { ++reveals; });
     }
     CoverView& view() { return *window->cover; }
     double W() { return view().width(); }
@@ -354,7 +355,7 @@ TEST_F(CoverViewTest, HolesInTheImage) {
 
 TEST_F(CoverViewTest, AFileDragOnACoveringCoverStepsAsideOnce) {
     int drags = 0;
-    window->onFileDrag = [&](CoverWindow&) { ++drags; };
+    QObject::connect(window.get(), &CoverWindow::fileDragged, window.get(), [&] { ++drags; });
     QMimeData text;
     text.setText(QStringLiteral("hello"));
     QDragEnterEvent plain(QPoint(100, 100), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);

@@ -15,7 +15,7 @@ class RevealTest : public TrackerTest {
         frontOther();  // the messenger is not in front: only reveals uncover a chat
         tick();
     }
-    void click(std::uint32_t id) { cover(id)->onReveal(*cover(id)); }
+    void click(std::uint32_t id) { cover(id)->clickedToReveal(); }
 };
 
 TEST_F(RevealTest, AClickRevealsAtOnceAndForExactlyTheGrace) {
@@ -63,10 +63,7 @@ TEST_F(RevealTest, RevealLiftsForceCover) {
 }
 
 TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
-    CoverWindow* c = cover(1002);
-    c->fileDragging = true;  // what the view does before calling back
-    c->onFileDrag(*c);
-    c->orderOut();
+    cover(1002)->fileDragStarted();
     sim.model().pressedButtons = mouse::kLeftButton;
     for (int i = 0; i < 10 * 16; ++i) {
         advance(WindowTracker::kTickMilliseconds / 1000.0);
@@ -103,7 +100,7 @@ TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
 }
 
 TEST_F(RevealTest, ADragRevealEndsWhenItsWindowGoes) {
-    cover(1002)->onFileDrag(*cover(1002));
+    cover(1002)->fileDragStarted();
     sim.model().pressedButtons = mouse::kLeftButton;
     sim.closeWindow(1002);
     tick();
@@ -157,6 +154,16 @@ TEST_F(TrackerTest, StartAndStopInstallAndRemoveExactlyTheirOwn) {
     EXPECT_TRUE(t.clickMonitors.empty());
     EXPECT_TRUE(t.covers.empty());
     EXPECT_TRUE(sim.model().monitors.empty());
+}
+
+// The global monitor calls straight into the tracker: a tracker that goes without being stopped
+// takes its monitor along, and a later click reaches nothing.
+TEST_F(TrackerTest, ATrackerGoneWithoutStopLeavesNoMonitorBehind) {
+    tracker().start();
+    ASSERT_EQ(sim.model().monitors.size(), 1u);
+    tracker_.reset();
+    EXPECT_TRUE(sim.model().monitors.empty());
+    sim.mouseDown(MouseButton::Left);
 }
 
 TEST_F(TrackerTest, ARefusedGlobalMonitorLeavesTheLocalOne) {
