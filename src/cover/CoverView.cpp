@@ -355,10 +355,6 @@ void CoverView::openTitlePrompt(const QString& current, TitleAnswer answer) {
     titlePrompt_->present();
 }
 
-TitlePrompt* CoverView::titlePrompt() const {
-    return titlePrompt_;
-}
-
 void CoverView::takeTitle(const QString& entered) {
     memoTitle_ = Memo::cleanTitle(entered);
     requestRepaint();

@@ -44,7 +44,6 @@ class CoverView : public QWidget {
     QTextDocument& memoText() { return *memoText_; }
     const QString& memoTitle() const { return memoTitle_; }
     bool isEditing() const { return editing_; }
-    bool hovering() const { return hovering_; }
     const std::vector<CoverPainter::CheckboxHit>& checkboxRects() const { return checkboxRects_; }
     MemoEditor* editor() const { return editor_; }
     // How many repaints were asked for (an unchanged cover asks for none).
@@ -55,8 +54,6 @@ class CoverView : public QWidget {
     // Opens a question for a new memo title without waiting for it, and calls `answer` if the
     // user confirms. The default opens a TitlePrompt over the view. Replaceable for tests.
     std::function<void(const QString& current, TitleAnswer answer)> askTitle;
-    // The open title question, if any; it belongs to the view and goes away with it.
-    TitlePrompt* titlePrompt() const;
 
     // The scene as the next paint pass will draw it.
     CoverPainter::Scene scene() const;
