@@ -6,8 +6,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include "discovery/Kakao.h"
 #include "common/Settings.h"
+#include "discovery/Kakao.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -33,11 +33,11 @@ QIcon statusIcon() {
 
 }  // namespace
 
-AppDelegate::AppDelegate() : tracker(std::make_unique<WindowTracker>()) {}
-
-AppDelegate::~AppDelegate() {
-    alive_.reset();
+AppDelegate::AppDelegate(QObject* parent) : QObject(parent), tracker(new WindowTracker(this)) {
+    connect(tracker, &WindowTracker::openSettingsRequested, this, &AppDelegate::openSettings);
 }
+
+AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
     setupTray();
@@ -53,19 +53,12 @@ void AppDelegate::applicationDidFinishLaunching() {
         p.windowServer().requestScreenCapture();
     }
     Kakao::launchIfNeeded();
-    QObject::connect(tracker.get(), &WindowTracker::openSettingsRequested, tracker.get(),
-                     [this] { openSettings(); });
 }
 
 void AppDelegate::waitForPermission() {
-    permTimer = std::make_unique<QTimer>();
+    permTimer = new QTimer(this);
     permTimer->setInterval(kPermissionPollMilliseconds);
-    std::weak_ptr<int> weak = alive_;
-    QObject::connect(permTimer.get(), &QTimer::timeout, [weak, this] {
-        if (!weak.expired()) {
-            pollPermission();
-        }
-    });
+    connect(permTimer, &QTimer::timeout, this, &AppDelegate::pollPermission);
     permTimer->start();
 }
 
@@ -75,18 +68,15 @@ void AppDelegate::pollPermission() {
     }
     permTimer->stop();
     // The timer is running this very slot; let the event loop delete it afterwards.
-    permTimer.release()->deleteLater();
+    permTimer->deleteLater();
+    permTimer = nullptr;
     tracker->start();
     rebuildMenu();
 }
 
 void AppDelegate::openSettings() {
-    std::weak_ptr<int> weak = alive_;
-    settingsWC = std::make_unique<SwitcherSettings>(tracker->currentChats(), [weak, this] {
-        if (!weak.expired()) {
-            tracker->reloadSettings();
-        }
-    });
+    settingsWC = std::make_unique<SwitcherSettings>(tracker->currentChats());
+    connect(settingsWC.get(), &SwitcherSettings::applied, tracker, &WindowTracker::reloadSettings);
     settingsWC->show();
     settingsWC->raise();
     settingsWC->activateWindow();
@@ -97,31 +87,25 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::setupTray() {
-    statusItem = std::make_unique<QSystemTrayIcon>(statusIcon());
+    statusItem = new QSystemTrayIcon(statusIcon(), this);
     statusItem->setToolTip(QStringLiteral("테사보"));
     rebuildMenu();
     statusItem->show();
 }
 
-// The full menu (disguise, pause, start at login) comes with the status menu work; until then
-// it offers the permission hint and quitting.
+// The status menu: a hint while the accessibility permission is missing, and quitting.
 void AppDelegate::rebuildMenu() {
     auto next = std::make_unique<QMenu>();
     if (!platform::current().accessibility().isTrusted(false)) {
         QAction* perm =
             next->addAction(QStringLiteral("⚠︎ 손쉬운 사용 권한 필요 (클릭)"));
-        QObject::connect(perm, &QAction::triggered,
-                         [] { platform::current().workspace().openAccessibilitySettings(); });
+        connect(perm, &QAction::triggered, this,
+                [] { platform::current().workspace().openAccessibilitySettings(); });
         next->addSeparator();
     }
     QAction* quitItem = next->addAction(QStringLiteral("종료"));
     quitItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    std::weak_ptr<int> weak = alive_;
-    QObject::connect(quitItem, &QAction::triggered, [weak, this] {
-        if (!weak.expired()) {
-            quit();
-        }
-    });
+    connect(quitItem, &QAction::triggered, this, &AppDelegate::quit);
     if (statusItem) {
         statusItem->setContextMenu(next.get());
     }

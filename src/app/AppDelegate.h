@@ -5,18 +5,21 @@
 #include "engine/WindowTracker.h"
 #include "settings_ui/SwitcherSettings.h"
 
+#include <QObject>
+
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
 
 // The application's life: the launch sequence, the wait for the accessibility permission, the
 // status menu, opening the settings window, and shutdown.
-class AppDelegate {
+class AppDelegate : public QObject {
+    Q_OBJECT
   public:
     static constexpr int kPermissionPollMilliseconds = 1000;
 
-    AppDelegate();
-    ~AppDelegate();
+    explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
@@ -27,17 +30,17 @@ class AppDelegate {
     void rebuildMenu();
     void quit();
 
-    const std::unique_ptr<WindowTracker> tracker;
-    std::unique_ptr<QSystemTrayIcon> statusItem;
-    std::unique_ptr<QTimer> permTimer;
+    // Children of the delegate.
+    WindowTracker* const tracker;
+    QSystemTrayIcon* statusItem = nullptr;
+    QTimer* permTimer = nullptr;  // only while the permission is awaited
+    // Windows of their own, without a parent to own them.
     std::unique_ptr<SwitcherSettings> settingsWC;
-    // The menu the status item shows; rebuilt whole by rebuildMenu.
+    // The menu the status item shows (which does not own it); rebuilt whole by rebuildMenu.
     std::unique_ptr<QMenu> menu;
 
   private:
     void waitForPermission();
     void pollPermission();
     void openSettings();
-
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

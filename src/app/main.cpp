@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
 
     AppDelegate delegate;
     SignalQuitter quitter;
-    QObject::connect(&app, &QCoreApplication::aboutToQuit,
-                     [&delegate] { delegate.applicationWillTerminate(); });
-    QTimer::singleShot(0, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
+                     &AppDelegate::applicationWillTerminate);
+    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return QApplication::exec();
 }

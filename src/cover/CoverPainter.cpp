@@ -150,18 +150,6 @@ void drawTitleBar(QPainter& p, const Scene& s) {
                 QPointF(W - style::kEditGlyphFromRight, 14));
     drawCentred(p, QStringLiteral("⋯"), style::systemFont(15, QFont::Bold), style::grey(0.45),
                 QPointF(W - style::kMenuGlyphFromRight, 14));
-    if (!s.badgeLabel.isEmpty()) {
-        const QRectF circle(W - 28, 5, 18, 18);
-        p.setPen(Qt::NoPen);
-        p.setBrush(s.badgeActive ? style::accentBlue() : style::grey(0.55));
-        p.drawEllipse(circle);
-        const QFont font = style::systemFont(11, QFont::Bold);
-        const double h = QFontMetricsF(font).height();
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRectF(circle.left(), circle.center().y() - h / 2, 18, h), Qt::AlignCenter,
-                   s.badgeLabel);
-    }
     p.restore();
 }
 

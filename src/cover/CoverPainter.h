@@ -30,8 +30,6 @@ struct Scene {
     QString title;
     bool editing = false;
     bool showTitleBar = true;  // wallpaper covers show it only under the mouse, by default
-    QString badgeLabel;
-    bool badgeActive = false;
     std::vector<platform::Rect> holes;
     platform::Rect windowScreenFrame;
 };

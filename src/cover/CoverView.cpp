@@ -120,15 +120,6 @@ void CoverView::setWindowScreenFrame(const Rect& frame) {
     }
 }
 
-void CoverView::setBadge(const QString& label, bool active) {
-    if (label == badgeLabel_ && active == badgeActive_) {
-        return;
-    }
-    badgeLabel_ = label;
-    badgeActive_ = active;
-    requestRepaint();
-}
-
 bool CoverView::titleBarShown() const {
     return mode_ == DisguiseMode::memo || hovering_ ||
            Settings::d().boolForKey(Settings::key::kWallpaperTitleAlways);
@@ -143,8 +134,6 @@ CoverPainter::Scene CoverView::scene() const {
     s.title = memoTitle_;
     s.editing = editing_;
     s.showTitleBar = titleBarShown();
-    s.badgeLabel = badgeLabel_;
-    s.badgeActive = badgeActive_;
     s.holes = holes_;
     s.windowScreenFrame = windowScreenFrame_;
     return s;
@@ -217,7 +206,6 @@ void CoverView::mousePressEvent(QMouseEvent* event) {
     }
     pressed_ = true;
     downZone_ = zone(p);
-    dragged_ = false;
     dragStarted_ = false;
     downPoint_ = event->scenePosition();
 }
@@ -233,21 +221,14 @@ void CoverView::mouseMoveEvent(QMouseEvent* event) {
             return;
         }
         dragStarted_ = true;
-        dragged_ = true;
         if (!w) {
             return;
         }
         w->beginDrag();
     }
-    if (!w) {
-        return;
+    if (w) {
+        w->dragMoved();
     }
-    const Point mouse = platform::current().input().mouseLocation();
-    const Rect start = w->dragStartCoverFrame;
-    const Rect moved{start.x + mouse.x - w->dragStartMouse.x,
-                     start.y + mouse.y - w->dragStartMouse.y, start.width, start.height};
-    setWindowScreenFrame(moved);
-    w->setFrame(moved);
 }
 
 void CoverView::mouseReleaseEvent(QMouseEvent* event) {
@@ -277,11 +258,7 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
             break;
         case Zone::edit:
             if (release == Zone::edit && w) {
-                w->isEditing = !w->isEditing;
-                if (w->isEditing) {
-                    w->makeKeyAndOrderFront();
-                }
-                setEditing(w->isEditing);
+                w->editClicked();
             }
             break;
         case Zone::menu:
@@ -290,8 +267,8 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
             }
             break;
         case Zone::titlebar:
-            if (!dragStarted_ && !editing_ && w && w->onReveal) {
-                w->onReveal(*w);
+            if (!dragStarted_ && !editing_ && w) {
+                w->clickedToReveal();
             }
             break;
         case Zone::body:
@@ -312,8 +289,8 @@ void CoverView::clickBody(Point p, CoverWindow* w) {
     Log::line("CLICK→reveal cover=" + std::to_string(w ? w->targetID : 0) + " p=(" +
               Log::whole(p.x) + "," + Log::whole(p.y) + ") holes=" + holesText(holes_) +
               " inHole=" + (inHole(p) ? "true" : "false"));
-    if (w && w->onReveal) {
-        w->onReveal(*w);
+    if (w) {
+        w->clickedToReveal();
     }
 }
 
@@ -347,7 +324,7 @@ void CoverView::setEditing(bool editing) {
     }
     editing_ = editing;
     if (!editor_) {
-        editor_ = std::make_unique<MemoEditor>(this);
+        editor_ = new MemoEditor(this);
     }
     if (editing) {
         editor_->open(*memoText_, QSizeF(width(), height()));
@@ -376,10 +353,6 @@ void CoverView::openTitlePrompt(const QString& current, TitleAnswer answer) {
     titlePrompt_ = new TitlePrompt(current, this);
     connect(titlePrompt_, &TitlePrompt::confirmed, this, std::move(answer));
     titlePrompt_->present();
-}
-
-TitlePrompt* CoverView::titlePrompt() const {
-    return titlePrompt_;
 }
 
 void CoverView::takeTitle(const QString& entered) {
@@ -413,10 +386,6 @@ void CoverView::onDragOver(const QMimeData* data) {
               " editing=" + (w && w->isEditing ? "true" : "false"));
     if (w && w->alpha() > 0.5 && !w->isEditing && draggableContent(data)) {
         Log::line("DRAG REVEAL → triggerFileDrag");
-        w->fileDragging = true;
-        if (w->onFileDrag) {
-            w->onFileDrag(*w);
-        }
-        w->orderOut();
+        w->fileDragStarted();
     }
 }

@@ -30,7 +30,6 @@ class CoverView : public QWidget {
     void setContent(DisguiseMode mode, const platform::Rect& windowScreenFrame,
                     std::vector<platform::Rect> holes);
     void setWindowScreenFrame(const platform::Rect& frame);
-    void setBadge(const QString& label, bool active);
 
     Zone zone(platform::Point p) const;
     void toggleCheckbox(int line);
@@ -45,9 +44,8 @@ class CoverView : public QWidget {
     QTextDocument& memoText() { return *memoText_; }
     const QString& memoTitle() const { return memoTitle_; }
     bool isEditing() const { return editing_; }
-    bool hovering() const { return hovering_; }
     const std::vector<CoverPainter::CheckboxHit>& checkboxRects() const { return checkboxRects_; }
-    MemoEditor* editor() const { return editor_.get(); }
+    MemoEditor* editor() const { return editor_; }
     // How many repaints were asked for (an unchanged cover asks for none).
     int repaintRequests() const { return repaintRequests_; }
 
@@ -56,8 +54,6 @@ class CoverView : public QWidget {
     // Opens a question for a new memo title without waiting for it, and calls `answer` if the
     // user confirms. The default opens a TitlePrompt over the view. Replaceable for tests.
     std::function<void(const QString& current, TitleAnswer answer)> askTitle;
-    // The open title question, if any; it belongs to the view and goes away with it.
-    TitlePrompt* titlePrompt() const;
 
     // The scene as the next paint pass will draw it.
     CoverPainter::Scene scene() const;
@@ -86,20 +82,17 @@ class CoverView : public QWidget {
 
     DisguiseMode mode_ = DisguiseMode::memo;
     platform::Rect windowScreenFrame_;
-    QString badgeLabel_;
-    bool badgeActive_ = false;
     std::vector<platform::Rect> holes_;
     std::unique_ptr<QTextDocument> memoText_;
     QString memoTitle_;
     bool editing_ = false;
-    std::unique_ptr<MemoEditor> editor_;
+    MemoEditor* editor_ = nullptr;  // made on the first edit; a child of the view
     QPointer<TitlePrompt> titlePrompt_;
     std::vector<CoverPainter::CheckboxHit> checkboxRects_;
     int pictureRetryWait_ = 0;  // syncs between tries for a missing picture; 0: not missing
     int pictureRetryIn_ = 0;
     bool hovering_ = false;
     Zone downZone_ = Zone::body;
-    bool dragged_ = false;
     QPointF downPoint_;
     bool dragStarted_ = false;
     bool pressed_ = false;

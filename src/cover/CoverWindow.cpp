@@ -192,6 +192,16 @@ void CoverWindow::beginDrag() {
     p.accessibility().setAttribute(element, platform::ax::kPosition, kParkPosition);
 }
 
+void CoverWindow::dragMoved() {
+    const platform::Point mouse = platform::current().input().mouseLocation();
+    const platform::Rect& start = dragStartCoverFrame;
+    const platform::Rect moved{start.x + mouse.x - dragStartMouse.x,
+                               start.y + mouse.y - dragStartMouse.y, start.width, start.height};
+    // A wallpaper cover keeps showing the piece of desktop under its new place.
+    cover->setWindowScreenFrame(moved);
+    setFrame(moved);
+}
+
 void CoverWindow::endDrag() {
     isDragging = false;
     auto& p = platform::current();
@@ -201,6 +211,24 @@ void CoverWindow::endDrag() {
     // Accessibility y grows downwards, screen y upwards.
     p.accessibility().setAttribute(element, platform::ax::kPosition,
                                    platform::Point{dragStartPos.x + dx, dragStartPos.y - dy});
+}
+
+void CoverWindow::clickedToReveal() {
+    emit revealRequested();
+}
+
+void CoverWindow::fileDragStarted() {
+    fileDragging = true;
+    emit fileDragged();
+    orderOut();
+}
+
+void CoverWindow::editClicked() {
+    isEditing = !isEditing;
+    if (isEditing) {
+        makeKeyAndOrderFront();
+    }
+    cover->setEditing(isEditing);
 }
 
 bool CoverWindow::event(QEvent* e) {

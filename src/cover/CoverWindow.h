@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include <QWidget>
@@ -23,10 +22,18 @@ class CoverWindow : public QWidget {
     // Lays the cover over `to` and makes it cover or not; see the comments in the source.
     void sync(const KWindow& to, DisguiseMode mode, bool covered,
               const std::vector<platform::Rect>& holes);
-    // A title-bar drag of the cover moves the chat: park it while the cover moves, then put it
-    // back moved by the mouse distance.
+    // A title-bar drag of the cover moves the chat: park it while the cover follows the mouse,
+    // then put it back moved by the mouse distance.
     void beginDrag();
+    void dragMoved();
     void endDrag();
+
+    // What the user did on the cover, as its view reports it.
+    void clickedToReveal();
+    // Files or pictures were dragged onto the covering cover: it steps aside for the drop.
+    void fileDragStarted();
+    // The edit button: editing starts, taking keyboard focus, or ends.
+    void editClicked();
 
     // Window state in the program's terms.
     double alpha() const { return alpha_; }
@@ -41,12 +48,9 @@ class CoverWindow : public QWidget {
     bool canBecomeKey() const { return isEditing; }
     // Takes keyboard focus for the memo editor; only while editing.
     void makeKeyAndOrderFront();
-    bool canBecomeMain() const { return false; }
 
     const std::uint32_t targetID;
     platform::Element element;
-    std::function<void(CoverWindow&)> onReveal;
-    std::function<void(CoverWindow&)> onFileDrag;
     bool fileDragging = false;
     CoverView* const cover;
     bool isEditing = false;
@@ -58,6 +62,12 @@ class CoverWindow : public QWidget {
     // Where a dragged chat waits: far outside every screen, yet within the 16-bit coordinates
     // that X11 can represent.
     static constexpr platform::Point kParkPosition{30000, 30000};
+
+  signals:
+    // The user clicked the cover to see the chat.
+    void revealRequested();
+    // Files are being dragged onto the cover, which then steps out of their way.
+    void fileDragged();
 
   protected:
     bool event(QEvent* e) override;

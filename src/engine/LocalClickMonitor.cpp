@@ -3,8 +3,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 
-LocalClickMonitor::LocalClickMonitor(std::function<void()> onMouseDown)
-    : onMouseDown_(std::move(onMouseDown)) {
+LocalClickMonitor::LocalClickMonitor(QObject* parent) : QObject(parent) {
     if (QCoreApplication* app = QCoreApplication::instance()) {
         app->installEventFilter(this);
     }
@@ -21,7 +20,7 @@ bool LocalClickMonitor::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::MouseButtonPress || type == QEvent::NonClientAreaMouseButtonPress) {
         const auto button = static_cast<QMouseEvent*>(event)->button();
         if (button == Qt::LeftButton || button == Qt::RightButton) {
-            onMouseDown_();
+            emit mouseDown();
         }
     }
     return QObject::eventFilter(watched, event);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include <QObject>
 
 // Watches left and right mouse-downs delivered to this application (covers, the bar, menus)
@@ -9,12 +7,12 @@
 class LocalClickMonitor : public QObject {
     Q_OBJECT
   public:
-    explicit LocalClickMonitor(std::function<void()> onMouseDown);
+    explicit LocalClickMonitor(QObject* parent);
     ~LocalClickMonitor() override;
+
+  signals:
+    void mouseDown();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    std::function<void()> onMouseDown_;
 };

@@ -14,38 +14,28 @@ std::set<T> toSet(const std::vector<T>& v) {
 }
 }  // namespace
 
-WindowTracker::WindowTracker() {
+WindowTracker::WindowTracker(QObject* parent) : QObject(parent) {
     loadChatSettings();
     paused = Settings::d().boolForKey(Settings::key::kPaused);
 }
 
+// The global monitor's handler reaches this tracker directly: it must not outlive it.
 WindowTracker::~WindowTracker() {
-    alive_.reset();
-    for (auto& remove : clickMonitors) {
-        remove();
-    }
+    removeClickMonitors();
 }
 
 void WindowTracker::loadChatSettings() {
-    Settings::Store& s = Settings::d();
-    userOrder = s.stringArrayForKey(Settings::key::kOrder).value_or(std::vector<std::string>{});
-    excluded =
-        toSet(s.stringArrayForKey(Settings::key::kExcluded).value_or(std::vector<std::string>{}));
-    customLabels = s.dictionaryForKey(Settings::key::kLabels).value_or(Settings::StringMap{});
+    excluded = toSet(Settings::d()
+                         .stringArrayForKey(Settings::key::kExcluded)
+                         .value_or(std::vector<std::string>{}));
     idleSec = Settings::idleSec();
-    chatKeys = s.dictionaryForKey(Settings::key::kChatKeys).value_or(Settings::StringMap{});
 }
 
 void WindowTracker::start() {
-    timer = std::make_unique<QTimer>();
+    timer = new QTimer(this);
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(kTickMilliseconds);
-    std::weak_ptr<int> weak = alive_;
-    QObject::connect(timer.get(), &QTimer::timeout, [weak, this] {
-        if (!weak.expired()) {
-            tick();
-        }
-    });
+    connect(timer, &QTimer::timeout, this, &WindowTracker::tick);
     timer->start();
     installClickMonitors();
 }
@@ -53,40 +43,31 @@ void WindowTracker::start() {
 // A left or right mouse-down anywhere ends a sticky reveal: one monitor for other
 // applications, one for this one.
 void WindowTracker::installClickMonitors() {
-    std::weak_ptr<int> weak = alive_;
-    auto endSticky = [weak, this] {
-        if (!weak.expired()) {
-            stickyReveal.reset();
-        }
-    };
     platform::Input& input = platform::current().input();
     const auto global = input.addGlobalMouseDownMonitor(
         platform::mouse::kLeftMouseDownMask | platform::mouse::kRightMouseDownMask,
-        [endSticky](platform::MouseButton) { endSticky(); });
+        [this](platform::MouseButton) { stickyReveal.reset(); });
     if (global) {
         clickMonitors.push_back([h = *global] { platform::current().input().removeMonitor(h); });
     }
-    auto local = std::make_shared<LocalClickMonitor>(endSticky);
-    clickMonitors.push_back([local]() mutable { local.reset(); });
+    auto* local = new LocalClickMonitor(this);
+    connect(local, &LocalClickMonitor::mouseDown, this, [this] { stickyReveal.reset(); });
+    clickMonitors.push_back([local] { delete local; });
 }
 
-void WindowTracker::stop() {
-    if (timer) {
-        timer->stop();
-        timer.reset();
-    }
-    destroyAll();
-    emit chatsCleared();
+void WindowTracker::removeClickMonitors() {
     for (auto& remove : clickMonitors) {
         remove();
     }
     clickMonitors.clear();
 }
 
-void WindowTracker::refreshMode() {
-    for (auto& [id, cover] : covers) {
-        cover->orderOut();
-    }
+void WindowTracker::stop() {
+    delete timer;
+    timer = nullptr;
+    destroyAll();
+    emit chatsCleared();
+    removeClickMonitors();
 }
 
 void WindowTracker::hideAll() {

@@ -22,7 +22,7 @@ class QTimer;
 
 // The cover engine. A 0.06-second tick decides for every chat window of the messenger whether
 // it is covered, revealed or left alone, and keeps one cover per chat in step with it. What the
-// layers above show of the chats (the switcher, the settings window) follows its signals.
+// layers above show of the chats follows its signals.
 class WindowTracker : public QObject {
     Q_OBJECT
   public:
@@ -33,14 +33,13 @@ class WindowTracker : public QObject {
     // A window that moved or resized by more than this many points is moving.
     static constexpr double kMoveTolerance = 4;
 
-    WindowTracker();
-    ~WindowTracker();
+    explicit WindowTracker(QObject* parent = nullptr);
+    ~WindowTracker() override;
     WindowTracker(const WindowTracker&) = delete;
     WindowTracker& operator=(const WindowTracker&) = delete;
 
     void start();
     void stop();
-    void refreshMode();
     void hideAll();
     void destroyAll();
     void hide(WindowID id);
@@ -52,7 +51,7 @@ class WindowTracker : public QObject {
     void reloadSettings();
 
     // Fields: the engine's whole state.
-    std::unique_ptr<QTimer> timer;
+    QTimer* timer = nullptr;  // a child of the tracker while it runs
     std::map<WindowID, std::unique_ptr<CoverWindow>> covers;
     std::optional<WindowID> graceTarget;
     double graceUntil = -std::numeric_limits<double>::infinity();
@@ -61,21 +60,14 @@ class WindowTracker : public QObject {
     std::vector<std::function<void()>> clickMonitors;  // each removes what start() installed
     std::string loggedWinSig;
     std::map<WindowID, std::string> loggedState;
-    std::vector<WindowID> order;
-    std::vector<WindowID> switchList;
-    bool hasMain = false;
     std::optional<WindowID> protectID;
     std::set<WindowID> forceCovered;
     std::map<WindowID, platform::Rect> lastRect;
-    std::optional<WindowID> lastMovedHwnd;
     std::map<WindowID, std::string> titles;
     std::map<WindowID, platform::Element> elements;
-    std::vector<std::string> userOrder;
     std::set<std::string> excluded;
-    std::map<std::string, std::string> customLabels;
     IdleWatcher idle;
     std::int64_t idleSec = 0;
-    std::map<std::string, std::string> chatKeys;
     bool paused = false;
 
   signals:
@@ -92,6 +84,7 @@ class WindowTracker : public QObject {
     void bringForward(const platform::Element& chat);
     void loadChatSettings();
     void installClickMonitors();
+    void removeClickMonitors();
 
     // The tick's steps, in the order they run.
     std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
@@ -119,7 +112,5 @@ class WindowTracker : public QObject {
     bool movedBeyondTolerance(const KWindow& w) const;
     std::string titleOf(WindowID id) const;
 
-    // Callbacks installed elsewhere hold this weakly: once the tracker is gone they do nothing.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     std::optional<WindowID> focusedChat_;  // this tick's focused chat, for revealedNow
 };

@@ -300,18 +300,13 @@ void WindowTracker::show(const KWindow& w, DisguiseMode mode, bool covered,
     auto& slot = covers[w.id];
     if (!slot) {
         slot = std::make_unique<CoverWindow>(w);
-        std::weak_ptr<int> weak = alive_;
-        slot->onReveal = [weak, this](CoverWindow& c) {
-            if (!weak.expired()) {
-                reveal(c.targetID, kClickGrace);
-            }
-        };
-        slot->onFileDrag = [weak, this](CoverWindow& c) {
-            if (!weak.expired()) {
-                reveal(c.targetID, kFileDragGrace);
-                dragRevealID = c.targetID;
-            }
-        };
+        const WindowID id = w.id;
+        connect(slot.get(), &CoverWindow::revealRequested, this,
+                [this, id] { reveal(id, kClickGrace); });
+        connect(slot.get(), &CoverWindow::fileDragged, this, [this, id] {
+            reveal(id, kFileDragGrace);
+            dragRevealID = id;
+        });
     }
     slot->sync(w, mode, covered, holes);
 }
@@ -342,15 +337,9 @@ void WindowTracker::dropStale(const std::set<WindowID>& liveIDs) {
 void WindowTracker::recordMovement(const std::vector<KWindow>& chats,
                                    const std::set<WindowID>& liveIDs) {
     for (const KWindow& w : chats) {
-        if (movedBeyondTolerance(w)) {
-            lastMovedHwnd = w.id;
-        }
         lastRect[w.id] = w.frame;
     }
     std::erase_if(lastRect, [&](const auto& kv) { return !liveIDs.contains(kv.first); });
-    if (lastMovedHwnd && !liveIDs.contains(*lastMovedHwnd)) {
-        lastMovedHwnd.reset();
-    }
 }
 
 bool WindowTracker::inGrace() const {

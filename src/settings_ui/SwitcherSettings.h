@@ -1,19 +1,21 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <QWidget>
 
-// The settings window: it opens with the current chats and applies through its callback.
+// The settings window: it opens with the current chats and says through applied() that it
+// stored new settings.
 class SwitcherSettings : public QWidget {
     Q_OBJECT
   public:
-    SwitcherSettings(std::vector<std::string> chats, std::function<void()> onApply);
+    explicit SwitcherSettings(std::vector<std::string> chats);
 
     const std::vector<std::string>& chats() const { return chats_; }
-    std::function<void()> onApply;
+
+  signals:
+    void applied();
 
   private:
     std::vector<std::string> chats_;

@@ -4,8 +4,8 @@
 
 #include "SimFixture.h"
 #include "app/AppDelegate.h"
-#include "common/Settings.h"
 #include "app/Startup.h"
+#include "common/Settings.h"
 #include "platform/Platform.h"
 
 using namespace platform;
@@ -81,10 +81,10 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
 
     // Polls find nothing and do not prompt; the first one that finds it starts the engine.
-    QMetaObject::invokeMethod(d->permTimer.get(), "timeout", Qt::DirectConnection);
+    QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
     EXPECT_FALSE(d->tracker->timer);
     sim.model().trusted = true;
-    QMetaObject::invokeMethod(d->permTimer.get(), "timeout", Qt::DirectConnection);
+    QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
     EXPECT_TRUE(d->tracker->timer);
     EXPECT_FALSE(d->permTimer);
     EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
@@ -140,6 +140,6 @@ TEST_F(LaunchTest, EachSettingsRequestBuildsAFreshWindow) {
     emit d->tracker->openSettingsRequested();
     EXPECT_NE(d->settingsWC.get(), nullptr);
     Settings::d().setInteger(Settings::key::kIdleSec, 300);
-    d->settingsWC->onApply();
+    emit d->settingsWC->applied();
     EXPECT_EQ(d->tracker->idleSec, 300);
 }
