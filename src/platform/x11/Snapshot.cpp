@@ -195,9 +195,8 @@ void FactCache::absorb(const xcb_generic_event_t& event) {
 }
 
 void FactCache::absorbPending(xcb_connection_t* c) {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+    while (const Event event{xcb_poll_for_event(c)}) {
         absorb(*event);
-        std::free(event);
     }
 }
 

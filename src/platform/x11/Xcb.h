@@ -13,18 +13,28 @@
 // between two requests): helpers turn that into an empty result.
 namespace platform::x11 {
 
+// Replies, events, errors and key code lists all come from malloc and are the caller's to free.
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 template <class T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
+using Event = Reply<xcb_generic_event_t>;
+using Error = Reply<xcb_generic_error_t>;
+
+struct Disconnect {
+    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+// A connection of our own, closed with its owner. It is held even when it failed to open:
+// xcb hands out an error object then, which must be closed all the same.
+using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 
 // Collect a reply and drop its error, if any.
 template <class T, class Cookie, class Fn>
 Reply<T> collect(xcb_connection_t* c, Cookie cookie, Fn replyFn) {
     xcb_generic_error_t* error = nullptr;
     Reply<T> reply(replyFn(c, cookie, &error));
-    std::free(error);
+    Error dropped(error);
     return reply;
 }
 
