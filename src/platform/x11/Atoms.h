@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <xcb/xcb.h>
 
 namespace platform::x11 {
@@ -34,6 +36,11 @@ struct Atoms {
     xcb_atom_t xrootpmapId = XCB_ATOM_NONE;
     xcb_atom_t compoundText = XCB_ATOM_NONE;
     xcb_atom_t netRestackWindow = XCB_ATOM_NONE;
+
+    // The types a text property may have: Latin-1, UTF-8, or Latin-1 with escape sequences.
+    std::array<xcb_atom_t, 3> textTypes() const {
+        return {XCB_ATOM_STRING, utf8String, compoundText};
+    }
 
     // All of them in one round: every request is sent before the first reply is read.
     static Atoms intern(xcb_connection_t* c);

@@ -11,20 +11,20 @@ namespace platform::x11 {
 namespace {
 
 std::vector<xcb_atom_t> atomList(const PropertyReply& r) {
-    auto v = cardinals(r);
+    auto v = cardinals(r, XCB_ATOM_ATOM);
     return v ? std::vector<xcb_atom_t>(v->begin(), v->end()) : std::vector<xcb_atom_t>{};
 }
 
 // STRING is Latin-1; COMPOUND_TEXT is Latin-1 outside its escape sequences, which are dropped.
 std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms) {
-    auto legacy = bytes(name);
+    auto legacy = bytes(name, atoms.textTypes());
     if (!legacy) {
         return {};
     }
     if (name->type == atoms.utf8String) {
         return *legacy;
     }
-    if (name->type != atoms.compoundText) {
+    if (name->type == XCB_ATOM_STRING) {
         return latin1ToUtf8(*legacy);
     }
     std::string plain;
@@ -99,13 +99,14 @@ class FactReader {
         std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing;  // client, ancestor
         for (Pending& p : pending) {
             StaticFacts f;
-            f.pid =
-                static_cast<std::int32_t>(firstCardinal(collectProperty(c_, p.pid)).value_or(0));
-            const auto cls = nulSeparated(collectProperty(c_, p.cls));
+            f.pid = static_cast<std::int32_t>(
+                firstCardinal(collectProperty(c_, p.pid), XCB_ATOM_CARDINAL).value_or(0));
+            const auto cls = nulSeparated(collectProperty(c_, p.cls), a_.textTypes());
             f.instance = cls.size() > 0 ? cls[0] : std::string();
             f.windowClass = cls.size() > 1 ? cls[1] : std::string();
             f.types = atomList(collectProperty(c_, p.type));
-            f.transient = firstCardinal(collectProperty(c_, p.transient)).value_or(0) != 0;
+            f.transient =
+                firstCardinal(collectProperty(c_, p.transient), XCB_ATOM_WINDOW).value_or(0) != 0;
             auto tree = collect<xcb_query_tree_reply_t>(c_, p.tree, xcb_query_tree_reply);
             if (!tree) {
                 continue;  // gone already
@@ -224,10 +225,10 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
     const auto checkCookie = requestProperty(c, root, a.netSupportingWmCheck);
     const auto treeCookie = xcb_query_tree(c, root);
     const auto geometryCookie = xcb_get_geometry(c, root);
-    const auto stacking =
-        cardinals(collectProperty(c, stackingCookie)).value_or(std::vector<std::uint32_t>{});
-    s.active = firstCardinal(collectProperty(c, activeCookie)).value_or(0);
-    const auto check = firstCardinal(collectProperty(c, checkCookie));
+    const auto stacking = cardinals(collectProperty(c, stackingCookie), XCB_ATOM_WINDOW)
+                              .value_or(std::vector<std::uint32_t>{});
+    s.active = firstCardinal(collectProperty(c, activeCookie), XCB_ATOM_WINDOW).value_or(0);
+    const auto check = firstCardinal(collectProperty(c, checkCookie), XCB_ATOM_WINDOW);
     const auto rootChildren =
         children(collect<xcb_query_tree_reply_t>(c, treeCookie, xcb_query_tree_reply));
     if (auto g = collect<xcb_get_geometry_reply_t>(c, geometryCookie, xcb_get_geometry_reply)) {
@@ -300,8 +301,8 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
         cl.windowClass = facts->second.windowClass;
         cl.types = facts->second.types;
         cl.transient = facts->second.transient;
-        const auto utf8 = bytes(name);
-        if (utf8 && name->type == a.utf8String && !utf8->empty()) {
+        const auto utf8 = bytes(name, a.utf8String);
+        if (utf8 && !utf8->empty()) {
             cl.title = *utf8;
         } else {
             untitled.push_back(s.clients.size());
@@ -320,7 +321,7 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
         if (topAsks[i].pid) {
             StaticFacts f;
             f.pid = static_cast<std::int32_t>(
-                firstCardinal(collectProperty(c, *topAsks[i].pid)).value_or(0));
+                firstCardinal(collectProperty(c, *topAsks[i].pid), XCB_ATOM_CARDINAL).value_or(0));
             f.types = atomList(collectProperty(c, *topAsks[i].type));
             cache.topLevels[t.id] = std::move(f);
         }
@@ -345,7 +346,7 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
         s.topLevels.push_back(std::move(t));
     }
     if (checkSelf) {
-        s.wmPresent = firstCardinal(collectProperty(c, *checkSelf)) == check;
+        s.wmPresent = firstCardinal(collectProperty(c, *checkSelf), XCB_ATOM_WINDOW) == check;
     }
     ++s.roundTrips;
 
