@@ -1,71 +1,80 @@
 #include "platform/x11/Atoms.h"
 
+#include <array>
+#include <string_view>
 #include <vector>
 
 #include "platform/x11/Xcb.h"
 
 namespace platform::x11 {
 
-Atoms Atoms::intern(xcb_connection_t* c) {
-    const auto a = internAtoms(c, {"_NET_CLIENT_LIST_STACKING",
-                                   "_NET_ACTIVE_WINDOW",
-                                   "_NET_SUPPORTING_WM_CHECK",
-                                   "_NET_WM_PID",
-                                   "_NET_WM_NAME",
-                                   "UTF8_STRING",
-                                   "WM_CLASS",
-                                   "WM_NAME",
-                                   "_NET_WM_WINDOW_TYPE",
-                                   "WM_TRANSIENT_FOR",
-                                   "_NET_WM_STATE",
-                                   "WM_STATE",
-                                   "_NET_FRAME_EXTENTS",
-                                   "_NET_WM_WINDOW_TYPE_NORMAL",
-                                   "_NET_WM_WINDOW_TYPE_DIALOG",
-                                   "_NET_WM_WINDOW_TYPE_UTILITY",
-                                   "_NET_WM_WINDOW_TYPE_DOCK",
-                                   "_NET_WM_WINDOW_TYPE_DESKTOP",
-                                   "_NET_WM_STATE_HIDDEN",
-                                   "_NET_WM_STATE_ABOVE",
-                                   "_NET_WM_STATE_FULLSCREEN",
-                                   "_NET_MOVERESIZE_WINDOW",
-                                   "_NET_CLOSE_WINDOW",
-                                   "WM_CHANGE_STATE",
-                                   "_XROOTPMAP_ID",
-                                   "COMPOUND_TEXT",
-                                   "_NET_RESTACK_WINDOW"});
-    Atoms r{};
-    xcb_atom_t* out[] = {&r.netClientListStacking,
-                         &r.netActiveWindow,
-                         &r.netSupportingWmCheck,
-                         &r.netWmPid,
-                         &r.netWmName,
-                         &r.utf8String,
-                         &r.wmClass,
-                         &r.wmName,
-                         &r.netWmWindowType,
-                         &r.wmTransientFor,
-                         &r.netWmState,
-                         &r.wmState,
-                         &r.netFrameExtents,
-                         &r.typeNormal,
-                         &r.typeDialog,
-                         &r.typeUtility,
-                         &r.typeDock,
-                         &r.typeDesktop,
-                         &r.stateHidden,
-                         &r.stateAbove,
-                         &r.stateFullscreen,
-                         &r.netMoveresizeWindow,
-                         &r.netCloseWindow,
-                         &r.wmChangeState,
-                         &r.xrootpmapId,
-                         &r.compoundText,
-                         &r.netRestackWindow};
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        *out[i] = a[i];
+namespace {
+
+struct Named {
+    xcb_atom_t Atoms::*member;
+    const char* name;
+};
+
+constexpr std::array kTable{
+    Named{&Atoms::netClientListStacking, "_NET_CLIENT_LIST_STACKING"},
+    Named{&Atoms::netActiveWindow, "_NET_ACTIVE_WINDOW"},
+    Named{&Atoms::netSupportingWmCheck, "_NET_SUPPORTING_WM_CHECK"},
+    Named{&Atoms::netWmPid, "_NET_WM_PID"},
+    Named{&Atoms::netWmName, "_NET_WM_NAME"},
+    Named{&Atoms::utf8String, "UTF8_STRING"},
+    Named{&Atoms::wmClass, "WM_CLASS"},
+    Named{&Atoms::wmName, "WM_NAME"},
+    Named{&Atoms::netWmWindowType, "_NET_WM_WINDOW_TYPE"},
+    Named{&Atoms::wmTransientFor, "WM_TRANSIENT_FOR"},
+    Named{&Atoms::netWmState, "_NET_WM_STATE"},
+    Named{&Atoms::wmState, "WM_STATE"},
+    Named{&Atoms::netFrameExtents, "_NET_FRAME_EXTENTS"},
+    Named{&Atoms::typeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"},
+    Named{&Atoms::typeDialog, "_NET_WM_WINDOW_TYPE_DIALOG"},
+    Named{&Atoms::typeUtility, "_NET_WM_WINDOW_TYPE_UTILITY"},
+    Named{&Atoms::typeDock, "_NET_WM_WINDOW_TYPE_DOCK"},
+    Named{&Atoms::typeDesktop, "_NET_WM_WINDOW_TYPE_DESKTOP"},
+    Named{&Atoms::stateHidden, "_NET_WM_STATE_HIDDEN"},
+    Named{&Atoms::stateAbove, "_NET_WM_STATE_ABOVE"},
+    Named{&Atoms::stateFullscreen, "_NET_WM_STATE_FULLSCREEN"},
+    Named{&Atoms::netMoveresizeWindow, "_NET_MOVERESIZE_WINDOW"},
+    Named{&Atoms::netCloseWindow, "_NET_CLOSE_WINDOW"},
+    Named{&Atoms::wmChangeState, "WM_CHANGE_STATE"},
+    Named{&Atoms::xrootpmapId, "_XROOTPMAP_ID"},
+    Named{&Atoms::compoundText, "COMPOUND_TEXT"},
+    Named{&Atoms::netRestackWindow, "_NET_RESTACK_WINDOW"},
+};
+
+// A member left out of the table, or listed twice, would stay XCB_ATOM_NONE or shadow another
+// without a sound: the build refuses both.
+constexpr bool eachMemberOnceUnderItsOwnName() {
+    for (std::size_t i = 0; i < kTable.size(); ++i) {
+        for (std::size_t j = i + 1; j < kTable.size(); ++j) {
+            if (kTable[i].member == kTable[j].member ||
+                std::string_view(kTable[i].name) == kTable[j].name) {
+                return false;
+            }
+        }
     }
-    return r;
+    return true;
+}
+static_assert(sizeof(Atoms) == kTable.size() * sizeof(xcb_atom_t), "an atom has no name");
+static_assert(eachMemberOnceUnderItsOwnName(), "an atom is named twice");
+
+}  // namespace
+
+Atoms Atoms::intern(xcb_connection_t* c) {
+    std::vector<const char*> names;
+    names.reserve(kTable.size());
+    for (const Named& n : kTable) {
+        names.push_back(n.name);
+    }
+    const std::vector<xcb_atom_t> interned = internAtoms(c, names);
+    Atoms atoms;
+    for (std::size_t i = 0; i < kTable.size(); ++i) {
+        atoms.*kTable[i].member = interned[i];
+    }
+    return atoms;
 }
 
 }  // namespace platform::x11

@@ -1,17 +1,48 @@
 #pragma once
 
+#include <array>
+
 #include <xcb/xcb.h>
 
 namespace platform::x11 {
 
-// The atoms the backend uses, interned once per connection.
+// The atoms the backend uses, interned once per connection. Each member's name on the server
+// is listed beside it in Atoms.cpp.
 struct Atoms {
-    xcb_atom_t netClientListStacking, netActiveWindow, netSupportingWmCheck, netWmPid, netWmName,
-        utf8String, wmClass, wmName, netWmWindowType, wmTransientFor, netWmState, wmState,
-        netFrameExtents, typeNormal, typeDialog, typeUtility, typeDock, typeDesktop, stateHidden,
-        stateAbove, stateFullscreen, netMoveresizeWindow, netCloseWindow, wmChangeState,
-        xrootpmapId, compoundText, netRestackWindow;
+    xcb_atom_t netClientListStacking = XCB_ATOM_NONE;
+    xcb_atom_t netActiveWindow = XCB_ATOM_NONE;
+    xcb_atom_t netSupportingWmCheck = XCB_ATOM_NONE;
+    xcb_atom_t netWmPid = XCB_ATOM_NONE;
+    xcb_atom_t netWmName = XCB_ATOM_NONE;
+    xcb_atom_t utf8String = XCB_ATOM_NONE;
+    xcb_atom_t wmClass = XCB_ATOM_NONE;
+    xcb_atom_t wmName = XCB_ATOM_NONE;
+    xcb_atom_t netWmWindowType = XCB_ATOM_NONE;
+    xcb_atom_t wmTransientFor = XCB_ATOM_NONE;
+    xcb_atom_t netWmState = XCB_ATOM_NONE;
+    xcb_atom_t wmState = XCB_ATOM_NONE;
+    xcb_atom_t netFrameExtents = XCB_ATOM_NONE;
+    xcb_atom_t typeNormal = XCB_ATOM_NONE;
+    xcb_atom_t typeDialog = XCB_ATOM_NONE;
+    xcb_atom_t typeUtility = XCB_ATOM_NONE;
+    xcb_atom_t typeDock = XCB_ATOM_NONE;
+    xcb_atom_t typeDesktop = XCB_ATOM_NONE;
+    xcb_atom_t stateHidden = XCB_ATOM_NONE;
+    xcb_atom_t stateAbove = XCB_ATOM_NONE;
+    xcb_atom_t stateFullscreen = XCB_ATOM_NONE;
+    xcb_atom_t netMoveresizeWindow = XCB_ATOM_NONE;
+    xcb_atom_t netCloseWindow = XCB_ATOM_NONE;
+    xcb_atom_t wmChangeState = XCB_ATOM_NONE;
+    xcb_atom_t xrootpmapId = XCB_ATOM_NONE;
+    xcb_atom_t compoundText = XCB_ATOM_NONE;
+    xcb_atom_t netRestackWindow = XCB_ATOM_NONE;
 
+    // The types a text property may have: Latin-1, UTF-8, or Latin-1 with escape sequences.
+    std::array<xcb_atom_t, 3> textTypes() const {
+        return {XCB_ATOM_STRING, utf8String, compoundText};
+    }
+
+    // All of them in one round: every request is sent before the first reply is read.
     static Atoms intern(xcb_connection_t* c);
 };
 

@@ -3,7 +3,6 @@
 #include "platform/x11/AppGroup.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -19,10 +18,7 @@ constexpr auto kSnapshotLifetime = std::chrono::milliseconds(25);
 }  // namespace
 
 Session::~Session() {
-    notifier_.reset();
-    if (c_) {
-        xcb_disconnect(c_);
-    }
+    notifier_.reset();  // it watches the connection's socket, which closes next
 }
 
 xcb_connection_t* Session::toolkitConnection() {
@@ -32,33 +28,34 @@ xcb_connection_t* Session::toolkitConnection() {
 
 xcb_connection_t* Session::connection() {
     if (c_) {
-        return xcb_connection_has_error(c_) ? nullptr : c_;
+        return xcb_connection_has_error(c_.get()) ? nullptr : c_.get();
     }
     if (!toolkitConnection()) {
         return nullptr;  // Qt is not on X11: there is nothing to see
     }
-    c_ = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c_)) {
+    c_.reset(xcb_connect(nullptr, nullptr));
+    xcb_connection_t* c = c_.get();
+    if (xcb_connection_has_error(c)) {
         return nullptr;
     }
-    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    atoms_ = Atoms::intern(c_);
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    atoms_ = Atoms::intern(c);
     ownPid = static_cast<std::int32_t>(::getpid());
     scale_ = ScreenScale::current();
-    xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &FactCache::kRootEvents);
-    xcb_flush(c_);
+    xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &FactCache::kRootEvents);
+    xcb_flush(c);
     // Events are read as they come, also while nothing polls (covering paused, say), so they
     // never pile up; errors of requests without replies arrive the same way.
     notifier_ =
-        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { readEvents(); });
-    return c_;
+    return c;
 }
 
 void Session::readEvents() {
-    facts_.absorbPending(c_);
-    if (xcb_connection_has_error(c_)) {
+    facts_.absorbPending(c_.get());
+    if (xcb_connection_has_error(c_.get())) {
         notifier_->setEnabled(false);  // a closed socket stays readable: stop listening
     }
 }
@@ -73,7 +70,7 @@ const Snapshot& Session::snapshot() {
         return snapshot_;
     }
     const std::uint64_t generation = snapshot_.generation + 1;
-    snapshot_ = Snapshot::take(c_, root_, atoms_, facts_);
+    snapshot_ = Snapshot::take(c_.get(), root_, atoms_, facts_);
     static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);
     AppGroup::unify(snapshot_, messenger, AppGroup::isOwnProcess);
     snapshot_.generation = generation;
@@ -108,10 +105,10 @@ void Session::keepFloatingOnTop(const Snapshot& s) {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
     for (const TopLevel& t : s.topLevels) {
         if (t.viewable && floating.contains(t.id)) {
-            xcb_configure_window(c_, t.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+            xcb_configure_window(c_.get(), t.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
         }
     }
-    xcb_flush(c_);
+    xcb_flush(c_.get());
     taken_.reset();
 }
 

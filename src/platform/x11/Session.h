@@ -13,6 +13,7 @@
 #include "platform/x11/Atoms.h"
 #include "platform/x11/ScreenScale.h"
 #include "platform/x11/Snapshot.h"
+#include "platform/x11/Xcb.h"
 
 namespace platform::x11 {
 
@@ -56,7 +57,7 @@ class Session {
     void readEvents();
     void keepFloatingOnTop(const Snapshot& s);
 
-    xcb_connection_t* c_ = nullptr;
+    Connection c_;
     xcb_window_t root_ = 0;
     Atoms atoms_{};
     Snapshot snapshot_;

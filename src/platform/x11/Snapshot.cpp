@@ -11,20 +11,20 @@ namespace platform::x11 {
 namespace {
 
 std::vector<xcb_atom_t> atomList(const PropertyReply& r) {
-    auto v = cardinals(r);
+    auto v = cardinals(r, XCB_ATOM_ATOM);
     return v ? std::vector<xcb_atom_t>(v->begin(), v->end()) : std::vector<xcb_atom_t>{};
 }
 
 // STRING is Latin-1; COMPOUND_TEXT is Latin-1 outside its escape sequences, which are dropped.
 std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms) {
-    auto legacy = bytes(name);
+    auto legacy = bytes(name, atoms.textTypes());
     if (!legacy) {
         return {};
     }
     if (name->type == atoms.utf8String) {
         return *legacy;
     }
-    if (name->type != atoms.compoundText) {
+    if (name->type == XCB_ATOM_STRING) {
         return latin1ToUtf8(*legacy);
     }
     std::string plain;
@@ -68,110 +68,331 @@ xcb_res_query_client_ids_cookie_t requestOwner(xcb_connection_t* c, xcb_window_t
     return xcb_res_query_client_ids(c, 1, &spec);
 }
 
-// The first poll of a window learns what stays: owner, class, type, and which root child
-// frames it. Windows that do not name their owner are asked about through the server.
-class FactReader {
+// One poll, round by round. Every round sends all its requests before it reads a reply, and
+// counts itself in the snapshot's round trips.
+class Poll {
   public:
-    FactReader(xcb_connection_t* c, xcb_window_t root, const Atoms& a, Snapshot& s)
-        : c_(c), root_(root), a_(a), s_(s) {}
+    Poll(xcb_connection_t* c, xcb_window_t root, const Atoms& a, FactCache& cache, Snapshot& s)
+        : c_(c), root_(root), a_(a), cache_(cache), s_(s) {}
 
-    void learnClients(const std::vector<xcb_window_t>& ids, FactCache& cache,
-                      const std::unordered_map<xcb_window_t, bool>& isTopLevel) {
-        struct Pending {
-            xcb_window_t id;
-            xcb_get_property_cookie_t pid, cls, type, transient;
-            xcb_query_tree_cookie_t tree;
-        };
-        std::vector<Pending> pending;
-        for (xcb_window_t w : ids) {
-            if (!cache.clients.contains(w)) {
-                // Asked first, so the window's end is reported from before its facts are read.
-                xcb_change_window_attributes(c_, w, XCB_CW_EVENT_MASK, &FactCache::kClientEvents);
-                pending.push_back(
-                    {w, requestProperty(c_, w, a_.netWmPid), requestProperty(c_, w, a_.wmClass),
-                     requestProperty(c_, w, a_.netWmWindowType),
-                     requestProperty(c_, w, a_.wmTransientFor), xcb_query_tree(c_, w)});
-            }
-        }
-        if (pending.empty()) {
-            return;
-        }
-        std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing;  // client, ancestor
-        for (Pending& p : pending) {
-            StaticFacts f;
-            f.pid =
-                static_cast<std::int32_t>(firstCardinal(collectProperty(c_, p.pid)).value_or(0));
-            const auto cls = nulSeparated(collectProperty(c_, p.cls));
-            f.instance = cls.size() > 0 ? cls[0] : std::string();
-            f.windowClass = cls.size() > 1 ? cls[1] : std::string();
-            f.types = atomList(collectProperty(c_, p.type));
-            f.transient = firstCardinal(collectProperty(c_, p.transient)).value_or(0) != 0;
-            auto tree = collect<xcb_query_tree_reply_t>(c_, p.tree, xcb_query_tree_reply);
-            if (!tree) {
-                continue;  // gone already
-            }
-            if (isTopLevel.contains(p.id)) {
-                f.topLevel = p.id;
-            } else if (isTopLevel.contains(tree->parent)) {
-                f.topLevel = tree->parent;
-            } else if (tree->parent != root_) {
-                climbing.emplace_back(p.id, tree->parent);
-            }
-            cache.clients[p.id] = std::move(f);
-        }
-        ++s_.roundTrips;
-        climb(climbing, cache, isTopLevel);
-        resolveOwners(cache, pending);
-    }
+    void rootRound();
+    void settleFacts();
+    void learnNewClients();
+    void windowRound();
+    void legacyTitleRound();
+    void ownerRound();
 
   private:
-    // Clients nested deeper than one frame: walk up, one round per level, a few levels at most.
-    void climb(std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing, FactCache& cache,
-               const std::unordered_map<xcb_window_t, bool>& isTopLevel) {
-        for (int depth = 0; depth < 4 && !climbing.empty(); ++depth) {
-            std::vector<xcb_query_tree_cookie_t> cookies;
-            for (auto& [client, up] : climbing) {
-                cookies.push_back(xcb_query_tree(c_, up));
-            }
-            std::vector<std::pair<xcb_window_t, xcb_window_t>> next;
-            for (std::size_t i = 0; i < climbing.size(); ++i) {
-                auto tree = collect<xcb_query_tree_reply_t>(c_, cookies[i], xcb_query_tree_reply);
-                if (!tree) {
-                    continue;
-                }
-                if (isTopLevel.contains(tree->parent)) {
-                    cache.clients[climbing[i].first].topLevel = tree->parent;
-                } else if (tree->parent != root_ && tree->parent != 0) {
-                    next.emplace_back(climbing[i].first, tree->parent);
-                }
-            }
-            ++s_.roundTrips;
-            climbing = std::move(next);
-        }
-    }
+    struct ClientAsk {
+        xcb_get_property_cookie_t name, state;
+    };
+    struct TopAsk {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        std::optional<xcb_get_property_cookie_t> pid, type;
+    };
+    using Climbing = std::vector<std::pair<xcb_window_t, xcb_window_t>>;  // client, ancestor
 
-    template <class P>
-    void resolveOwners(FactCache& cache, const std::vector<P>& learned) {
-        std::vector<std::pair<xcb_window_t, xcb_res_query_client_ids_cookie_t>> asks;
-        for (const P& p : learned) {
-            auto it = cache.clients.find(p.id);
-            if (it != cache.clients.end() && it->second.pid == 0) {
-                asks.emplace_back(p.id, requestOwner(c_, p.id));
-            }
-        }
-        for (auto& [id, cookie] : asks) {
-            cache.clients[id].pid = ownerPid(c_, cookie).value_or(0);
-        }
-        if (!asks.empty()) {
-            ++s_.roundTrips;
-        }
-    }
+    void climb(Climbing climbing);
+    void resolveOwners(const std::vector<xcb_window_t>& learned);
+    std::vector<ClientAsk> askClients();
+    std::vector<TopAsk> askTopLevels();
+    void mapFrames();
+    void readClients(const std::vector<ClientAsk>& asks);
+    void readTopLevels(const std::vector<TopAsk>& asks);
 
     xcb_connection_t* c_;
     xcb_window_t root_;
     const Atoms& a_;
+    FactCache& cache_;
     Snapshot& s_;
+
+    std::vector<xcb_window_t> stacking_;  // managed clients, bottom to top
+    std::optional<xcb_window_t> check_;   // the window manager's own window
+    std::vector<xcb_window_t> rootChildren_;
+    std::unordered_map<xcb_window_t, bool> isTopLevel_;
+    std::unordered_map<xcb_window_t, std::size_t> frameOf_;  // top-level -> stacking index
+    std::vector<std::size_t> untitled_;                      // clients without a UTF-8 title
 };
+
+// The managed clients, the active window, the manager, the stacking of the root.
+void Poll::rootRound() {
+    const auto stackingCookie = requestProperty(c_, root_, a_.netClientListStacking, 65536);
+    const auto activeCookie = requestProperty(c_, root_, a_.netActiveWindow);
+    const auto checkCookie = requestProperty(c_, root_, a_.netSupportingWmCheck);
+    const auto treeCookie = xcb_query_tree(c_, root_);
+    const auto geometryCookie = xcb_get_geometry(c_, root_);
+    const auto stacking = cardinals(collectProperty(c_, stackingCookie), XCB_ATOM_WINDOW)
+                              .value_or(std::vector<std::uint32_t>{});
+    stacking_.assign(stacking.begin(), stacking.end());
+    s_.active = firstCardinal(collectProperty(c_, activeCookie), XCB_ATOM_WINDOW).value_or(0);
+    check_ = firstCardinal(collectProperty(c_, checkCookie), XCB_ATOM_WINDOW);
+    rootChildren_ = children(collect<xcb_query_tree_reply_t>(c_, treeCookie, xcb_query_tree_reply));
+    if (auto g = collect<xcb_get_geometry_reply_t>(c_, geometryCookie, xcb_get_geometry_reply)) {
+        s_.root = {0, 0, static_cast<double>(g->width), static_cast<double>(g->height)};
+    }
+    ++s_.roundTrips;
+    for (xcb_window_t w : rootChildren_) {
+        isTopLevel_[w] = true;
+    }
+}
+
+// Drops the facts of windows that ended or left the lists; asks the server nothing.
+void Poll::settleFacts() {
+    // Every event up to the replies just read is queued by now.
+    cache_.absorbPending(c_);
+    cache_.reconcile(check_.value_or(0), isTopLevel_);
+    std::erase_if(cache_.clients, [&](const auto& kv) {
+        return std::find(stacking_.begin(), stacking_.end(), kv.first) == stacking_.end();
+    });
+    std::erase_if(cache_.topLevels,
+                  [&](const auto& kv) { return !isTopLevel_.contains(kv.first); });
+}
+
+// The first poll of a client learns what stays: owner, class, type, and which root child
+// frames it. Clients that do not name their owner are asked about through the server.
+void Poll::learnNewClients() {
+    struct Pending {
+        xcb_window_t id;
+        xcb_get_property_cookie_t pid, cls, type, transient;
+        xcb_query_tree_cookie_t tree;
+    };
+    std::vector<Pending> pending;
+    for (xcb_window_t w : stacking_) {
+        if (!cache_.clients.contains(w)) {
+            // Asked first, so the window's end is reported from before its facts are read.
+            xcb_change_window_attributes(c_, w, XCB_CW_EVENT_MASK, &FactCache::kClientEvents);
+            pending.push_back({w, requestProperty(c_, w, a_.netWmPid),
+                               requestProperty(c_, w, a_.wmClass),
+                               requestProperty(c_, w, a_.netWmWindowType),
+                               requestProperty(c_, w, a_.wmTransientFor), xcb_query_tree(c_, w)});
+        }
+    }
+    if (pending.empty()) {
+        return;
+    }
+    Climbing climbing;
+    std::vector<xcb_window_t> learned;
+    for (Pending& p : pending) {
+        StaticFacts f;
+        f.pid = static_cast<std::int32_t>(
+            firstCardinal(collectProperty(c_, p.pid), XCB_ATOM_CARDINAL).value_or(0));
+        const auto cls = nulSeparated(collectProperty(c_, p.cls), a_.textTypes());
+        f.instance = cls.size() > 0 ? cls[0] : std::string();
+        f.windowClass = cls.size() > 1 ? cls[1] : std::string();
+        f.types = atomList(collectProperty(c_, p.type));
+        f.transient =
+            firstCardinal(collectProperty(c_, p.transient), XCB_ATOM_WINDOW).value_or(0) != 0;
+        auto tree = collect<xcb_query_tree_reply_t>(c_, p.tree, xcb_query_tree_reply);
+        if (!tree) {
+            continue;  // gone already
+        }
+        if (isTopLevel_.contains(p.id)) {
+            f.topLevel = p.id;
+        } else if (isTopLevel_.contains(tree->parent)) {
+            f.topLevel = tree->parent;
+        } else if (tree->parent != root_) {
+            climbing.emplace_back(p.id, tree->parent);
+        }
+        cache_.clients[p.id] = std::move(f);
+        learned.push_back(p.id);
+    }
+    ++s_.roundTrips;
+    climb(std::move(climbing));
+    resolveOwners(learned);
+}
+
+// Clients nested deeper than one frame: walk up, one round per level, a few levels at most.
+void Poll::climb(Climbing climbing) {
+    for (int depth = 0; depth < 4 && !climbing.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        for (auto& [client, up] : climbing) {
+            cookies.push_back(xcb_query_tree(c_, up));
+        }
+        Climbing next;
+        for (std::size_t i = 0; i < climbing.size(); ++i) {
+            auto tree = collect<xcb_query_tree_reply_t>(c_, cookies[i], xcb_query_tree_reply);
+            if (!tree) {
+                continue;
+            }
+            if (isTopLevel_.contains(tree->parent)) {
+                cache_.clients[climbing[i].first].topLevel = tree->parent;
+            } else if (tree->parent != root_ && tree->parent != 0) {
+                next.emplace_back(climbing[i].first, tree->parent);
+            }
+        }
+        ++s_.roundTrips;
+        climbing = std::move(next);
+    }
+}
+
+void Poll::resolveOwners(const std::vector<xcb_window_t>& learned) {
+    std::vector<std::pair<xcb_window_t, xcb_res_query_client_ids_cookie_t>> asks;
+    for (xcb_window_t id : learned) {
+        auto it = cache_.clients.find(id);
+        if (it != cache_.clients.end() && it->second.pid == 0) {
+            asks.emplace_back(id, requestOwner(c_, id));
+        }
+    }
+    for (auto& [id, cookie] : asks) {
+        cache_.clients[id].pid = ownerPid(c_, cookie).value_or(0);
+    }
+    if (!asks.empty()) {
+        ++s_.roundTrips;
+    }
+}
+
+// The changing facts of every client and root child, and whether the manager is still there.
+void Poll::windowRound() {
+    const auto clientAsks = askClients();
+    mapFrames();
+    const auto topAsks = askTopLevels();
+    std::optional<xcb_get_property_cookie_t> checkSelf;
+    if (check_) {
+        checkSelf = requestProperty(c_, *check_, a_.netSupportingWmCheck);
+    }
+    readClients(clientAsks);
+    readTopLevels(topAsks);
+    if (checkSelf) {
+        s_.wmPresent = firstCardinal(collectProperty(c_, *checkSelf), XCB_ATOM_WINDOW) == check_;
+    }
+    ++s_.roundTrips;
+}
+
+std::vector<Poll::ClientAsk> Poll::askClients() {
+    std::vector<ClientAsk> asks;
+    for (xcb_window_t w : stacking_) {
+        asks.push_back(
+            {requestProperty(c_, w, a_.netWmName), requestProperty(c_, w, a_.netWmState)});
+    }
+    return asks;
+}
+
+// Which root child frames which client, as far as the facts tell.
+void Poll::mapFrames() {
+    for (std::size_t i = 0; i < stacking_.size(); ++i) {
+        auto it = cache_.clients.find(stacking_[i]);
+        if (it != cache_.clients.end() && it->second.topLevel != 0) {
+            frameOf_[it->second.topLevel] = i;
+        }
+    }
+}
+
+// Root children met for the first time, and not a known client's frame, are asked who owns
+// them and what they are.
+std::vector<Poll::TopAsk> Poll::askTopLevels() {
+    std::vector<TopAsk> asks;
+    for (xcb_window_t w : rootChildren_) {
+        TopAsk t{xcb_get_window_attributes(c_, w), xcb_get_geometry(c_, w), {}, {}};
+        if (!frameOf_.contains(w) && !cache_.topLevels.contains(w)) {
+            t.pid = requestProperty(c_, w, a_.netWmPid);
+            t.type = requestProperty(c_, w, a_.netWmWindowType);
+        }
+        asks.push_back(t);
+    }
+    return asks;
+}
+
+void Poll::readClients(const std::vector<ClientAsk>& asks) {
+    for (std::size_t i = 0; i < stacking_.size(); ++i) {
+        auto name = collectProperty(c_, asks[i].name);
+        auto states = collectProperty(c_, asks[i].state);
+        auto facts = cache_.clients.find(stacking_[i]);
+        if (facts == cache_.clients.end()) {
+            continue;
+        }
+        Client cl;
+        cl.id = stacking_[i];
+        cl.topLevel = facts->second.topLevel;
+        cl.pid = facts->second.pid;
+        cl.instance = facts->second.instance;
+        cl.windowClass = facts->second.windowClass;
+        cl.types = facts->second.types;
+        cl.transient = facts->second.transient;
+        const auto utf8 = bytes(name, a_.utf8String);
+        if (utf8 && !utf8->empty()) {
+            cl.title = *utf8;
+        } else {
+            untitled_.push_back(s_.clients.size());
+        }
+        cl.states = atomList(states);
+        s_.clientIndex[cl.id] = s_.clients.size();
+        s_.clients.push_back(std::move(cl));
+    }
+}
+
+void Poll::readTopLevels(const std::vector<TopAsk>& asks) {
+    for (std::size_t i = 0; i < rootChildren_.size(); ++i) {
+        TopLevel t;
+        t.id = rootChildren_[i];
+        const auto attrs = collect<xcb_get_window_attributes_reply_t>(
+            c_, asks[i].attributes, xcb_get_window_attributes_reply);
+        const auto g =
+            collect<xcb_get_geometry_reply_t>(c_, asks[i].geometry, xcb_get_geometry_reply);
+        if (asks[i].pid) {
+            StaticFacts f;
+            f.pid = static_cast<std::int32_t>(
+                firstCardinal(collectProperty(c_, *asks[i].pid), XCB_ATOM_CARDINAL).value_or(0));
+            f.types = atomList(collectProperty(c_, *asks[i].type));
+            cache_.topLevels[t.id] = std::move(f);
+        }
+        if (!attrs || !g) {
+            continue;
+        }
+        t.viewable = attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+        t.overrideRedirect = attrs->override_redirect != 0;
+        t.rect = {static_cast<double>(g->x), static_cast<double>(g->y),
+                  static_cast<double>(g->width + 2 * g->border_width),
+                  static_cast<double>(g->height + 2 * g->border_width)};
+        if (auto f = frameOf_.find(t.id);
+            f != frameOf_.end() && s_.clientIndex.contains(stacking_[f->second])) {
+            t.client = s_.clientIndex[stacking_[f->second]];
+            Client& cl = s_.clients[*t.client];
+            t.pid = cl.pid;
+            cl.frame = t.rect;  // the window as the user sees it, decorations included
+        } else if (auto known = cache_.topLevels.find(t.id); known != cache_.topLevels.end()) {
+            t.pid = known->second.pid;
+            t.types = known->second.types;
+        }
+        s_.topLevels.push_back(std::move(t));
+    }
+}
+
+// Rarely needed: clients that give no UTF-8 title are read under the older name.
+void Poll::legacyTitleRound() {
+    if (untitled_.empty()) {
+        return;
+    }
+    std::vector<xcb_get_property_cookie_t> names;
+    for (std::size_t i : untitled_) {
+        names.push_back(requestProperty(c_, s_.clients[i].id, a_.wmName));
+    }
+    for (std::size_t k = 0; k < untitled_.size(); ++k) {
+        s_.clients[untitled_[k]].title = decodeLegacyTitle(collectProperty(c_, names[k]), a_);
+    }
+    ++s_.roundTrips;
+}
+
+// Rarely needed: unmanaged windows that do not say who owns them are asked about, once each.
+void Poll::ownerRound() {
+    std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> owners;
+    for (std::size_t i = 0; i < s_.topLevels.size(); ++i) {
+        TopLevel& t = s_.topLevels[i];
+        auto known = cache_.topLevels.find(t.id);
+        if (!t.client && t.viewable && t.pid == 0 && known != cache_.topLevels.end() &&
+            !known->second.ownerAsked) {
+            known->second.ownerAsked = true;
+            owners.emplace_back(i, requestOwner(c_, t.id));
+        }
+    }
+    for (auto& [i, cookie] : owners) {
+        s_.topLevels[i].pid = ownerPid(c_, cookie).value_or(0);
+        cache_.topLevels[s_.topLevels[i].id].pid = s_.topLevels[i].pid;
+    }
+    if (!owners.empty()) {
+        ++s_.roundTrips;
+    }
+}
 
 }  // namespace
 
@@ -195,9 +416,8 @@ void FactCache::absorb(const xcb_generic_event_t& event) {
 }
 
 void FactCache::absorbPending(xcb_connection_t* c) {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+    while (const Event event{xcb_poll_for_event(c)}) {
         absorb(*event);
-        std::free(event);
     }
 }
 
@@ -219,165 +439,13 @@ const Client* Snapshot::client(xcb_window_t id) const {
 
 Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, FactCache& cache) {
     Snapshot s;
-    // Round one: the managed clients, the active window, the manager, the stacking of the root.
-    const auto stackingCookie = requestProperty(c, root, a.netClientListStacking, 65536);
-    const auto activeCookie = requestProperty(c, root, a.netActiveWindow);
-    const auto checkCookie = requestProperty(c, root, a.netSupportingWmCheck);
-    const auto treeCookie = xcb_query_tree(c, root);
-    const auto geometryCookie = xcb_get_geometry(c, root);
-    const auto stacking =
-        cardinals(collectProperty(c, stackingCookie)).value_or(std::vector<std::uint32_t>{});
-    s.active = firstCardinal(collectProperty(c, activeCookie)).value_or(0);
-    const auto check = firstCardinal(collectProperty(c, checkCookie));
-    const auto rootChildren =
-        children(collect<xcb_query_tree_reply_t>(c, treeCookie, xcb_query_tree_reply));
-    if (auto g = collect<xcb_get_geometry_reply_t>(c, geometryCookie, xcb_get_geometry_reply)) {
-        s.root = {0, 0, static_cast<double>(g->width), static_cast<double>(g->height)};
-    }
-    ++s.roundTrips;
-
-    std::unordered_map<xcb_window_t, bool> isTopLevel;
-    for (xcb_window_t w : rootChildren) {
-        isTopLevel[w] = true;
-    }
-    // Every event up to the replies just read is queued by now.
-    cache.absorbPending(c);
-    cache.reconcile(check.value_or(0), isTopLevel);
-    std::erase_if(cache.clients, [&](const auto& kv) {
-        return std::find(stacking.begin(), stacking.end(), kv.first) == stacking.end();
-    });
-    std::erase_if(cache.topLevels, [&](const auto& kv) { return !isTopLevel.contains(kv.first); });
-    FactReader(c, root, a, s).learnClients({stacking.begin(), stacking.end()}, cache, isTopLevel);
-
-    // The changing facts of every client and root child, all requests before any reply.
-    struct ClientAsk {
-        xcb_get_property_cookie_t name, state;
-    };
-    std::vector<ClientAsk> clientAsks;
-    for (xcb_window_t w : stacking) {
-        clientAsks.push_back(
-            {requestProperty(c, w, a.netWmName), requestProperty(c, w, a.netWmState)});
-    }
-    std::unordered_map<xcb_window_t, std::size_t> frameOf;  // top-level -> stacking index
-    for (std::size_t i = 0; i < stacking.size(); ++i) {
-        auto it = cache.clients.find(stacking[i]);
-        if (it != cache.clients.end() && it->second.topLevel != 0) {
-            frameOf[it->second.topLevel] = i;
-        }
-    }
-    struct TopAsk {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_geometry_cookie_t geometry;
-        std::optional<xcb_get_property_cookie_t> pid, type;
-    };
-    std::vector<TopAsk> topAsks;
-    for (xcb_window_t w : rootChildren) {
-        TopAsk t{xcb_get_window_attributes(c, w), xcb_get_geometry(c, w), {}, {}};
-        if (!frameOf.contains(w) && !cache.topLevels.contains(w)) {
-            t.pid = requestProperty(c, w, a.netWmPid);
-            t.type = requestProperty(c, w, a.netWmWindowType);
-        }
-        topAsks.push_back(t);
-    }
-    std::optional<xcb_get_property_cookie_t> checkSelf;
-    if (check) {
-        checkSelf = requestProperty(c, *check, a.netSupportingWmCheck);
-    }
-
-    std::vector<std::size_t> untitled;
-    for (std::size_t i = 0; i < stacking.size(); ++i) {
-        const ClientAsk& q = clientAsks[i];
-        auto name = collectProperty(c, q.name);
-        auto states = collectProperty(c, q.state);
-        auto facts = cache.clients.find(stacking[i]);
-        if (facts == cache.clients.end()) {
-            continue;
-        }
-        Client cl;
-        cl.id = stacking[i];
-        cl.topLevel = facts->second.topLevel;
-        cl.pid = facts->second.pid;
-        cl.instance = facts->second.instance;
-        cl.windowClass = facts->second.windowClass;
-        cl.types = facts->second.types;
-        cl.transient = facts->second.transient;
-        const auto utf8 = bytes(name);
-        if (utf8 && name->type == a.utf8String && !utf8->empty()) {
-            cl.title = *utf8;
-        } else {
-            untitled.push_back(s.clients.size());
-        }
-        cl.states = atomList(states);
-        s.clientIndex[cl.id] = s.clients.size();
-        s.clients.push_back(std::move(cl));
-    }
-    for (std::size_t i = 0; i < rootChildren.size(); ++i) {
-        TopLevel t;
-        t.id = rootChildren[i];
-        const auto attrs = collect<xcb_get_window_attributes_reply_t>(
-            c, topAsks[i].attributes, xcb_get_window_attributes_reply);
-        const auto g =
-            collect<xcb_get_geometry_reply_t>(c, topAsks[i].geometry, xcb_get_geometry_reply);
-        if (topAsks[i].pid) {
-            StaticFacts f;
-            f.pid = static_cast<std::int32_t>(
-                firstCardinal(collectProperty(c, *topAsks[i].pid)).value_or(0));
-            f.types = atomList(collectProperty(c, *topAsks[i].type));
-            cache.topLevels[t.id] = std::move(f);
-        }
-        if (!attrs || !g) {
-            continue;
-        }
-        t.viewable = attrs->map_state == XCB_MAP_STATE_VIEWABLE;
-        t.overrideRedirect = attrs->override_redirect != 0;
-        t.rect = {static_cast<double>(g->x), static_cast<double>(g->y),
-                  static_cast<double>(g->width + 2 * g->border_width),
-                  static_cast<double>(g->height + 2 * g->border_width)};
-        if (auto f = frameOf.find(t.id);
-            f != frameOf.end() && s.clientIndex.contains(stacking[f->second])) {
-            t.client = s.clientIndex[stacking[f->second]];
-            Client& cl = s.clients[*t.client];
-            t.pid = cl.pid;
-            cl.frame = t.rect;  // the window as the user sees it, decorations included
-        } else if (auto known = cache.topLevels.find(t.id); known != cache.topLevels.end()) {
-            t.pid = known->second.pid;
-            t.types = known->second.types;
-        }
-        s.topLevels.push_back(std::move(t));
-    }
-    if (checkSelf) {
-        s.wmPresent = firstCardinal(collectProperty(c, *checkSelf)) == check;
-    }
-    ++s.roundTrips;
-
-    // Rarely needed rounds: legacy titles, and owners of unmanaged windows that do not say.
-    if (!untitled.empty()) {
-        std::vector<xcb_get_property_cookie_t> names;
-        for (std::size_t i : untitled) {
-            names.push_back(requestProperty(c, s.clients[i].id, a.wmName));
-        }
-        for (std::size_t k = 0; k < untitled.size(); ++k) {
-            s.clients[untitled[k]].title = decodeLegacyTitle(collectProperty(c, names[k]), a);
-        }
-        ++s.roundTrips;
-    }
-    std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> owners;
-    for (std::size_t i = 0; i < s.topLevels.size(); ++i) {
-        TopLevel& t = s.topLevels[i];
-        auto known = cache.topLevels.find(t.id);
-        if (!t.client && t.viewable && t.pid == 0 && known != cache.topLevels.end() &&
-            !known->second.ownerAsked) {
-            known->second.ownerAsked = true;
-            owners.emplace_back(i, requestOwner(c, t.id));
-        }
-    }
-    for (auto& [i, cookie] : owners) {
-        s.topLevels[i].pid = ownerPid(c, cookie).value_or(0);
-        cache.topLevels[s.topLevels[i].id].pid = s.topLevels[i].pid;
-    }
-    if (!owners.empty()) {
-        ++s.roundTrips;
-    }
+    Poll poll(c, root, a, cache, s);
+    poll.rootRound();
+    poll.settleFacts();
+    poll.learnNewClients();
+    poll.windowRound();
+    poll.legacyTitleRound();
+    poll.ownerRound();
     return s;
 }
 

@@ -262,7 +262,8 @@ AXError X11Accessibility::windowNumber(const Element& window, std::uint32_t& num
 Size X11Accessibility::decorations(const Client& c) {
     xcb_connection_t* conn = s_.connection();
     const auto e =
-        cardinals(collectProperty(conn, requestProperty(conn, c.id, s_.atoms().netFrameExtents)));
+        cardinals(collectProperty(conn, requestProperty(conn, c.id, s_.atoms().netFrameExtents)),
+                  XCB_ATOM_CARDINAL);
     if (!e || e->size() != 4) {
         return {};
     }

@@ -1,7 +1,5 @@
 #include "platform/x11/X11Input.h"
 
-#include <cstdlib>
-
 #include <xcb/xinput.h>
 
 #include <QSocketNotifier>
@@ -47,30 +45,23 @@ std::optional<xcb_keysym_t> keysymOf(std::uint32_t keyCode) {
 
 X11Input::X11Input(Session& session) : s_(session) {}
 
-X11Input::~X11Input() {
-    notifier_.reset();
-    if (symbols_) {
-        xcb_key_symbols_free(symbols_);
-    }
-    if (c_) {
-        xcb_disconnect(c_);
-    }
-}
+X11Input::~X11Input() = default;
 
 bool X11Input::open() {
     if (c_) {
-        return !xcb_connection_has_error(c_);
+        return !xcb_connection_has_error(c_.get());
     }
-    c_ = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c_)) {
+    c_.reset(xcb_connect(nullptr, nullptr));
+    xcb_connection_t* c = c_.get();
+    if (xcb_connection_has_error(c)) {
         return false;
     }
-    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
-    symbols_ = xcb_key_symbols_alloc(c_);
-    const auto* ext = xcb_get_extension_data(c_, &xcb_input_id);
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    symbols_.reset(xcb_key_symbols_alloc(c));
+    const auto* ext = xcb_get_extension_data(c, &xcb_input_id);
     if (ext && ext->present) {
         auto version = collect<xcb_input_xi_query_version_reply_t>(
-            c_, xcb_input_xi_query_version(c_, 2, 2), xcb_input_xi_query_version_reply);
+            c, xcb_input_xi_query_version(c, 2, 2), xcb_input_xi_query_version_reply);
         if (version && (version->major_version > 2 ||
                         (version->major_version == 2 && version->minor_version >= 1))) {
             xinputOpcode_ = ext->major_opcode;
@@ -78,23 +69,24 @@ bool X11Input::open() {
     }
     numLock_ = lockMasks();
     notifier_ =
-        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readEvents(); });
     return true;
 }
 
 // The modifier bit NumLock happens to sit on, looked up rather than assumed.
 std::uint16_t X11Input::lockMasks() const {
-    auto mapping = collect<xcb_get_modifier_mapping_reply_t>(c_, xcb_get_modifier_mapping(c_),
+    xcb_connection_t* c = c_.get();
+    auto mapping = collect<xcb_get_modifier_mapping_reply_t>(c, xcb_get_modifier_mapping(c),
                                                              xcb_get_modifier_mapping_reply);
-    xcb_keycode_t* numLock = xcb_key_symbols_get_keycode(symbols_, kNumLockSym);
+    const Reply<xcb_keycode_t> numLock(xcb_key_symbols_get_keycode(symbols_.get(), kNumLockSym));
     std::uint16_t mask = 0;
     if (mapping && numLock) {
         const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(mapping.get());
         const int perModifier = mapping->keycodes_per_modifier;
         for (int mod = 0; mod < 8; ++mod) {
             for (int i = 0; i < perModifier; ++i) {
-                for (const xcb_keycode_t* k = numLock; *k != XCB_NO_SYMBOL; ++k) {
+                for (const xcb_keycode_t* k = numLock.get(); *k != XCB_NO_SYMBOL; ++k) {
                     if (codes[mod * perModifier + i] == *k) {
                         mask = static_cast<std::uint16_t>(1u << mod);
                     }
@@ -102,7 +94,6 @@ std::uint16_t X11Input::lockMasks() const {
             }
         }
     }
-    std::free(numLock);
     return mask;
 }
 
@@ -149,8 +140,8 @@ void X11Input::selectRawButtons(bool on) {
     m.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
     m.head.mask_len = 1;
     m.mask = on ? XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS : 0;
-    xcb_input_xi_select_events(c_, root_, 1, &m.head);
-    xcb_flush(c_);
+    xcb_input_xi_select_events(c_.get(), root_, 1, &m.head);
+    xcb_flush(c_.get());
 }
 
 std::optional<Input::Handle> X11Input::addGlobalMouseDownMonitor(
@@ -189,9 +180,9 @@ void X11Input::removeHotKeyHandler(Handle handler) {
 // program holding any variant makes the whole registration fail.
 bool X11Input::grab(HotKey& key) {
     const auto sym = keysymOf(key.keyCode);
-    xcb_keycode_t* codes = sym ? xcb_key_symbols_get_keycode(symbols_, *sym) : nullptr;
-    key.xKey = codes ? codes[0] : 0;
-    std::free(codes);
+    const Reply<xcb_keycode_t> codes(sym ? xcb_key_symbols_get_keycode(symbols_.get(), *sym)
+                                         : nullptr);
+    key.xKey = codes ? codes.get()[0] : 0;
     if (key.xKey == 0 || key.xKey == XCB_NO_SYMBOL) {
         return false;
     }
@@ -200,14 +191,13 @@ bool X11Input::grab(HotKey& key) {
                                       static_cast<std::uint16_t>(numLock_ | kLockMask)};
     std::vector<xcb_void_cookie_t> cookies;
     for (std::uint16_t extra : variants) {
-        cookies.push_back(xcb_grab_key_checked(c_, 1, root_, key.xModifiers | extra, key.xKey,
+        cookies.push_back(xcb_grab_key_checked(c_.get(), 1, root_, key.xModifiers | extra, key.xKey,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     bool ok = true;
     for (auto cookie : cookies) {
-        if (xcb_generic_error_t* e = xcb_request_check(c_, cookie)) {
+        if (const Error e{xcb_request_check(c_.get(), cookie)}) {
             ok = ok && e->error_code != kBadAccess;
-            std::free(e);
         }
     }
     if (!ok) {
@@ -220,9 +210,9 @@ void X11Input::ungrab(const HotKey& key) {
     const std::uint16_t variants[] = {0, kLockMask, numLock_,
                                       static_cast<std::uint16_t>(numLock_ | kLockMask)};
     for (std::uint16_t extra : variants) {
-        xcb_ungrab_key(c_, key.xKey, root_, key.xModifiers | extra);
+        xcb_ungrab_key(c_.get(), key.xKey, root_, key.xModifiers | extra);
     }
-    xcb_flush(c_);
+    xcb_flush(c_.get());
 }
 
 std::optional<Input::Handle> X11Input::registerHotKey(std::uint32_t keyCode,
@@ -249,20 +239,21 @@ void X11Input::unregisterHotKey(Handle hotKey) {
 }
 
 void X11Input::readEvents() {
-    while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+    while (const Event ev{xcb_poll_for_event(c_.get())}) {
         const std::uint8_t type = ev->response_type & 0x7f;
         if (type == XCB_KEY_PRESS) {
-            const auto* k = reinterpret_cast<xcb_key_press_event_t*>(ev);
+            const auto* k = reinterpret_cast<const xcb_key_press_event_t*>(ev.get());
             onKeyPress(k->detail, k->state);
         } else if (type == XCB_GE_GENERIC) {
-            const auto* g = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
+            const auto* g = reinterpret_cast<const xcb_ge_generic_event_t*>(ev.get());
             if (g->extension == xinputOpcode_ && g->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
-                onRawButton(reinterpret_cast<xcb_input_raw_button_press_event_t*>(ev)->detail);
+                onRawButton(
+                    reinterpret_cast<const xcb_input_raw_button_press_event_t*>(ev.get())->detail);
             }
         } else if (type == XCB_MAPPING_NOTIFY) {
             // The keyboard changed: key codes and the NumLock bit may have moved.
-            xcb_refresh_keyboard_mapping(symbols_,
-                                         reinterpret_cast<xcb_mapping_notify_event_t*>(ev));
+            xcb_refresh_keyboard_mapping(symbols_.get(),
+                                         reinterpret_cast<xcb_mapping_notify_event_t*>(ev.get()));
             for (auto& [h, key] : hotKeys_) {
                 ungrab(key);
             }
@@ -271,9 +262,8 @@ void X11Input::readEvents() {
                 grab(key);
             }
         }
-        std::free(ev);
     }
-    if (xcb_connection_has_error(c_)) {
+    if (xcb_connection_has_error(c_.get())) {
         notifier_->setEnabled(false);
     }
 }

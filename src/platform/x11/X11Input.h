@@ -8,6 +8,7 @@
 
 #include "platform/Input.h"
 #include "platform/x11/Session.h"
+#include "platform/x11/Xcb.h"
 
 class QSocketNotifier;
 
@@ -54,10 +55,15 @@ class X11Input final : public Input {
     void onRawButton(std::uint32_t button);
     std::uint16_t lockMasks() const;
 
+    struct FreeKeySymbols {
+        void operator()(xcb_key_symbols_t* k) const { xcb_key_symbols_free(k); }
+    };
+
     Session& s_;
-    xcb_connection_t* c_ = nullptr;
+    // Declared before what uses them: members are destroyed in reverse order.
+    Connection c_;
     xcb_window_t root_ = 0;
-    xcb_key_symbols_t* symbols_ = nullptr;
+    std::unique_ptr<xcb_key_symbols_t, FreeKeySymbols> symbols_;
     std::uint8_t xinputOpcode_ = 0;
     std::uint16_t numLock_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;

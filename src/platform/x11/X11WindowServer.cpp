@@ -141,8 +141,8 @@ std::optional<QImage> X11WindowServer::desktopPicture(std::size_t screen) {
         return std::nullopt;
     }
     xcb_connection_t* c = s_.connection();
-    const auto pixmap =
-        firstCardinal(collectProperty(c, requestProperty(c, s_.root(), s_.atoms().xrootpmapId)));
+    const auto pixmap = firstCardinal(
+        collectProperty(c, requestProperty(c, s_.root(), s_.atoms().xrootpmapId)), XCB_ATOM_PIXMAP);
     if (!pixmap || *pixmap == 0) {
         return std::nullopt;
     }

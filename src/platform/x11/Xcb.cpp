@@ -1,5 +1,6 @@
 #include "platform/x11/Xcb.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform::x11 {
@@ -13,8 +14,21 @@ PropertyReply collectProperty(xcb_connection_t* c, xcb_get_property_cookie_t coo
     return collect<xcb_get_property_reply_t>(c, cookie, xcb_get_property_reply);
 }
 
-std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r) {
-    if (!r || r->format != 32 || r->type == XCB_NONE) {
+namespace {
+
+bool holds(const PropertyReply& r, std::uint8_t format, std::span<const xcb_atom_t> types) {
+    if (!r || r->format != format || r->type == XCB_NONE) {
+        return false;
+    }
+    return std::any_of(types.begin(), types.end(), [&](xcb_atom_t t) {
+        return t == XCB_GET_PROPERTY_TYPE_ANY || t == r->type;
+    });
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r, xcb_atom_t type) {
+    if (!holds(r, 32, {&type, 1})) {
         return std::nullopt;
     }
     const int n = xcb_get_property_value_length(r.get()) / 4;
@@ -22,16 +36,16 @@ std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r) {
     return std::vector<std::uint32_t>(v, v + n);
 }
 
-std::optional<std::uint32_t> firstCardinal(const PropertyReply& r) {
-    const auto v = cardinals(r);
+std::optional<std::uint32_t> firstCardinal(const PropertyReply& r, xcb_atom_t type) {
+    const auto v = cardinals(r, type);
     if (!v || v->empty()) {
         return std::nullopt;
     }
     return v->front();
 }
 
-std::optional<std::string> bytes(const PropertyReply& r) {
-    if (!r || r->format != 8 || r->type == XCB_NONE) {
+std::optional<std::string> bytes(const PropertyReply& r, std::span<const xcb_atom_t> types) {
+    if (!holds(r, 8, types)) {
         return std::nullopt;
     }
     const int n = xcb_get_property_value_length(r.get());
@@ -39,9 +53,13 @@ std::optional<std::string> bytes(const PropertyReply& r) {
                        static_cast<std::size_t>(n));
 }
 
-std::vector<std::string> nulSeparated(const PropertyReply& r) {
+std::optional<std::string> bytes(const PropertyReply& r, xcb_atom_t type) {
+    return bytes(r, {&type, 1});
+}
+
+std::vector<std::string> nulSeparated(const PropertyReply& r, std::span<const xcb_atom_t> types) {
     std::vector<std::string> out;
-    const auto all = bytes(r);
+    const auto all = bytes(r, types);
     if (!all) {
         return out;
     }

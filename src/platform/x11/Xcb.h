@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,18 +14,28 @@
 // between two requests): helpers turn that into an empty result.
 namespace platform::x11 {
 
+// Replies, events, errors and key code lists all come from malloc and are the caller's to free.
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 template <class T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
+using Event = Reply<xcb_generic_event_t>;
+using Error = Reply<xcb_generic_error_t>;
+
+struct Disconnect {
+    void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+};
+// A connection of our own, closed with its owner. It is held even when it failed to open:
+// xcb hands out an error object then, which must be closed all the same.
+using Connection = std::unique_ptr<xcb_connection_t, Disconnect>;
 
 // Collect a reply and drop its error, if any.
 template <class T, class Cookie, class Fn>
 Reply<T> collect(xcb_connection_t* c, Cookie cookie, Fn replyFn) {
     xcb_generic_error_t* error = nullptr;
     Reply<T> reply(replyFn(c, cookie, &error));
-    std::free(error);
+    Error dropped(error);
     return reply;
 }
 
@@ -34,11 +45,17 @@ xcb_get_property_cookie_t requestProperty(xcb_connection_t* c, xcb_window_t w, x
                                           std::uint32_t maxWords = 1024);
 PropertyReply collectProperty(xcb_connection_t* c, xcb_get_property_cookie_t cookie);
 
-// Property values; absent when missing, of another format, or empty.
-std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r);
-std::optional<std::uint32_t> firstCardinal(const PropertyReply& r);
-std::optional<std::string> bytes(const PropertyReply& r);
-std::vector<std::string> nulSeparated(const PropertyReply& r);
+// Property values; absent when missing, of another type or format, or (a first value) empty.
+// A value of an unexpected type is one its writer meant otherwise: it is not guessed at.
+std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r, xcb_atom_t type);
+std::optional<std::uint32_t> firstCardinal(const PropertyReply& r, xcb_atom_t type);
+std::optional<std::string> bytes(const PropertyReply& r, std::span<const xcb_atom_t> types);
+std::optional<std::string> bytes(const PropertyReply& r, xcb_atom_t type);
+std::vector<std::string> nulSeparated(const PropertyReply& r, std::span<const xcb_atom_t> types);
+// A list of 32-bit values whatever their type, for callers that only count them.
+inline std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r) {
+    return cardinals(r, XCB_GET_PROPERTY_TYPE_ANY);
+}
 
 // Latin-1 (the STRING type) to UTF-8.
 std::string latin1ToUtf8(const std::string& s);

@@ -12,6 +12,7 @@
 #include "platform/KeyCodes.h"
 #include "platform/x11/Session.h"
 #include "platform/x11/X11Input.h"
+#include "platform/x11/Xcb.h"
 
 // These run on a real X server only (tests/e2e/x11-input.sh starts one); elsewhere they skip.
 
@@ -80,7 +81,8 @@ TEST(X11Input, AHotKeyAnotherProgramHoldsCannotBeRegistered) {
         GTEST_SKIP() << "needs an X display";
     }
     // Another client grabs control+option+M first.
-    xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+    const Connection connection{xcb_connect(nullptr, nullptr)};
+    xcb_connection_t* other = connection.get();
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
     Session session;
     X11Input input(session);
@@ -89,28 +91,28 @@ TEST(X11Input, AHotKeyAnotherProgramHoldsCannotBeRegistered) {
     {
         // The key that types 'm' on this server.
         const xcb_setup_t* setup = xcb_get_setup(other);
-        auto* map = xcb_get_keyboard_mapping_reply(
+        const auto map = collect<xcb_get_keyboard_mapping_reply_t>(
             other,
             xcb_get_keyboard_mapping(other, setup->min_keycode,
                                      setup->max_keycode - setup->min_keycode + 1),
-            nullptr);
-        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
-        for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(map); ++i) {
+            xcb_get_keyboard_mapping_reply);
+        ASSERT_TRUE(map);
+        const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
+        for (int i = 0; i < xcb_get_keyboard_mapping_keysyms_length(map.get()); ++i) {
             if (syms[i] == 'm') {
                 m = static_cast<xcb_keycode_t>(setup->min_keycode + i / map->keysyms_per_keycode);
                 break;
             }
         }
-        std::free(map);
     }
     ASSERT_NE(m, 0);
     xcb_grab_key(other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, m, XCB_GRAB_MODE_ASYNC,
                  XCB_GRAB_MODE_ASYNC);
     // A round trip makes sure the grab is in place before we try.
-    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+    collect<xcb_get_input_focus_reply_t>(other, xcb_get_input_focus(other),
+                                         xcb_get_input_focus_reply);
     EXPECT_FALSE(input.registerHotKey(*KeyCodes::fromCharacter(U'M'),
                                       modifier::kControl | modifier::kOption, {0, 1}));
-    xcb_disconnect(other);
 }
 
 TEST(X11Input, AClickAnywhereReachesTheGlobalMonitorWithoutBeingTaken) {

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/x11/Xcb.h"
+
+using namespace platform::x11;
+
+namespace {
+
+constexpr xcb_atom_t kUtf8 = 300;  // an interned atom, as the server might number it
+
+// A reply as xcb hands it over: the fixed part, then the value, in one malloc'd block.
+PropertyReply reply(xcb_atom_t type, std::uint8_t format, const void* value, std::size_t size) {
+    auto* r = static_cast<xcb_get_property_reply_t*>(
+        std::calloc(1, sizeof(xcb_get_property_reply_t) + size + 4));
+    r->response_type = 1;
+    r->format = format;
+    r->type = type;
+    r->value_len = format == 0 ? 0 : static_cast<std::uint32_t>(size / (format / 8));
+    r->length = static_cast<std::uint32_t>((size + 3) / 4);
+    if (size > 0) {
+        std::memcpy(r + 1, value, size);
+    }
+    return PropertyReply(r);
+}
+
+PropertyReply words(xcb_atom_t type, const std::vector<std::uint32_t>& v) {
+    return reply(type, 32, v.data(), v.size() * 4);
+}
+
+PropertyReply text(xcb_atom_t type, const std::string& s) {
+    return reply(type, 8, s.data(), s.size());
+}
+
+// What the server answers for a property the window does not have.
+PropertyReply missing() {
+    return reply(XCB_NONE, 0, nullptr, 0);
+}
+
+}  // namespace
+
+// A window list, an atom list and a number all come as 32-bit values: only the type tells them
+// apart, and a value of the wrong one must not pass for a window or a process.
+TEST(PropertyReaders, ListsReadOnlyWithTheExpectedTypeAndFormat) {
+    const auto windows = words(XCB_ATOM_WINDOW, {0x400001, 0x400002, 0x400003});
+    EXPECT_EQ(cardinals(windows, XCB_ATOM_WINDOW),
+              (std::vector<std::uint32_t>{0x400001, 0x400002, 0x400003}));
+    EXPECT_EQ(firstCardinal(windows, XCB_ATOM_WINDOW), 0x400001u);
+    EXPECT_FALSE(cardinals(windows, XCB_ATOM_CARDINAL));
+    EXPECT_FALSE(firstCardinal(windows, XCB_ATOM_ATOM));
+    EXPECT_EQ(cardinals(windows)->size(), 3u);  // counted whatever the type
+
+    EXPECT_FALSE(cardinals(text(XCB_ATOM_WINDOW, "abcd"), XCB_ATOM_WINDOW));  // 8-bit
+    EXPECT_FALSE(cardinals(missing(), XCB_ATOM_WINDOW));
+    EXPECT_FALSE(cardinals(missing()));
+    EXPECT_FALSE(cardinals(PropertyReply(), XCB_ATOM_WINDOW));  // the window was gone
+
+    const auto none = words(XCB_ATOM_CARDINAL, {});
+    EXPECT_EQ(cardinals(none, XCB_ATOM_CARDINAL), std::vector<std::uint32_t>{});
+    EXPECT_FALSE(firstCardinal(none, XCB_ATOM_CARDINAL));
+    EXPECT_EQ(firstCardinal(words(XCB_ATOM_PIXMAP, {0x200007}), XCB_ATOM_PIXMAP), 0x200007u);
+}
+
+TEST(PropertyReaders, TextReadsOnlyWhenOfOneOfTheTextTypes) {
+    const xcb_atom_t textTypes[] = {XCB_ATOM_STRING, kUtf8};
+    EXPECT_EQ(bytes(text(kUtf8, "채팅 1"), textTypes), "채팅 1");
+    EXPECT_EQ(bytes(text(XCB_ATOM_STRING, "chat"), textTypes), "chat");
+    EXPECT_FALSE(bytes(text(XCB_ATOM_STRING, "chat"), kUtf8));
+    EXPECT_FALSE(bytes(text(XCB_ATOM_ATOM, "chat"), textTypes));
+    EXPECT_FALSE(bytes(words(XCB_ATOM_STRING, {0x61626364}), textTypes));  // 32-bit
+    EXPECT_FALSE(bytes(missing(), textTypes));
+    EXPECT_EQ(bytes(text(kUtf8, std::string("a\0b", 3)), kUtf8), std::string("a\0b", 3));
+
+    // WM_CLASS: instance and class, each ended by a NUL, though the last one may lack it.
+    EXPECT_EQ(
+        nulSeparated(text(XCB_ATOM_STRING, std::string("kakaotalk\0KakaoTalk\0", 20)), textTypes),
+        (std::vector<std::string>{"kakaotalk", "KakaoTalk"}));
+    EXPECT_EQ(
+        nulSeparated(text(XCB_ATOM_STRING, std::string("kakaotalk\0KakaoTalk", 19)), textTypes),
+        (std::vector<std::string>{"kakaotalk", "KakaoTalk"}));
+    EXPECT_EQ(nulSeparated(text(XCB_ATOM_STRING, std::string("\0KakaoTalk", 10)), textTypes),
+              (std::vector<std::string>{"", "KakaoTalk"}));
+    EXPECT_TRUE(nulSeparated(text(XCB_ATOM_STRING, ""), textTypes).empty());
+    EXPECT_TRUE(nulSeparated(text(XCB_ATOM_INTEGER, std::string("a\0b\0", 4)), textTypes).empty());
+}
+
+TEST(PropertyReaders, Latin1BecomesUtf8) {
+    EXPECT_EQ(latin1ToUtf8("caf\xe9 \xff"), "caf\xc3\xa9 \xc3\xbf");
+    EXPECT_EQ(latin1ToUtf8("plain"), "plain");
+}
