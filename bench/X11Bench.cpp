@@ -46,8 +46,8 @@ class ChatWindows {
         xcb_flush(c_);
         // Wait until the window manager has taken them all in.
         for (int tries = 0; tries < 200; ++tries) {
-            const auto list =
-                cardinals(collectProperty(c_, requestProperty(c_, root_, a[2], 65536)));
+            const auto list = cardinals(
+                collectProperty(c_, requestProperty(c_, root_, a[2], 65536)), XCB_ATOM_WINDOW);
             if (list && list->size() >= static_cast<std::size_t>(n)) {
                 break;
             }

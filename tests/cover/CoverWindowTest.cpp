@@ -30,7 +30,7 @@ TEST_F(CoverWindowTest, MemoCoversTheChatExactlyAndWallpaperReachesPastIt) {
     EXPECT_FALSE(c.ignoresMouseEvents());
     // In Qt's top-left space the same frame sits at y = 60 from the primary screen's top.
     const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
-    EXPECT_EQ(c.geometry(), QRect(origin + QPoint(420, 60), QSize(420, 560)));
+    EXPECT_EQ(c.geometry(), QRect(origin + QPoint{420, 60}, QSize(420, 560)));
 
     c.sync(target, DisguiseMode::wallpaper, true, {});
     EXPECT_EQ(c.frame(), Rect(420 - 18, 280 - 18, 420 + 36, 560 + 36));
@@ -63,9 +63,9 @@ TEST_F(CoverWindowTest, ACoveringCoverTakesClicksOnItsPageAndShapesItsHolesAway)
     // Qt's y runs down from the cover's top edge (screen y 840): the hole spans x 380..420,
     // y 40..140 of the cover.
     const QRegion shape = c.mask();
-    EXPECT_FALSE(shape.contains(QPoint(400, 100)));
-    EXPECT_TRUE(shape.contains(QPoint(200, 300)));
-    EXPECT_TRUE(shape.contains(QPoint(400, 200)));
+    EXPECT_FALSE(shape.contains(QPoint{400, 100}));
+    EXPECT_TRUE(shape.contains(QPoint{200, 300}));
+    EXPECT_TRUE(shape.contains(QPoint{400, 200}));
 
     c.sync(target, DisguiseMode::memo, false, {{800, 700, 100, 100}});
     EXPECT_TRUE(c.ignoresMouseEvents());
@@ -123,10 +123,10 @@ TEST_F(CoverWindowTest, DraggingTheCoverParksTheChatThenMovesIt) {
     c.sync(target, DisguiseMode::memo, true, {});
     sim.model().mouse = {500, 800};
     c.beginDrag();
-    EXPECT_EQ(c.dragStartPos, Point(420, 60));
+    EXPECT_EQ(c.dragStartPos, (Point{420, 60}));
     EXPECT_EQ(c.dragStartCoverFrame, screenFrame);
     const Rect parked = sim.window(1001).frame;
-    EXPECT_EQ(Point(parked.x, parked.y), CoverWindow::kParkPosition);
+    EXPECT_EQ((Point{parked.x, parked.y}), CoverWindow::kParkPosition);
 
     // While dragging, syncs leave the frame alone (the view moves it) but still set the state.
     target = AX::windows(kMessengerPid).front();

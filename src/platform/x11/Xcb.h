@@ -52,10 +52,6 @@ std::optional<std::uint32_t> firstCardinal(const PropertyReply& r, xcb_atom_t ty
 std::optional<std::string> bytes(const PropertyReply& r, std::span<const xcb_atom_t> types);
 std::optional<std::string> bytes(const PropertyReply& r, xcb_atom_t type);
 std::vector<std::string> nulSeparated(const PropertyReply& r, std::span<const xcb_atom_t> types);
-// A list of 32-bit values whatever their type, for callers that only count them.
-inline std::optional<std::vector<std::uint32_t>> cardinals(const PropertyReply& r) {
-    return cardinals(r, XCB_GET_PROPERTY_TYPE_ANY);
-}
 
 // Latin-1 (the STRING type) to UTF-8.
 std::string latin1ToUtf8(const std::string& s);

@@ -71,9 +71,9 @@ TEST(ScreenScale, EachScreenScalesAboutItsOwnCorner) {
     // A window across the border belongs to the screen that holds its centre.
     EXPECT_EQ(scale.ratioAt(Rect(1800, 0, 400, 300)), 2);
     // Writes go back the same way.
-    EXPECT_EQ(scale.toDevice(Point(1970, 50)), Point(2020, 100));
-    EXPECT_EQ(scale.toDevice(Point(100, 50)), Point(100, 50));
-    EXPECT_EQ(scale.toLogical(Point(2020, 100)), Point(1970, 50));
+    EXPECT_EQ(scale.toDevice(Point{1970, 50}), (Point{2020, 100}));
+    EXPECT_EQ(scale.toDevice(Point{100, 50}), (Point{100, 50}));
+    EXPECT_EQ(scale.toLogical(Point{2020, 100}), (Point{1970, 50}));
     // Outside every screen: the primary's terms.
     EXPECT_EQ(scale.toLogical(Rect(-500, -500, 10, 10)), Rect(-500, -500, 10, 10));
 }
@@ -81,7 +81,7 @@ TEST(ScreenScale, EachScreenScalesAboutItsOwnCorner) {
 TEST(ScreenScale, FractionalRatiosRoundTrip) {
     const ScreenScale scale({{{0, 0, 1536, 864}, 1.25}});
     for (const double v : {0.0, 1.0, 101.0, 1919.0}) {
-        const Point back = scale.toDevice(scale.toLogical(Point(v, v / 2)));
+        const Point back = scale.toDevice(scale.toLogical(Point{v, v / 2}));
         EXPECT_DOUBLE_EQ(back.x, v);
         EXPECT_DOUBLE_EQ(back.y, v / 2);
     }
