@@ -174,7 +174,7 @@ std::optional<std::vector<std::string>> Store::stringArrayForKey(const std::stri
         return std::nullopt;
     }
     std::vector<std::string> out;
-    for (const QJsonValue& e : v.toArray()) {
+    for (const QJsonValue e : v.toArray()) {
         if (!e.isString()) {
             return std::nullopt;
         }
