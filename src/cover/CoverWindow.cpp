@@ -62,6 +62,14 @@ platform::Rect CoverWindow::targetFrame(const KWindow& to, DisguiseMode mode) co
 // A window may be far larger than every screen (a chat resized to 20000 x 20000, say), and a
 // cover's pixels cost four bytes each: a cover only ever spans what can be seen of its chat.
 platform::Rect CoverWindow::onScreens(const platform::Rect& f) {
+    // Nearly every chat lies on the primary screen: that needs no screen list.
+    if (const auto primary = platform::current().screens().primaryFrame();
+        primary && f.minX() >= primary->minX() - kWallpaperMargin &&
+        f.minY() >= primary->minY() - kWallpaperMargin &&
+        f.maxX() <= primary->maxX() + kWallpaperMargin &&
+        f.maxY() <= primary->maxY() + kWallpaperMargin) {
+        return f;
+    }
     const auto screens = platform::current().screens().screens();
     if (screens.empty()) {
         return f;
