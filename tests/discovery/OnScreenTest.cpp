@@ -31,7 +31,7 @@ KWindow chatAt(std::uint32_t id, Rect frame) {
 class OnScreenTest : public SimTest {
   protected:
     // Replaces whatever the window server would list.
-    void serve(WindowInfoList list) {
+    void serve(const WindowInfoList& list) {
         sim.model().windowListFilter = [list](WindowInfoList& out) { out = list; };
     }
 };

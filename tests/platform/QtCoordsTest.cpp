@@ -16,8 +16,8 @@ TEST(QtCoords, ConvertsAgainstAPrimaryScreenAwayFromTheOrigin) {
     EXPECT_EQ(qt, QRect(1380, 200 + 1080 - 50 - 300, 400, 300));
     EXPECT_EQ(QtCoords::fromQt(qt, a), screen);
     // The other screen lies at negative x in screen space.
-    EXPECT_EQ(QtCoords::fromQt(QPointF(0, 200 + 1080), a), Point(-1280, 0));
-    EXPECT_EQ(QtCoords::toQt(Point(-1280, 0), a), QPointF(0, 1280));
+    EXPECT_EQ(QtCoords::fromQt(QPointF(0, 200 + 1080), a), (Point{-1280, 0}));
+    EXPECT_EQ(QtCoords::toQt(Point{-1280, 0}, a), QPointF(0, 1280));
 }
 
 TEST(QtCoords, HugeGeometryIsClampedNotOverflowed) {

@@ -16,7 +16,8 @@ std::uint32_t addMessenger(SimDesktop& desktop, const MessengerLayout& layout) {
         w.number = 5000 + static_cast<std::uint32_t>(i);
         w.pid = pid;
         w.title = "Document " + std::to_string(i);
-        w.frame = {40.0 + (i % 10) * 60, 60.0 + (i / 10) * 40, 500, 400};
+        const int row = i / 10;  // rows of ten
+        w.frame = {40.0 + (i % 10) * 60, 60.0 + row * 40, 500, 400};
         desktop.addWindow(w);
     }
     desktop.addApp(kMessengerPid, "com.kakao.KakaoTalkMac", "KakaoTalk");
@@ -31,7 +32,8 @@ std::uint32_t addMessenger(SimDesktop& desktop, const MessengerLayout& layout) {
         chat.number = 1001 + static_cast<std::uint32_t>(i);
         chat.pid = kMessengerPid;
         chat.title = "채팅 " + std::to_string(i + 1);
-        chat.frame = {420.0 + (i % 5) * 180, 60.0 + (i / 5) * 120, 420, 560};
+        const int row = i / 5;  // rows of five
+        chat.frame = {420.0 + (i % 5) * 180, 60.0 + row * 120, 420, 560};
         desktop.addWindow(chat);
     }
     if (layout.focusFirstChat && layout.chats > 0) {
