@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 class LogTest : public SimTest {
   protected:
     std::string logPath() const { return sim.model().temporaryDirectory + "/tessavo.log"; }
-    void switchOn() { sim.model().environment["TESSAVO_DEBUG"] = "1"; }
+    void switchOn() { sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string("1")); }
     std::string read(const std::string& p) const {
         std::ifstream in(p, std::ios::binary);
         std::stringstream s;

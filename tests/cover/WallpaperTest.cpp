@@ -16,7 +16,7 @@ using namespace platform::sim;
 
 class WallpaperTest : public SimTest {
   protected:
-    WallpaperTest() { sim.model().environment["TESSAVO_DEBUG"] = "1"; }
+    WallpaperTest() { sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string("1")); }
     // A desktop-level window showing a solid colour.
     void addDesktopWindow(std::uint32_t number, Rect bounds, QColor colour) {
         SimWindow w;
