@@ -10,19 +10,13 @@
 #include <QStringList>
 
 #include "platform/Files.h"
+#include "platform/x11/AppGroup.h"
 
 namespace platform::x11::DesktopEntries {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
 
 std::vector<std::string> searchDirectories() {
     std::vector<std::string> dirs;
@@ -211,13 +205,7 @@ bool refused(std::string* why, const std::string& reason) {
 }  // namespace
 
 std::optional<std::string> find(const std::vector<std::string>& names) {
-    std::vector<std::string> wanted;
-    for (const auto& n : names) {
-        wanted.push_back(lower(n));
-    }
-    auto matches = [&](const std::string& s) {
-        return std::find(wanted.begin(), wanted.end(), lower(s)) != wanted.end();
-    };
+    auto matches = [&](const std::string& s) { return AppGroup::matches(names, s); };
     for (const std::string& dir : searchDirectories()) {
         std::error_code ec;
         for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it);

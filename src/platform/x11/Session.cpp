@@ -1,7 +1,5 @@
 #include "platform/x11/Session.h"
 
-#include "platform/x11/AppGroup.h"
-
 #include <algorithm>
 
 #include <QGuiApplication>
@@ -9,6 +7,8 @@
 #include <QSocketNotifier>
 
 #include <unistd.h>
+
+#include "platform/x11/AppGroup.h"
 
 namespace platform::x11 {
 
