@@ -33,8 +33,9 @@ QIcon statusIcon() {
 
 }  // namespace
 
-AppDelegate::AppDelegate(QObject* parent) : QObject(parent), tracker(new WindowTracker(this)) {
-    connect(tracker, &WindowTracker::openSettingsRequested, this, &AppDelegate::openSettings);
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent), tracker(new WindowTracker(this)), switcher(new ChatSwitcher(*tracker)) {
+    connect(switcher, &ChatSwitcher::openSettingsRequested, this, &AppDelegate::openSettings);
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -75,8 +76,8 @@ void AppDelegate::pollPermission() {
 }
 
 void AppDelegate::openSettings() {
-    settingsWC = std::make_unique<SwitcherSettings>(tracker->currentChats());
-    connect(settingsWC.get(), &SwitcherSettings::applied, tracker, &WindowTracker::reloadSettings);
+    settingsWC = std::make_unique<SwitcherSettings>(switcher->currentChats());
+    connect(settingsWC.get(), &SwitcherSettings::applied, switcher, &ChatSwitcher::reloadSettings);
     settingsWC->show();
     settingsWC->raise();
     settingsWC->activateWindow();

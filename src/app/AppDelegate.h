@@ -4,6 +4,7 @@
 
 #include "engine/WindowTracker.h"
 #include "settings_ui/SwitcherSettings.h"
+#include "switcher/ChatSwitcher.h"
 
 #include <QObject>
 
@@ -32,6 +33,7 @@ class AppDelegate : public QObject {
 
     // Children of the delegate.
     WindowTracker* const tracker;
+    ChatSwitcher* const switcher;  // a child of the tracker
     QSystemTrayIcon* statusItem = nullptr;
     QTimer* permTimer = nullptr;  // only while the permission is awaited
     // Windows of their own, without a parent to own them.

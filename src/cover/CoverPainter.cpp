@@ -150,7 +150,25 @@ void drawTitleBar(QPainter& p, const Scene& s) {
                 QPointF(W - style::kEditGlyphFromRight, 14));
     drawCentred(p, QStringLiteral("⋯"), style::systemFont(15, QFont::Bold), style::grey(0.45),
                 QPointF(W - style::kMenuGlyphFromRight, 14));
+    drawBadge(p, s);
     p.restore();
+}
+
+// The chat's switcher label in a small disc at the bar's right end, blue for the active chat.
+void drawBadge(QPainter& p, const Scene& s) {
+    if (s.badgeLabel.isEmpty()) {
+        return;
+    }
+    const QRectF disc(s.width - 28, 5, 18, 18);
+    p.setPen(Qt::NoPen);
+    p.setBrush(s.badgeActive ? style::accentBlue() : style::grey(0.55));
+    p.drawEllipse(disc);
+    const QFont font = style::systemFont(11, QFont::Bold);
+    const double h = QFontMetricsF(font).height();
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(disc.left(), disc.center().y() - h / 2, disc.width(), h), Qt::AlignCenter,
+               s.badgeLabel);
 }
 
 std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s) {

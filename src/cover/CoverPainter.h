@@ -32,6 +32,8 @@ struct Scene {
     bool showTitleBar = true;  // wallpaper covers show it only under the mouse, by default
     std::vector<platform::Rect> holes;
     platform::Rect windowScreenFrame;
+    QString badgeLabel;  // the chat's switcher label; empty: no badge
+    bool badgeActive = false;
 };
 
 // What one paint pass leaves behind for the view.
@@ -44,6 +46,7 @@ struct Painted {
 Painted paint(QPainter& p, const Scene& s);
 
 void drawTitleBar(QPainter& p, const Scene& s);
+void drawBadge(QPainter& p, const Scene& s);
 std::vector<CheckboxHit> drawMemo(QPainter& p, const Scene& s);
 // False when the live desktop picture could not be had (a file or a plain colour stands in).
 bool drawWallpaper(QPainter& p, const Scene& s);

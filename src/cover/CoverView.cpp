@@ -95,6 +95,15 @@ void CoverView::requestRepaint() {
     update();
 }
 
+void CoverView::setBadge(const QString& label, bool active) {
+    if (label == badgeLabel_ && active == badgeActive_) {
+        return;
+    }
+    badgeLabel_ = label;
+    badgeActive_ = active;
+    requestRepaint();
+}
+
 void CoverView::setContent(DisguiseMode mode, const Rect& windowScreenFrame,
                            std::vector<Rect> holes) {
     if (mode == mode_ && windowScreenFrame == windowScreenFrame_ && holes == holes_) {
@@ -136,6 +145,8 @@ CoverPainter::Scene CoverView::scene() const {
     s.showTitleBar = titleBarShown();
     s.holes = holes_;
     s.windowScreenFrame = windowScreenFrame_;
+    s.badgeLabel = badgeLabel_;
+    s.badgeActive = badgeActive_;
     return s;
 }
 

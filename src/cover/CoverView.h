@@ -37,6 +37,10 @@ class CoverView : public QWidget {
     // Asks for a new memo title and returns at once; the title changes when the user confirms.
     void promptTitle();
     void setHovering(bool hovering);
+    // The chat's switcher label and whether it is the active chat; repaints only on a change.
+    void setBadge(const QString& label, bool active);
+    const QString& badgeLabel() const { return badgeLabel_; }
+    bool badgeActive() const { return badgeActive_; }
 
     DisguiseMode mode() const { return mode_; }
     const platform::Rect& windowScreenFrame() const { return windowScreenFrame_; }
@@ -92,6 +96,8 @@ class CoverView : public QWidget {
     int pictureRetryWait_ = 0;  // syncs between tries for a missing picture; 0: not missing
     int pictureRetryIn_ = 0;
     bool hovering_ = false;
+    QString badgeLabel_;
+    bool badgeActive_ = false;
     Zone downZone_ = Zone::body;
     QPointF downPoint_;
     bool dragStarted_ = false;

@@ -38,6 +38,7 @@ void WindowTracker::start() {
     connect(timer, &QTimer::timeout, this, &WindowTracker::tick);
     timer->start();
     installClickMonitors();
+    emit started();
 }
 
 // A left or right mouse-down anywhere ends a sticky reveal: one monitor for other
@@ -122,14 +123,6 @@ void WindowTracker::bringForward(const platform::Element& chat) {
 std::string WindowTracker::titleOf(WindowID id) const {
     auto it = titles.find(id);
     return it == titles.end() ? std::string("?") : it->second;
-}
-
-std::vector<std::string> WindowTracker::currentChats() const {
-    std::vector<std::string> out;
-    for (const auto& [id, title] : titles) {
-        out.push_back(title);
-    }
-    return out;
 }
 
 void WindowTracker::reloadSettings() {

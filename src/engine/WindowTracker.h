@@ -46,8 +46,8 @@ class WindowTracker : public QObject {
     void tick();
     void reveal(WindowID id, double grace);
 
-    // Chat titles for the settings window, and reloading what it stored.
-    std::vector<std::string> currentChats() const;
+    // Rereads what the settings window stores for the engine: the never-covered chats and the
+    // idle time.
     void reloadSettings();
 
     // Fields: the engine's whole state.
@@ -63,6 +63,7 @@ class WindowTracker : public QObject {
     std::optional<WindowID> protectID;
     std::set<WindowID> forceCovered;
     std::map<WindowID, platform::Rect> lastRect;
+    std::optional<WindowID> lastMovedHwnd;  // the chat last seen moving or resizing
     std::map<WindowID, std::string> titles;
     std::map<WindowID, platform::Element> elements;
     std::set<std::string> excluded;
@@ -71,12 +72,12 @@ class WindowTracker : public QObject {
     bool paused = false;
 
   signals:
+    // The tick timer runs.
+    void started();
     // The chats as this tick found them, front to back, and the one being worked in.
     void chatsChanged(const std::vector<KWindow>& chats, std::optional<WindowID> protectID);
     // No chats to show: covering paused or stopped, or the messenger gone.
     void chatsCleared();
-    // Someone asked for the settings window.
-    void openSettingsRequested();
 
   private:
     struct TickView;

@@ -337,9 +337,15 @@ void WindowTracker::dropStale(const std::set<WindowID>& liveIDs) {
 void WindowTracker::recordMovement(const std::vector<KWindow>& chats,
                                    const std::set<WindowID>& liveIDs) {
     for (const KWindow& w : chats) {
+        if (movedBeyondTolerance(w)) {
+            lastMovedHwnd = w.id;  // the last in list order wins
+        }
         lastRect[w.id] = w.frame;
     }
     std::erase_if(lastRect, [&](const auto& kv) { return !liveIDs.contains(kv.first); });
+    if (lastMovedHwnd && !liveIDs.contains(*lastMovedHwnd)) {
+        lastMovedHwnd.reset();
+    }
 }
 
 bool WindowTracker::inGrace() const {

@@ -34,6 +34,8 @@ struct Rect {
     double minY() const { return y; }
     double maxX() const { return x + width; }
     double maxY() const { return y + height; }
+    double midX() const { return x + width / 2; }
+    double midY() const { return y + height / 2; }
     double area() const { return width * height; }
 
     // An empty intersection is "null": the overlap test below tells it apart from a touching

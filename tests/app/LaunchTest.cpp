@@ -133,11 +133,11 @@ TEST_F(LaunchTest, EachSettingsRequestBuildsAFreshWindow) {
     addMessenger(sim, {.chats = 1});
     auto d = launch();
     d->tracker->tick();
-    emit d->tracker->openSettingsRequested();
+    emit d->switcher->openSettingsRequested();
     SwitcherSettings* first = d->settingsWC.get();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->chats().size(), 2u);
-    emit d->tracker->openSettingsRequested();
+    EXPECT_EQ(first->chats().size(), 1u);  // the main window is never offered
+    emit d->switcher->openSettingsRequested();
     EXPECT_NE(d->settingsWC.get(), nullptr);
     Settings::d().setInteger(Settings::key::kIdleSec, 300);
     emit d->settingsWC->applied();

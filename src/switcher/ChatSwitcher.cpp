@@ -1,0 +1,396 @@
+#include "switcher/ChatSwitcher.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QPointer>
+
+#include "common/Log.h"
+#include "discovery/AX.h"
+#include "platform/Platform.h"
+
+namespace {
+
+QString upperCased(const std::string& s) {
+    return QString::fromStdString(s).toUpper();
+}
+
+// The first character of a stored hot key, upper-cased; absent when the key is empty.
+std::optional<char32_t> keyCharacter(const std::string& stored) {
+    const std::u32string upper = upperCased(stored).toStdU32String();
+    if (upper.empty()) {
+        return std::nullopt;
+    }
+    return upper.front();
+}
+
+}  // namespace
+
+ChatSwitcher::ChatSwitcher(WindowTracker& tracker) : QObject(&tracker), tracker_(tracker) {
+    loadSettings();
+    connect(&tracker, &WindowTracker::chatsChanged, this, &ChatSwitcher::updateSwitcher);
+    connect(&tracker, &WindowTracker::chatsCleared, this, &ChatSwitcher::hideBar);
+    connect(&tracker, &WindowTracker::started, this, &ChatSwitcher::startHotkeys);
+}
+
+// Runs while the tracker is being torn down: touches nothing of it.
+ChatSwitcher::~ChatSwitcher() = default;
+
+void ChatSwitcher::loadSettings() {
+    const auto& store = Settings::d();
+    userOrder = store.stringArrayForKey(Settings::key::kOrder).value_or(std::vector<std::string>{});
+    customLabels = store.dictionaryForKey(Settings::key::kLabels).value_or(Settings::StringMap{});
+    chatKeys = store.dictionaryForKey(Settings::key::kChatKeys).value_or(Settings::StringMap{});
+}
+
+// ---- the list and its labels ----
+
+void ChatSwitcher::updateSwitcher(const std::vector<KWindow>& wins,
+                                  std::optional<WindowID> protect) {
+    rebuildOrder(wins);
+    std::optional<WindowID> main;
+    switchList = arrangedList(main);
+    hasMain = main.has_value();
+    if (switchList.empty()) {
+        hideBar();
+        return;
+    }
+    if (!bar) {
+        bar = makeBar();
+    }
+    int active = -1;
+    if (protect && !tracker_.forceCovered.contains(*protect)) {
+        if (auto it = std::find(switchList.begin(), switchList.end(), *protect);
+            it != switchList.end()) {
+            active = static_cast<int>(it - switchList.begin());
+        }
+    }
+    showBar(active);
+    updateBadges(active);
+}
+
+// Closed windows leave the order; new ones join at its end.
+void ChatSwitcher::rebuildOrder(const std::vector<KWindow>& wins) {
+    std::set<WindowID> alive;
+    for (const KWindow& w : wins) {
+        alive.insert(w.id);
+    }
+    std::erase_if(order, [&](WindowID id) { return !alive.contains(id); });
+    std::set<WindowID> known(order.begin(), order.end());
+    for (const KWindow& w : wins) {
+        if (known.insert(w.id).second) {
+            order.push_back(w.id);
+        }
+    }
+}
+
+// The main window first, then the chats the user put in order (each stored title places at
+// most one window), then the rest as first seen.
+std::vector<ChatSwitcher::WindowID> ChatSwitcher::arrangedList(
+    std::optional<WindowID>& main) const {
+    const auto titleOf = [this](WindowID id) -> const std::string* {
+        auto it = tracker_.titles.find(id);
+        return it == tracker_.titles.end() ? nullptr : &it->second;
+    };
+    for (const WindowID id : order) {
+        if (const std::string* t = titleOf(id); t && *t == kMainTitle) {
+            main = id;
+            break;
+        }
+    }
+    std::vector<WindowID> rest;
+    for (const WindowID id : order) {
+        if (id != main) {
+            rest.push_back(id);
+        }
+    }
+    std::vector<WindowID> list;
+    std::set<WindowID> placed;
+    if (main) {
+        list.push_back(*main);
+    }
+    for (const std::string& wanted : userOrder) {
+        for (const WindowID id : rest) {
+            const std::string* t = titleOf(id);
+            if (!placed.contains(id) && t && *t == wanted) {
+                list.push_back(id);
+                placed.insert(id);
+                break;
+            }
+        }
+    }
+    for (const WindowID id : rest) {
+        if (!placed.contains(id)) {
+            list.push_back(id);
+        }
+    }
+    return list;
+}
+
+std::string ChatSwitcher::titleAt(int i) const {
+    auto it = tracker_.titles.find(switchList[static_cast<std::size_t>(i)]);
+    return it == tracker_.titles.end() ? std::string() : it->second;
+}
+
+bool ChatSwitcher::validPosition(int i) const {
+    return i >= 0 && static_cast<std::size_t>(i) < switchList.size();
+}
+
+std::string ChatSwitcher::label(int i) const {
+    if (!validPosition(i)) {
+        return std::to_string(i + 1);
+    }
+    if (auto it = customLabels.find(titleAt(i)); it != customLabels.end() && !it->second.empty()) {
+        return it->second;
+    }
+    if (i == 0 && hasMain) {
+        return "K";
+    }
+    return std::to_string(hasMain ? i : i + 1);
+}
+
+std::vector<std::string> ChatSwitcher::currentChats() const {
+    std::vector<std::string> out;
+    for (std::size_t i = hasMain ? 1 : 0; i < switchList.size(); ++i) {
+        const std::string t = titleAt(static_cast<int>(i));
+        if (!t.empty()) {
+            out.push_back(t);
+        }
+    }
+    return out;
+}
+
+// ---- the bar and the badges ----
+
+std::unique_ptr<SwitcherBar> ChatSwitcher::makeBar() {
+    auto made = std::make_unique<SwitcherBar>();
+    const QPointer<ChatSwitcher> self(this);
+    made->onPick = [self](int i) {
+        if (self) {
+            self->pick(i);
+        }
+    };
+    made->onToggleCover = [self](int i) {
+        if (self) {
+            self->toggleCover(i);
+        }
+    };
+    made->onArrange = [self] {
+        if (self) {
+            self->arrangeStack();
+        }
+    };
+    made->onSettings = [self] {
+        if (self) {
+            emit self->openSettingsRequested();
+        }
+    };
+    return made;
+}
+
+void ChatSwitcher::showBar(int active) {
+    const int count = static_cast<int>(switchList.size());
+    std::set<int> coverOff;
+    std::vector<QString> labels;
+    labels.reserve(switchList.size());
+    for (int i = 0; i < count; ++i) {
+        if (tracker_.excluded.contains(titleAt(i))) {
+            coverOff.insert(i);
+        }
+        labels.push_back(QString::fromStdString(label(i)));
+    }
+    bar->view->setContent(count, active, std::move(coverOff), std::move(labels));
+    fitBarWidth();
+    if (!bar->placed) {
+        bar->placeInitially();
+        bar->placed = true;
+    }
+    if (!bar->isVisible()) {
+        bar->orderFront();
+        shownCovers_.clear();
+    }
+    keepBarAboveCovers();
+}
+
+// The bar grows and shrinks about its centre.
+void ChatSwitcher::fitBarWidth() {
+    const double w = SwitcherBarView::widthFor(static_cast<int>(switchList.size()));
+    const platform::Rect f = bar->frame();
+    if (std::abs(f.width - w) <= 0.5) {
+        return;
+    }
+    const double centre = f.midX();
+    bar->setContentWidth(w);
+    if (bar->placed) {
+        bar->setFrameOrigin({centre - w / 2, f.y});
+    }
+}
+
+// A cover that has just been put on screen lies above the bar: raise the bar again.
+void ChatSwitcher::keepBarAboveCovers() {
+    std::set<WindowID> shown;
+    bool fresh = false;
+    for (const auto& [id, cover] : tracker_.covers) {
+        if (cover->isVisible()) {
+            shown.insert(id);
+            fresh = fresh || !shownCovers_.contains(id);
+        }
+    }
+    shownCovers_ = std::move(shown);
+    if (fresh) {
+        bar->orderFront();
+    }
+}
+
+void ChatSwitcher::updateBadges(int active) {
+    for (int i = 0; i < static_cast<int>(switchList.size()); ++i) {
+        auto it = tracker_.covers.find(switchList[static_cast<std::size_t>(i)]);
+        if (it != tracker_.covers.end()) {
+            it->second->cover->setBadge(bar->view->labelAt(i), i == active);
+        }
+    }
+}
+
+void ChatSwitcher::hideBar() {
+    if (bar && bar->isVisible()) {
+        bar->hide();
+    }
+}
+
+// ---- actions on a position ----
+
+void ChatSwitcher::pick(int i) {
+    if (!validPosition(i)) {
+        return;
+    }
+    const WindowID id = switchList[static_cast<std::size_t>(i)];
+    const auto cached = tracker_.titles.find(id);
+    Log::line("PICK i=" + std::to_string(i) + " '" +
+              (cached == tracker_.titles.end() ? std::string("?") : cached->second) + "'");
+    // Picking the chat in use puts it back under its cover.
+    if (!tracker_.excluded.contains(titleAt(i)) && !tracker_.forceCovered.contains(id) &&
+        tracker_.protectID == id) {
+        tracker_.forceCovered.insert(id);
+        return;
+    }
+    tracker_.reveal(id, kPickGrace);
+}
+
+// Switches covering off for a chat, or back on; the next tick acts on it.
+void ChatSwitcher::toggleCover(int i) {
+    if (!validPosition(i)) {
+        return;
+    }
+    const std::string t = titleAt(i);
+    if (t.empty()) {
+        return;
+    }
+    tracker_.forceCovered.erase(switchList[static_cast<std::size_t>(i)]);
+    if (!tracker_.excluded.erase(t)) {
+        tracker_.excluded.insert(t);
+    }
+    Settings::d().setStringArray(
+        Settings::key::kExcluded,
+        std::vector<std::string>(tracker_.excluded.begin(), tracker_.excluded.end()));
+}
+
+// Lays every chat window exactly onto one: the last moved, else the one in use, else the first.
+void ChatSwitcher::arrangeStack() {
+    std::vector<WindowID> ids;
+    for (const WindowID id : switchList) {
+        if (tracker_.elements.contains(id)) {
+            ids.push_back(id);
+        }
+    }
+    if (ids.size() < 2) {
+        return;
+    }
+    const auto among = [&](const std::optional<WindowID>& id) {
+        return id && std::find(ids.begin(), ids.end(), *id) != ids.end();
+    };
+    const WindowID anchor = among(tracker_.lastMovedHwnd) ? *tracker_.lastMovedHwnd
+                            : among(tracker_.protectID)   ? *tracker_.protectID
+                                                          : ids.front();
+    const platform::Element& anchorElement = tracker_.elements.at(anchor);
+    const auto position = AX::position(anchorElement);
+    const auto size = AX::size(anchorElement);
+    if (!position || !size) {
+        return;
+    }
+    auto& access = platform::current().accessibility();
+    for (const WindowID id : ids) {
+        if (id != anchor) {
+            const platform::Element& el = tracker_.elements.at(id);
+            access.setAttribute(el, platform::ax::kPosition, *position);
+            access.setAttribute(el, platform::ax::kSize, *size);
+        }
+    }
+    // The next tick must not take these moves for the user's.
+    const platform::Rect frame{position->x, position->y, size->width, size->height};
+    for (const WindowID id : ids) {
+        tracker_.lastRect[id] = frame;
+    }
+    tracker_.lastMovedHwnd = anchor;
+}
+
+// ---- settings and hot keys ----
+
+void ChatSwitcher::reloadSettings() {
+    tracker_.reloadSettings();
+    loadSettings();
+    applyHotkeyKeys();
+    applyModifiers();
+}
+
+HotkeyManager& ChatSwitcher::hotkeys() {
+    if (!hotkeys_) {
+        const QPointer<ChatSwitcher> self(this);
+        hotkeys_ = std::make_unique<HotkeyManager>([self](char32_t c) {
+            if (self) {
+                self->onHotkey(c);
+            }
+        });
+    }
+    return *hotkeys_;
+}
+
+void ChatSwitcher::startHotkeys() {
+    applyHotkeyKeys();
+    applyModifiers();
+}
+
+void ChatSwitcher::applyModifiers() {
+    if (const std::uint32_t mod = Settings::hotkeyMod(); mod != hotkeys().modifiers) {
+        hotkeys().modifiers = mod;
+        hotkeys().reRegister();
+    }
+}
+
+void ChatSwitcher::applyHotkeyKeys() {
+    std::u32string s = U"K";
+    for (const auto& [title, key] : chatKeys) {
+        if (const auto c = keyCharacter(key)) {
+            s += *c;
+        }
+    }
+    if (s != hotkeys().keys) {
+        hotkeys().keys = s;
+        hotkeys().reRegister();
+    }
+}
+
+void ChatSwitcher::onHotkey(char32_t c) {
+    if (c == U'K') {
+        if (hasMain) {
+            pick(0);
+        }
+        return;
+    }
+    for (std::size_t i = hasMain ? 1 : 0; i < switchList.size(); ++i) {
+        const auto key = chatKeys.find(titleAt(static_cast<int>(i)));
+        if (key != chatKeys.end() && keyCharacter(key->second) == c) {
+            pick(static_cast<int>(i));
+            return;
+        }
+    }
+}
