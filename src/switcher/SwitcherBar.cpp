@@ -61,11 +61,11 @@ void SwitcherBar::setContentWidth(double width) {
 void SwitcherBar::applyFrame(const platform::Rect& f) {
     frame_ = f;
     setGeometry(QtCoords::toQt(f));
+    view->setGeometry(rect());  // at once, also while the bar is hidden
 }
 
 void SwitcherBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    view->setGeometry(rect());
     // Rounded corners by shape, so they are clear without a compositor too.
     QBitmap mask(size());
     mask.fill(Qt::color0);

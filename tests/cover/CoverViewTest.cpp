@@ -394,3 +394,24 @@ TEST_F(CoverViewTest, AnUnchangedCoveredChatAsksForNoRepaint) {
     view().setHovering(true);  // memo covers look the same under the mouse
     EXPECT_EQ(view().repaintRequests(), before);
 }
+
+TEST_F(CoverViewTest, TheBadgeShowsTheSwitcherLabelBlueWhileActive) {
+    view().resize(420, 300);
+    const auto badgeCentre = [&] { return render(view()).pixelColor(420 - 19, 14); };
+    EXPECT_TRUE(near(badgeCentre(), CoverStyle::grey(0.93)));  // no label: no badge
+    const int before = view().repaintRequests();
+    view().setBadge(QStringLiteral("K"), true);
+    view().setBadge(QStringLiteral("K"), true);
+    EXPECT_EQ(view().repaintRequests(), before + 1);
+    const QImage image = render(view());
+    EXPECT_TRUE(near(image.pixelColor(420 - 19 - 6, 14), CoverStyle::accentBlue()));
+    int white = 0;  // the letter
+    for (int y = 8; y < 20; ++y) {
+        for (int x = 420 - 25; x < 420 - 13; ++x) {
+            white += qGray(image.pixel(x, y)) > 240 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 5);
+    view().setBadge(QStringLiteral("K"), false);
+    EXPECT_TRUE(near(render(view()).pixelColor(420 - 19 - 6, 14), CoverStyle::grey(0.55)));
+}

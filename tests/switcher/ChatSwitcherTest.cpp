@@ -1,0 +1,244 @@
+#include <QSignalSpy>
+
+#include "switcher/SwitcherFixture.h"
+
+using namespace platform;
+using platform::sim::SimWindow;
+
+using IDs = std::vector<std::uint32_t>;
+using Strings = std::vector<std::string>;
+
+TEST_F(SwitcherTest, TheMainWindowComesFirstAsKThenTheChatsAsFirstSeen) {
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1000, 1001, 1002, 1003}));
+    EXPECT_TRUE(switcher().hasMain);
+    EXPECT_EQ(labels(), (Strings{"K", "1", "2", "3"}));
+    SwitcherBar* bar = switcher().bar.get();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    // 30 per slot plus margins, buttons and grip; top centre of the visible area, 6 below it.
+    EXPECT_EQ(bar->frame(), (Rect{720 - 111, 875 - 34 - 6, 222, 34}));
+    EXPECT_EQ(bar->view->labels, (std::vector<QString>{"K", "1", "2", "3"}));
+    EXPECT_EQ(badge(1000), "K");
+    EXPECT_EQ(badge(1003), "3");
+
+    // The first window titled "카카오톡" is the main window, wherever it was first seen.
+    sim.window(1002).title = "카카오톡";
+    sim.closeWindow(1000);
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1002, 1001, 1003}));
+    EXPECT_TRUE(switcher().hasMain);
+    // Without one the chats count from 1.
+    sim.window(1002).title = "채팅 2";
+    step();
+    EXPECT_FALSE(switcher().hasMain);
+    EXPECT_EQ(labels(), (Strings{"1", "2", "3"}));
+    // The bar shrank about its centre.
+    EXPECT_EQ(switcher().bar->frame(), (Rect{720 - 96, 835, 192, 34}));
+}
+
+TEST_F(SwitcherTest, OnlyTheFirstMainTitleIsTheMainWindow) {
+    sim.window(1002).title = "카카오톡";
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1002, 1001, 1003, 1000}));
+    EXPECT_EQ(labels(), (Strings{"K", "1", "2", "3"}));
+    EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 3", "카카오톡"}));
+}
+
+TEST_F(SwitcherTest, PositionsFollowWindowsOpeningAndClosing) {
+    step();
+    sim.window(1001).minimized = true;  // minimized chats keep their slot
+    sim.closeWindow(1002);
+    SimWindow w;
+    w.number = 1004;
+    w.pid = sim::kMessengerPid;
+    w.title = "새 채팅";
+    w.frame = {500, 100, 300, 300};
+    sim.addWindow(w);
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1000, 1001, 1003, 1004}));
+    EXPECT_EQ(labels(), (Strings{"K", "1", "2", "3"}));
+    EXPECT_EQ(badge(1003), "2");  // moved up a place, and its badge with it
+}
+
+TEST_F(SwitcherTest, StoredOrderPlacesEachTitleOnceAndNeverLeavesGaps) {
+    Settings::d().setStringArray(Settings::key::kOrder, {"채팅 3", "없는 채팅", "채팅 2"});
+    switcher().reloadSettings();
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1000, 1003, 1002, 1001}));
+
+    // Two chats share a title stored once: the one seen first takes the stored place.
+    sim.window(1001).title = "채팅 2";
+    Settings::d().setStringArray(Settings::key::kOrder, {"채팅 2"});
+    switcher().reloadSettings();
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1000, 1001, 1002, 1003}));
+    // Stored twice, it places both.
+    Settings::d().setStringArray(Settings::key::kOrder, {"채팅 3", "채팅 2", "채팅 2"});
+    switcher().reloadSettings();
+    step();
+    EXPECT_EQ(switcher().switchList, (IDs{1000, 1003, 1001, 1002}));
+}
+
+TEST_F(SwitcherTest, UserLabelsWinOverNumbersButNotWhenEmpty) {
+    Settings::d().setDictionary(Settings::key::kLabels,
+                                {{"카카오톡", "목록"}, {"채팅 1", "팀"}, {"채팅 2", ""}});
+    switcher().reloadSettings();
+    step();
+    EXPECT_EQ(labels(), (Strings{"목록", "팀", "2", "3"}));
+    EXPECT_EQ(badge(1001), "팀");
+    EXPECT_EQ(switcher().label(7), "8");  // past the list: its number
+}
+
+TEST_F(SwitcherTest, TheChatInUseIsActiveAndASteadyTickRepaintsNothing) {
+    sim.focus(1002);
+    step();
+    SwitcherBarView* view = switcher().bar->view;
+    EXPECT_EQ(view->active, 2);
+    EXPECT_TRUE(cover(1002)->cover->badgeActive());
+    EXPECT_FALSE(cover(1001)->cover->badgeActive());
+    const int barPaints = view->repaintRequests;
+    const int coverPaints = cover(1001)->cover->repaintRequests();
+    step();
+    step();
+    EXPECT_EQ(view->repaintRequests, barPaints);
+    EXPECT_EQ(cover(1001)->cover->repaintRequests(), coverPaints);
+    // Force-covered, the chat in use is no longer active.
+    switcher().pick(2);
+    step();
+    EXPECT_EQ(view->active, -1);
+    EXPECT_FALSE(cover(1002)->cover->badgeActive());
+}
+
+TEST_F(SwitcherTest, NoChatsHidesTheBarAndLeavesTheBadges) {
+    step();
+    ASSERT_TRUE(switcher().bar->isVisible());
+    switcher().updateSwitcher({}, std::nullopt);
+    EXPECT_TRUE(switcher().switchList.empty());
+    EXPECT_FALSE(switcher().bar->isVisible());
+    EXPECT_EQ(badge(1001), "1");
+    step();
+    EXPECT_TRUE(switcher().bar->isVisible());
+    // The messenger quitting, pausing and stopping hide it too.
+    sim.quitApp(sim::kMessengerPid);
+    tick();
+    EXPECT_FALSE(switcher().bar->isVisible());
+}
+
+TEST_F(SwitcherTest, PickRevealsAChatOrPutsTheOneInUseBackUnderItsCover) {
+    step();
+    switcher().pick(9);
+    switcher().pick(-1);
+    EXPECT_FALSE(logged("PICK i=9 '?'"));
+    switcher().pick(1);
+    EXPECT_TRUE(logged("PICK i=1 '채팅 1'"));
+    EXPECT_EQ(tracker().graceTarget, 1001u);
+    step();
+    EXPECT_FALSE(covered(1001));
+
+    sim.focus(1002);
+    step();
+    ASSERT_EQ(tracker().protectID, 1002u);
+    switcher().pick(2);
+    EXPECT_TRUE(tracker().forceCovered.contains(1002));
+    step();
+    EXPECT_TRUE(covered(1002));
+    switcher().pick(2);  // force-covered now: a second pick reveals it
+    EXPECT_FALSE(tracker().forceCovered.contains(1002));
+    step();
+    EXPECT_FALSE(covered(1002));
+}
+
+TEST_F(SwitcherTest, PickingAChatNeverCoveredRevealsInsteadOfForceCovering) {
+    Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 2"});
+    switcher().reloadSettings();
+    sim.focus(1002);
+    step();
+    switcher().pick(2);
+    EXPECT_FALSE(tracker().forceCovered.contains(1002));
+    EXPECT_EQ(tracker().graceTarget, 1002u);
+}
+
+TEST_F(SwitcherTest, ToggleCoverSwitchesCoveringAndStoresIt) {
+    step();
+    ASSERT_TRUE(covered(1001));
+    tracker().forceCovered.insert(1001);
+    switcher().toggleCover(1);
+    EXPECT_FALSE(tracker().forceCovered.contains(1001));
+    EXPECT_EQ(Settings::d().stringArrayForKey(Settings::key::kExcluded), Strings{"채팅 1"});
+    step();
+    EXPECT_FALSE(covered(1001));
+    EXPECT_EQ(switcher().bar->view->coverOff, std::set<int>{1});
+
+    switcher().toggleCover(1);
+    EXPECT_EQ(Settings::d().stringArrayForKey(Settings::key::kExcluded), Strings{});
+    step();
+    EXPECT_TRUE(covered(1001));
+    EXPECT_TRUE(switcher().bar->view->coverOff.empty());
+
+    switcher().toggleCover(4);  // past the list
+    sim.window(1003).title = "";
+    step();
+    switcher().toggleCover(3);  // no title: nothing to store it under
+    EXPECT_TRUE(tracker().excluded.empty());
+}
+
+TEST_F(SwitcherTest, ArrangeStacksEveryChatExactlyOntoTheAnchor) {
+    step();
+    switcher().arrangeStack();  // nothing moved, nothing in use: the main window anchors
+    const Rect mainFrame = sim.window(1000).frame;
+    for (std::uint32_t id : {1001u, 1002u, 1003u}) {
+        EXPECT_EQ(sim.window(id).frame, mainFrame) << id;
+        EXPECT_EQ(tracker().lastRect[id], mainFrame) << id;
+    }
+    EXPECT_EQ(tracker().lastMovedHwnd, 1000u);
+    step();  // the stacking is not taken for the user moving windows
+    EXPECT_EQ(tracker().lastMovedHwnd, 1000u);
+
+    // The window the user moved last anchors.
+    sim.window(1002).frame = {600, 300, 500, 400};
+    step();
+    ASSERT_EQ(tracker().lastMovedHwnd, 1002u);
+    switcher().arrangeStack();
+    EXPECT_EQ(sim.window(1000).frame, (Rect{600, 300, 500, 400}));
+    EXPECT_EQ(sim.window(1003).frame, (Rect{600, 300, 500, 400}));
+}
+
+TEST_F(SwitcherTest, ArrangeNeedsTwoWindowsAndAReadableAnchor) {
+    sim.focus(1001);
+    step();
+    sim.forceAttribute(sim::SimDesktop::windowElement(sim::kMessengerPid, 1001), ax::kSize,
+                       {AXError::CannotComplete, {}});
+    sim.clearRecord();
+    switcher().arrangeStack();  // the chat in use anchors, and its size cannot be read
+    EXPECT_FALSE(recordedStartingWith("set "));
+
+    sim.closeWindow(1000);
+    sim.closeWindow(1002);
+    sim.closeWindow(1003);
+    step();
+    switcher().arrangeStack();
+    EXPECT_FALSE(recordedStartingWith("set "));
+}
+
+TEST_F(SwitcherTest, TheSettingsWindowIsOfferedTheTitledChatsOnly) {
+    step();
+    EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 2", "채팅 3"}));
+    sim.closeWindow(1000);
+    step();
+    EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 2", "채팅 3"}));
+}
+
+TEST_F(SwitcherTest, TheBarButtonsReachTheirActions) {
+    step();
+    SwitcherBar& bar = *switcher().bar;
+    QSignalSpy settings(&switcher(), &ChatSwitcher::openSettingsRequested);
+    bar.onSettings();
+    EXPECT_EQ(settings.count(), 1);
+    bar.onPick(3);
+    EXPECT_EQ(tracker().graceTarget, 1003u);
+    bar.onToggleCover(3);
+    EXPECT_TRUE(tracker().excluded.contains("채팅 3"));
+    bar.onArrange();
+    EXPECT_EQ(sim.window(1001).frame, sim.window(1000).frame);
+}

@@ -1,0 +1,139 @@
+#include <QApplication>
+#include <QMouseEvent>
+
+#include "SimFixture.h"
+#include "common/Settings.h"
+#include "switcher/SwitcherBar.h"
+
+using namespace platform;
+using Kind = SwitcherBarView::Hit::Kind;
+
+class SwitcherBarTest : public SimTest {
+  protected:
+    SwitcherBarTest() {
+        bar.view->setContent(2, -1, {}, {"K", "1"});
+        bar.setContentWidth(SwitcherBarView::widthFor(2));
+        bar.onPick = [this](int i) { events.push_back("pick " + std::to_string(i)); };
+        bar.onToggleCover = [this](int i) { events.push_back("toggle " + std::to_string(i)); };
+        bar.onArrange = [this] { events.push_back("arrange"); };
+        bar.onSettings = [this] { events.push_back("settings"); };
+    }
+    SwitcherBarView::Hit hit(double x) const { return bar.view->hit(x); }
+    // A mouse event at view x; the screen position comes from the simulated mouse.
+    void send(QEvent::Type type, Qt::MouseButton button, double x) {
+        const QPointF at(x, 17);
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+        QMouseEvent e(type, at, bar.view->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(bar.view, &e);
+    }
+    void click(Qt::MouseButton button, double x) {
+        send(QEvent::MouseButtonPress, button, x);
+        send(QEvent::MouseButtonRelease, button, x);
+    }
+    void dragBy(double x, Point by) {
+        sim.model().mouse = {500, 500};
+        send(QEvent::MouseButtonPress, Qt::LeftButton, x);
+        sim.model().mouse = {500 + by.x, 500 + by.y};
+        send(QEvent::MouseMove, Qt::LeftButton, x);
+        send(QEvent::MouseButtonRelease, Qt::LeftButton, x);
+    }
+    Point stored() const {
+        return {Settings::d().numberForKey(Settings::key::kBarX).value_or(-1),
+                Settings::d().numberForKey(Settings::key::kBarY).value_or(-1)};
+    }
+
+    SwitcherBar bar;
+    std::vector<std::string> events;
+};
+
+TEST_F(SwitcherBarTest, OnlyTheHorizontalPositionDecidesWhatIsHit) {
+    EXPECT_EQ(bar.frame().width, 162);
+    EXPECT_EQ(hit(50), (SwitcherBarView::Hit{Kind::slot, 0}));  // between two slots: the lower
+    EXPECT_EQ(hit(51), (SwitcherBarView::Hit{Kind::slot, 1}));
+    EXPECT_EQ(hit(114), (SwitcherBarView::Hit{Kind::arrange}));  // in both buttons' reach
+    EXPECT_EQ(hit(115), (SwitcherBarView::Hit{Kind::settings}));
+    EXPECT_EQ(hit(143), (SwitcherBarView::Hit{Kind::none}));
+    EXPECT_EQ(hit(4), (SwitcherBarView::Hit{Kind::none}));
+
+    click(Qt::LeftButton, 65);
+    click(Qt::RightButton, 35);
+    click(Qt::LeftButton, 100);
+    click(Qt::LeftButton, 128);
+    click(Qt::RightButton, 100);  // the right button means nothing to buttons and grips
+    click(Qt::RightButton, 5);
+    EXPECT_EQ(events, (std::vector<std::string>{"pick 1", "toggle 0", "arrange", "settings"}));
+}
+
+TEST_F(SwitcherBarTest, GripsDragTheBarAndStoreWhereItWasLeft) {
+    bar.setFrameOrigin({200, 400});
+    dragBy(5, {40, -30});
+    EXPECT_EQ(bar.frameOrigin(), (Point{240, 370}));
+    EXPECT_EQ(stored(), (Point{240, 370}));
+    dragBy(158, {-10, 0});  // the right grip
+    EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));
+    // A press on a grip without a move still ends in storing the origin, and picks nothing.
+    Settings::d().setDouble(Settings::key::kBarX, 0);
+    click(Qt::LeftButton, 5);
+    EXPECT_EQ(stored(), (Point{230, 370}));
+    // A press on a slot is no drag.
+    dragBy(35, {50, 50});
+    EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));
+    EXPECT_EQ(events, (std::vector<std::string>{"pick 0"}));
+}
+
+TEST_F(SwitcherBarTest, DragsSnapToTheVisibleAreasEdgesAndCentre) {
+    // The visible area is 0..1440 wide and 0..875 high (a dock along the top).
+    const double w = bar.frame().width;
+    EXPECT_EQ(bar.snapped({10, 400}).x, 0);
+    EXPECT_EQ(bar.snapped({18, 400}).x, 18);  // exactly 18 away: stays
+    EXPECT_EQ(bar.snapped({1440 - w - 17, 400}).x, 1440 - w);
+    EXPECT_EQ(bar.snapped({720 - w / 2 + 17.9, 400}).x, 720 - w / 2);
+    EXPECT_EQ(bar.snapped({600, 875 - 34 - 5}).y, 875 - 34);
+    EXPECT_EQ(bar.snapped({600, 7}).y, 0);
+
+    // A narrow screen: near the left edge and the centre line at once, the centre wins; near
+    // both the top and the bottom, the bottom wins.
+    sim.model().screens = {{{0, 0, 180, 50}, {0, 0, 180, 50}, 1}};
+    EXPECT_EQ(bar.snapped({5, 5}), (Point{90 - w / 2, 0}));
+    // A drag step keeps the snapped origin.
+    bar.setFrameOrigin({300, 300});
+    sim.model().screens = {{{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1}};
+    dragBy(5, {-285, 0});
+    EXPECT_EQ(bar.frameOrigin(), (Point{0, 300}));
+
+    // Off every screen, the main screen is the reference; with none, nothing snaps.
+    EXPECT_EQ(bar.snapped({-500, 5}), (Point{-500, 0}));
+    sim.model().screens.clear();
+    EXPECT_EQ(bar.snapped({5, 5}), (Point{5, 5}));
+}
+
+TEST_F(SwitcherBarTest, FirstPlacementTakesTheStoredOriginOnlyWhenItIsOnAScreen) {
+    bar.placeInitially();
+    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 875 - 34 - 6}));
+    Settings::d().setDouble(Settings::key::kBarX, 100);
+    Settings::d().setDouble(Settings::key::kBarY, 200);
+    bar.placeInitially();
+    EXPECT_EQ(bar.frameOrigin(), (Point{100, 200}));
+    Settings::d().setDouble(Settings::key::kBarX, 3000);  // a monitor that is gone
+    bar.placeInitially();
+    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 875 - 34 - 6}));
+    sim.model().screens.clear();
+    bar.setFrameOrigin({7, 7});
+    bar.placeInitially();
+    EXPECT_EQ(bar.frameOrigin(), (Point{7, 7}));
+}
+
+TEST_F(SwitcherBarTest, SlotsShowActiveBeforeSwitchedOffAndNumbersPastTheLabels) {
+    bar.view->setContent(3, 0, {0, 1}, {"K"});
+    EXPECT_EQ(bar.view->labelAt(2), "3");
+    const QImage img = bar.view->grab().toImage();
+    const auto at = [&](double x) { return img.pixelColor(static_cast<int>(x), 7); };
+    EXPECT_EQ(at(SwitcherBarView::slotCentre(0)).rgb(), QColor::fromRgbF(0.2f, 0.55f, 1.0f).rgb());
+    EXPECT_GT(at(SwitcherBarView::slotCentre(1)).red(), 200);  // orange
+    EXPECT_LT(at(SwitcherBarView::slotCentre(1)).blue(), 60);
+    const QColor plain = at(SwitcherBarView::slotCentre(2));
+    EXPECT_EQ(plain.red(), plain.blue());  // grey
+    const int paints = bar.view->repaintRequests;
+    bar.view->setContent(3, 0, {0, 1}, {"K"});
+    EXPECT_EQ(bar.view->repaintRequests, paints);
+}
