@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "common/Log.h"
 #include "common/Settings.h"
 #include "discovery/Kakao.h"
 #include "platform/Platform.h"
@@ -34,7 +35,10 @@ QIcon statusIcon() {
 }  // namespace
 
 AppDelegate::AppDelegate(QObject* parent)
-    : QObject(parent), tracker(new WindowTracker(this)), switcher(new ChatSwitcher(*tracker)) {
+    : QObject(parent),
+      trayAvailable(&QSystemTrayIcon::isSystemTrayAvailable),
+      tracker(new WindowTracker(this)),
+      switcher(new ChatSwitcher(*tracker)) {
     connect(switcher, &ChatSwitcher::openSettingsRequested, this, &AppDelegate::openSettings);
 }
 
@@ -75,9 +79,14 @@ void AppDelegate::pollPermission() {
     rebuildMenu();
 }
 
+// One settings window at a time: a second request brings the open one forward.
 void AppDelegate::openSettings() {
-    settingsWC = std::make_unique<SwitcherSettings>(switcher->currentChats());
-    connect(settingsWC.get(), &SwitcherSettings::applied, switcher, &ChatSwitcher::reloadSettings);
+    if (!settingsWC || !settingsWC->isVisible()) {
+        settingsWC = std::make_unique<SwitcherSettings>(switcher->currentChats());
+        connect(settingsWC.get(), &SwitcherSettings::applied, switcher,
+                &ChatSwitcher::reloadSettings);
+        offerMenuInSettings();
+    }
     settingsWC->show();
     settingsWC->raise();
     settingsWC->activateWindow();
@@ -85,34 +94,4 @@ void AppDelegate::openSettings() {
 
 void AppDelegate::applicationWillTerminate() {
     tracker->stop();
-}
-
-void AppDelegate::setupTray() {
-    statusItem = new QSystemTrayIcon(statusIcon(), this);
-    statusItem->setToolTip(QStringLiteral("테사보"));
-    rebuildMenu();
-    statusItem->show();
-}
-
-// The status menu: a hint while the accessibility permission is missing, and quitting.
-void AppDelegate::rebuildMenu() {
-    auto next = std::make_unique<QMenu>();
-    if (!platform::current().accessibility().isTrusted(false)) {
-        QAction* perm =
-            next->addAction(QStringLiteral("⚠︎ 손쉬운 사용 권한 필요 (클릭)"));
-        connect(perm, &QAction::triggered, this,
-                [] { platform::current().workspace().openAccessibilitySettings(); });
-        next->addSeparator();
-    }
-    QAction* quitItem = next->addAction(QStringLiteral("종료"));
-    quitItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
-    connect(quitItem, &QAction::triggered, this, &AppDelegate::quit);
-    if (statusItem) {
-        statusItem->setContextMenu(next.get());
-    }
-    menu = std::move(next);
-}
-
-void AppDelegate::quit() {
-    QCoreApplication::quit();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "engine/WindowTracker.h"
@@ -29,12 +30,23 @@ class AppDelegate : public QObject {
 
     void setupTray();
     void rebuildMenu();
+
+    // The status menu's actions.
+    void openAccessibility();
+    void setMemo();
+    void setWallpaper();
+    void togglePause();
+    void toggleAutostart();
     void quit();
+
+    // Whether the desktop shows tray icons; replaceable for tests.
+    std::function<bool()> trayAvailable;
 
     // Children of the delegate.
     WindowTracker* const tracker;
     ChatSwitcher* const switcher;  // a child of the tracker
     QSystemTrayIcon* statusItem = nullptr;
+    bool hasTray = true;          // false: the menu's items live in the settings window too
     QTimer* permTimer = nullptr;  // only while the permission is awaited
     // Windows of their own, without a parent to own them.
     std::unique_ptr<SwitcherSettings> settingsWC;
@@ -45,4 +57,8 @@ class AppDelegate : public QObject {
     void waitForPermission();
     void pollPermission();
     void openSettings();
+    void refreshMarks();
+    void offerMenuInSettings();
+
+    std::unique_ptr<QMenu> retiredMenu_;
 };

@@ -41,4 +41,22 @@ void enforceSingleInstance() {
     }
 }
 
+void set(bool on) {
+    auto& p = platform::current();
+    platform::LoginItem& item = p.loginItem();
+    platform::LoginItemResult result;
+    if (on) {
+        if (item.status() == platform::LoginItemStatus::Enabled) {
+            return;
+        }
+        result = item.registerItem();
+    } else {
+        result = item.unregisterItem();
+    }
+    if (!result.ok) {
+        p.workspace().systemLog(std::string("Startup.set(") + (on ? "true" : "false") +
+                                ") failed: " + result.error);
+    }
+}
+
 }  // namespace Startup

@@ -79,6 +79,14 @@ void WindowTracker::hideAll() {
     }
 }
 
+// Redrawn in place: a cover taken down to change its look would leave its chat readable until
+// the next tick.
+void WindowTracker::refreshMode() {
+    if (timer) {
+        tick();
+    }
+}
+
 void WindowTracker::destroyAll() {
     for (auto& [id, cover] : covers) {
         cover->orderOut();

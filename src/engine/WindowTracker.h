@@ -41,6 +41,8 @@ class WindowTracker : public QObject {
     void start();
     void stop();
     void hideAll();
+    // The covers take a newly stored disguise.
+    void refreshMode();
     void destroyAll();
     void hide(WindowID id);
     void tick();
@@ -70,6 +72,9 @@ class WindowTracker : public QObject {
     IdleWatcher idle;
     std::int64_t idleSec = 0;
     bool paused = false;
+    // While paused, still report the chats (so the switcher bar stays): where the desktop has
+    // no tray, the bar is the only way back to the controls.
+    bool reportChatsWhilePaused = false;
 
   signals:
     // The tick timer runs.
@@ -88,6 +93,7 @@ class WindowTracker : public QObject {
     void removeClickMonitors();
 
     // The tick's steps, in the order they run.
+    void reportWhilePaused();
     std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
     void rememberChats(const std::vector<KWindow>& chats);
     void logWindowSignature(const std::vector<KWindow>& chats);

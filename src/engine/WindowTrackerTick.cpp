@@ -37,7 +37,7 @@ std::string describeFront(const std::optional<platform::RunningApp>& front) {
 void WindowTracker::tick() {
     if (paused) {
         hideAll();
-        emit chatsCleared();
+        reportWhilePaused();
         return;
     }
     const auto app = Discovery::kakaoApp();
@@ -90,6 +90,19 @@ void WindowTracker::tick() {
     std::erase_if(forceCovered, [&](WindowID id) { return !view.liveIDs.contains(id); });
     recordMovement(view.chats, view.liveIDs);
     emit chatsChanged(view.chats, protectID);
+}
+
+void WindowTracker::reportWhilePaused() {
+    if (reportChatsWhilePaused) {
+        if (const auto app = Discovery::kakaoApp()) {
+            if (auto chats = chatWindows(app->pid)) {
+                rememberChats(*chats);
+                emit chatsChanged(*chats, std::nullopt);
+                return;
+            }
+        }
+    }
+    emit chatsCleared();
 }
 
 // The messenger's standard windows, or absent when it has none (the caller then tears down).

@@ -1,22 +1,89 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <QList>
+#include <QString>
 #include <QWidget>
 
-// The settings window: it opens with the current chats and says through applied() that it
-// stored new settings.
+#include "common/Settings.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
+class QLineEdit;
+class QPushButton;
+class QVBoxLayout;
+
+// The settings window: order, label and hot key of each open chat, the idle time, the hot-key
+// modifiers and the two desktop-picture options. Nothing is stored until "적용"; then every
+// setting shown is written at once, applied() tells the program and the window closes. Its
+// close button stores nothing.
 class SwitcherSettings : public QWidget {
     Q_OBJECT
   public:
+    struct IdleOption {
+        const char* title;
+        std::int64_t seconds;
+    };
+    struct ModOption {
+        const char* title;
+        std::uint32_t mask;
+        const char* keys;  // the keys' names on this desktop
+    };
+    static const std::array<IdleOption, 6> idleOptions;
+    static const std::array<ModOption, 6> modOptions;
+    static constexpr int kWidth = 500;
+    static constexpr int kHeight = 460;
+
+    // `chats`: the titles of the open chats in switcher order, without the main window.
     explicit SwitcherSettings(std::vector<std::string> chats);
 
-    const std::vector<std::string>& chats() const { return chats_; }
+    // A label as stored: trimmed, at most two characters; absent when nothing is left.
+    static std::optional<QString> normalisedLabel(const QString& typed);
+    // A hot key as stored: one upper-case letter or digit other than K; absent otherwise.
+    static std::optional<QString> normalisedKey(const QString& typed);
+
+    // Puts the status menu's actions into the window, for a desktop without a tray.
+    void setMenuActions(const QList<QAction*>& actions);
+
+    void rowUp(int i);
+    void rowDown(int i);
+    void applyTapped();
+    void commitFields();
+
+    std::vector<std::string> chats;
+    Settings::StringMap labels;
+    Settings::StringMap keys;
+    struct Row {
+        std::string title;
+        QLineEdit* label;
+        QLineEdit* key;
+    };
+    std::vector<Row> rows;
+    QWidget* listStack = nullptr;
+    QComboBox* idlePopup = nullptr;
+    QComboBox* modPopup = nullptr;
+    QCheckBox* wallTitleCheck = nullptr;
+    QCheckBox* wallFitCheck = nullptr;
+    QWidget* menuStrip = nullptr;  // only where the desktop has no tray
 
   signals:
     void applied();
 
   private:
-    std::vector<std::string> chats_;
+    void buildUI();
+    void rebuildRows();
+    QWidget* makeRow(int i, const std::string& title);
+    QPushButton* miniButton(const QString& title, void (SwitcherSettings::*action)(int), int tag);
+    void place(QWidget* w, int x, int y, int width, int height) const;
+    void selectStored();
+
+    QVBoxLayout* listLayout_ = nullptr;
+    int top_ = 0;  // room above the content for the menu strip
 };

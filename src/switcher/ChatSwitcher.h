@@ -41,6 +41,7 @@ class ChatSwitcher : public QObject {
     std::vector<std::string> currentChats() const;
     // Rereads every chat setting the settings window stores, hot keys included.
     void reloadSettings();
+    void hideBar();
 
     // The hot keys, made on first use.
     HotkeyManager& hotkeys();
@@ -70,7 +71,6 @@ class ChatSwitcher : public QObject {
     void fitBarWidth();
     void updateBadges(int active);
     void keepBarAboveCovers();
-    void hideBar();
     std::string titleAt(int i) const;
     bool validPosition(int i) const;
 

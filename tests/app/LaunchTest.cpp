@@ -1,3 +1,5 @@
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -61,12 +63,15 @@ class LaunchTest : public SimTest {
     }
 };
 
+const std::vector<QString> kMenu{
+    "위장: 메모장", "위장: 배경화면", "-", "일시정지", "-", "로그인 시 자동 실행", "-", "종료"};
+
 TEST_F(LaunchTest, WithPermissionTheEngineStartsAtOnce) {
     auto d = launch();
     EXPECT_TRUE(d->tracker->timer);
     EXPECT_FALSE(d->permTimer);
     EXPECT_FALSE(recorded("accessibility prompt"));
-    EXPECT_EQ(menuTitles(*d), std::vector<QString>{QStringLiteral("종료")});
+    EXPECT_EQ(menuTitles(*d), kMenu);
     EXPECT_EQ(d->statusItem->toolTip(), QStringLiteral("테사보"));
 }
 
@@ -76,8 +81,10 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     EXPECT_FALSE(d->tracker->timer);
     ASSERT_TRUE(d->permTimer);
     EXPECT_EQ(d->permTimer->interval(), 1000);
+    EXPECT_EQ(menuTitles(*d).size(), 10u);
     EXPECT_EQ(menuTitles(*d).front(),
               QStringLiteral("⚠︎ 손쉬운 사용 권한 필요 (클릭)"));
+    EXPECT_EQ(menuTitles(*d)[1], QStringLiteral("-"));
     EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
 
     // Polls find nothing and do not prompt; the first one that finds it starts the engine.
@@ -88,7 +95,7 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     EXPECT_TRUE(d->tracker->timer);
     EXPECT_FALSE(d->permTimer);
     EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
-    EXPECT_EQ(menuTitles(*d), std::vector<QString>{QStringLiteral("종료")});
+    EXPECT_EQ(menuTitles(*d), kMenu);
 }
 
 TEST_F(LaunchTest, ScreenCaptureIsRequestedOnlyInWallpaperModeWithoutAccess) {
@@ -129,17 +136,29 @@ TEST_F(LaunchTest, QuittingTakesEveryCoverOffTheScreen) {
     EXPECT_FALSE(d->tracker->timer);
 }
 
-TEST_F(LaunchTest, EachSettingsRequestBuildsAFreshWindow) {
+TEST_F(LaunchTest, OneSettingsWindowAtATimeAndApplyingReloadsTheEngine) {
     addMessenger(sim, {.chats = 1});
+    sim.setFrontmost(std::nullopt);
     auto d = launch();
     d->tracker->tick();
     emit d->switcher->openSettingsRequested();
     SwitcherSettings* first = d->settingsWC.get();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->chats().size(), 1u);  // the main window is never offered
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->chats, std::vector<std::string>{"채팅 1"});  // never the main window
     emit d->switcher->openSettingsRequested();
-    EXPECT_NE(d->settingsWC.get(), nullptr);
-    Settings::d().setInteger(Settings::key::kIdleSec, 300);
-    emit d->settingsWC->applied();
+    EXPECT_EQ(d->settingsWC.get(), first);  // the open one comes forward
+
+    first->idlePopup->setCurrentIndex(4);  // 5 minutes
+    first->modPopup->setCurrentIndex(2);   // control + shift
+    first->rows[0].key->setText(QStringLiteral("q"));
+    first->applyTapped();
+    EXPECT_FALSE(first->isVisible());
     EXPECT_EQ(d->tracker->idleSec, 300);
+    EXPECT_TRUE(sim.pressHotKey(12, modifier::kControl | modifier::kShift));  // Q
+    EXPECT_TRUE(recorded("perform window 1001 AXRaise"));
+    EXPECT_FALSE(sim.pressHotKey(40, modifier::kControl | modifier::kOption));
+
+    emit d->switcher->openSettingsRequested();
+    EXPECT_NE(d->settingsWC.get(), first);  // closed: a fresh one
 }
