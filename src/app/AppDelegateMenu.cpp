@@ -1,6 +1,8 @@
 // The status item and its menu, and what the menu's items do.
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
@@ -64,6 +66,13 @@ void AppDelegate::setupTray() {
         platform::current().workspace().systemLog(std::string("tessavo: ") + why);
         tracker->reportChatsWhilePaused = true;
     }
+    // A left click opens the menu too, as the status item's click does.
+    connect(statusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger && menu) {
+                    menu->popup(QCursor::pos());
+                }
+            });
     rebuildMenu();
     statusItem->show();  // a tray that appears later still takes it
 }
@@ -79,8 +88,13 @@ void AppDelegate::rebuildMenu() {
         item("⚠︎ 손쉬운 사용 권한 필요 (클릭)", &AppDelegate::openAccessibility);
         next->addSeparator();
     }
-    item(kMemoItem, &AppDelegate::setMemo)->setCheckable(true);
-    item(kWallpaperItem, &AppDelegate::setWallpaper)->setCheckable(true);
+    // One disguise at a time.
+    auto* disguises = new QActionGroup(next.get());
+    for (QAction* a : {item(kMemoItem, &AppDelegate::setMemo),
+                       item(kWallpaperItem, &AppDelegate::setWallpaper)}) {
+        a->setCheckable(true);
+        disguises->addAction(a);
+    }
     next->addSeparator();
     item(kPauseItem, &AppDelegate::togglePause)->setCheckable(true);
     next->addSeparator();

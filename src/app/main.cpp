@@ -35,7 +35,6 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessavo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("테사보"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tessavo"));
     // No main window: the program lives in its status item, covers and bar.
     QApplication::setQuitOnLastWindowClosed(false);

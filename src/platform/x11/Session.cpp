@@ -80,32 +80,63 @@ const Snapshot& Session::snapshot() {
     return snapshot_;
 }
 
-// Emulates a floating window level: when another program's window is stacked above one of
-// ours, put ours back on top, keeping their own order.
+namespace {
+// Window managers keep tiny windows of their own off screen (a check window, say).
+bool canBeSeen(const TopLevel& t) {
+    return t.rect.width > 1 && t.rect.height > 1 && t.rect.maxX() > 0 && t.rect.maxY() > 0;
+}
+}  // namespace
+
+// Emulates a floating window level: our floating windows (covers, the bar) stay above every
+// other program's window, and below this program's own framed windows (the settings window, a
+// question) that are in front of all those: the program's windows are never hidden by its own
+// covers. Their own order is kept.
 void Session::keepFloatingOnTop(const Snapshot& s) {
     if (floating.empty()) {
         return;
     }
     std::optional<std::size_t> highestForeign;
-    std::optional<std::size_t> lowestFloating;
+    std::vector<std::size_t> ours;  // floating, bottom to top
     for (std::size_t i = 0; i < s.topLevels.size(); ++i) {
         const TopLevel& t = s.topLevels[i];
         if (!t.viewable) {
             continue;
         }
         if (floating.contains(t.id)) {
-            lowestFloating = lowestFloating.value_or(i);
-        } else if (t.pid != ownPid) {
+            ours.push_back(i);
+        } else if (t.pid != ownPid && canBeSeen(t)) {
             highestForeign = i;
         }
     }
-    if (!lowestFloating || !highestForeign || *highestForeign < *lowestFloating) {
+    if (ours.empty()) {
         return;
     }
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    for (const TopLevel& t : s.topLevels) {
-        if (t.viewable && floating.contains(t.id)) {
-            xcb_configure_window(c_.get(), t.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    // Our lowest framed window above every foreign one: the floating windows belong under it.
+    std::optional<std::size_t> ownAbove;
+    for (std::size_t i = highestForeign ? *highestForeign + 1 : 0; i < s.topLevels.size(); ++i) {
+        const TopLevel& t = s.topLevels[i];
+        if (t.viewable && t.client && !t.overrideRedirect && t.pid == ownPid &&
+            !floating.contains(t.id)) {
+            ownAbove = i;
+            break;
+        }
+    }
+    const bool foreignAbove = highestForeign && *highestForeign > ours.front();
+    const bool aboveOwn = ownAbove && ours.back() > *ownAbove;
+    if (!foreignAbove && !aboveOwn) {
+        return;
+    }
+    if (ownAbove) {
+        // Each goes directly under our window, bottom one first: their order stays.
+        const std::uint32_t below[] = {s.topLevels[*ownAbove].id, XCB_STACK_MODE_BELOW};
+        for (const std::size_t i : ours) {
+            xcb_configure_window(c_.get(), s.topLevels[i].id,
+                                 XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, below);
+        }
+    } else {
+        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+        for (const std::size_t i : ours) {
+            xcb_configure_window(c_.get(), s.topLevels[i].id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
         }
     }
     xcb_flush(c_.get());
