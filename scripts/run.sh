@@ -15,6 +15,10 @@ out=$(realpath -m "${1:-demo-screenshots}")
 mkdir -p "$out"
 source scripts/lib/xsession.sh
 xs_start
+# A tray along the top right, as a desktop panel would have.
+trayer --edge top --align right --widthtype request --height 24 --transparent false \
+  --tint 0x404040 >/dev/null 2>&1 &
+XS_PIDS+=($!)
 xs_app kakao --demo
 xs_app other --class org.example.Editor
 xs_send other open x 980 620 380 220 메모장
@@ -55,5 +59,26 @@ sleep 0.5
 xs_screenshot "$out/4-desktop-picture-disguise.png"
 echo "4. The desktop-picture disguise: chats vanish into the desktop; the one under the mouse"
 echo "   shows a title bar."
+
+# The tray menu, then the settings window from the bar's ⚙ button.
+xs_send other focus x
+icon=$(xwininfo -root -tree | awk '/\("tessavo" "tessavo"\)  22x22\+/ && !id { id = $1 } END { print id }')
+if [ -n "$icon" ]; then
+  read -r x y < <(xwininfo -id "$icon" | awk '/Absolute upper-left X/ { x = $4 }
+    /Absolute upper-left Y/ { y = $4 } END { print x, y }')
+  xdotool mousemove $((x + 11)) $((y + 11)) click 3
+  sleep 0.5
+  xs_screenshot "$out/5-tray-menu.png"
+  echo "5. The tray menu: disguise, pause, start at login, quit."
+  xdotool key Escape
+fi
+bar=$(xdotool search --onlyvisible --name "^tessavo switcher" | sed -n 1p)
+read -r x y w < <(xwininfo -id "$bar" | awk '/Absolute upper-left X/ { x = $4 }
+  /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } END { print x, y, w }')
+xdotool mousemove $((x + w - 16 - 14)) $((y + 17)) click 1
+xs_wait 3 xdotool search --onlyvisible --name "^테사보 설정$" || true
+sleep 0.5
+xs_screenshot "$out/6-settings-window.png"
+echo "6. The settings window, opened with the bar's ⚙ button."
 
 echo "Screenshots are in $out"

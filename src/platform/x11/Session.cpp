@@ -87,6 +87,14 @@ bool canBeSeen(const TopLevel& t) {
 }
 }  // namespace
 
+// Another program's window that our floating windows must stay above. Panels and docks are
+// not: they hold no chat, and our own windows could never come above them.
+bool Session::mustStayBelowFloating(const Snapshot& s, const TopLevel& t) const {
+    const std::vector<xcb_atom_t>& types = t.client ? s.clients[*t.client].types : t.types;
+    return t.pid != ownPid && canBeSeen(t) &&
+           std::find(types.begin(), types.end(), atoms_.typeDock) == types.end();
+}
+
 // Emulates a floating window level: our floating windows (covers, the bar) stay above every
 // other program's window, and below this program's own framed windows (the settings window, a
 // question) that are in front of all those: the program's windows are never hidden by its own
@@ -104,7 +112,7 @@ void Session::keepFloatingOnTop(const Snapshot& s) {
         }
         if (floating.contains(t.id)) {
             ours.push_back(i);
-        } else if (t.pid != ownPid && canBeSeen(t)) {
+        } else if (mustStayBelowFloating(s, t)) {
             highestForeign = i;
         }
     }

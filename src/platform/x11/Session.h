@@ -56,6 +56,7 @@ class Session {
   private:
     void readEvents();
     void keepFloatingOnTop(const Snapshot& s);
+    bool mustStayBelowFloating(const Snapshot& s, const TopLevel& t) const;
 
     Connection c_;
     xcb_window_t root_ = 0;
