@@ -92,6 +92,18 @@ platform::Rect CoverWindow::onScreens(const platform::Rect& f) {
     return seen;
 }
 
+// What the window shows where it has not been painted yet: mapped, moved onto new ground or
+// enlarged, it covers the chat at once instead of showing it until the first paint lands.
+void CoverWindow::showsFirst(DisguiseMode mode) {
+    if (background_ == mode) {
+        return;
+    }
+    background_ = mode;
+    const std::optional<std::uint32_t> page =
+        mode == DisguiseMode::memo ? std::optional<std::uint32_t>(0xFFFFFF) : std::nullopt;
+    platform::current().windowServer().setBackground(nativeId(), page);
+}
+
 void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
                        const std::vector<platform::Rect>& holes) {
     element = to.element;
@@ -106,6 +118,7 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
         }
         fileDragging = false;
     }
+    showsFirst(mode);
     const platform::Rect f = targetFrame(to, mode);
     if (!isDragging && !(frame_ == f)) {
         setFrame(f);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QWidget>
@@ -80,6 +81,7 @@ class CoverWindow : public QWidget {
     void applyShape();
     std::uint64_t nativeId();
     platform::Rect targetFrame(const KWindow& to, DisguiseMode mode) const;
+    void showsFirst(DisguiseMode mode);
     static platform::Rect onScreens(const platform::Rect& frame);
 
     double alpha_ = 1.0;
@@ -89,4 +91,5 @@ class CoverWindow : public QWidget {
     double shapedAlpha_ = -1;
     QSize shapedSize_;
     std::uint64_t nativeId_ = 0;
+    std::optional<DisguiseMode> background_;  // the look the window's background was set for
 };

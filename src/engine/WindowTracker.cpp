@@ -1,5 +1,7 @@
 #include "engine/WindowTracker.h"
 
+#include <cmath>
+
 #include <QTimer>
 
 #include "common/Log.h"
@@ -19,8 +21,12 @@ WindowTracker::WindowTracker(QObject* parent) : QObject(parent) {
     paused = Settings::d().boolForKey(Settings::key::kPaused);
 }
 
-// The global monitor's handler reaches this tracker directly: it must not outlive it.
+// The global monitor's and the window server's handlers reach this tracker directly: they
+// must not outlive it.
 WindowTracker::~WindowTracker() {
+    if (timer) {
+        platform::current().windowServer().onWindowsChanged({});
+    }
     removeClickMonitors();
 }
 
@@ -37,8 +43,36 @@ void WindowTracker::start() {
     timer->setInterval(kTickMilliseconds);
     connect(timer, &QTimer::timeout, this, &WindowTracker::tick);
     timer->start();
+    changeTimer_ = new QTimer(this);
+    changeTimer_->setSingleShot(true);
+    changeTimer_->setTimerType(Qt::PreciseTimer);
+    connect(changeTimer_, &QTimer::timeout, this, &WindowTracker::changeTick);
+    platform::current().windowServer().onWindowsChanged([this] { windowsChanged(); });
     installClickMonitors();
     emit started();
+}
+
+void WindowTracker::windowsChanged() {
+    if (!timer) {
+        return;
+    }
+    if (ticking_) {
+        changedDuringTick_ = true;
+        return;
+    }
+    const double wait = lastChangeTick_ + kChangeTickGap - platform::current().clock().now();
+    if (wait > 0) {
+        if (!changeTimer_->isActive()) {
+            changeTimer_->start(static_cast<int>(std::ceil(wait * 1000)));
+        }
+        return;
+    }
+    changeTick();
+}
+
+void WindowTracker::changeTick() {
+    lastChangeTick_ = platform::current().clock().now();
+    runTick(false);
 }
 
 // A left or right mouse-down anywhere ends a sticky reveal: one monitor for other
@@ -64,6 +98,9 @@ void WindowTracker::removeClickMonitors() {
 }
 
 void WindowTracker::stop() {
+    platform::current().windowServer().onWindowsChanged({});
+    delete changeTimer_;
+    changeTimer_ = nullptr;
     delete timer;
     timer = nullptr;
     destroyAll();

@@ -32,6 +32,9 @@ class WindowTracker : public QObject {
     static constexpr double kFileDragGrace = 2.0;
     // A window that moved or resized by more than this many points is moving.
     static constexpr double kMoveTolerance = 4;
+    // Changes the window server tells of are acted on at once, but ticks run for them at most
+    // this often (seconds): a window dragged about sends a stream of changes.
+    static constexpr double kChangeTickGap = 0.008;
 
     explicit WindowTracker(QObject* parent = nullptr);
     ~WindowTracker() override;
@@ -45,7 +48,10 @@ class WindowTracker : public QObject {
     void refreshMode();
     void destroyAll();
     void hide(WindowID id);
+    // The timer's tick.
     void tick();
+    // The window server told of a change: covers catch up now, not at the next timer tick.
+    void windowsChanged();
     void reveal(WindowID id, double grace);
 
     // Rereads what the settings window stores for the engine: the never-covered chats and the
@@ -93,6 +99,11 @@ class WindowTracker : public QObject {
     void removeClickMonitors();
 
     // The tick's steps, in the order they run.
+    // A tick for the timer or for a change; only the timer's keep the movement bookkeeping, so
+    // what counts as moving is measured over the timer's interval alone.
+    void runTick(bool onTimer);
+    void tickOnce(bool onTimer);
+    void changeTick();
     void reportWhilePaused();
     std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
     void rememberChats(const std::vector<KWindow>& chats);
@@ -120,4 +131,8 @@ class WindowTracker : public QObject {
     std::string titleOf(WindowID id) const;
 
     std::optional<WindowID> focusedChat_;  // this tick's focused chat, for revealedNow
+    QTimer* changeTimer_ = nullptr;         // a change tick held back by the gap; while running
+    bool ticking_ = false;
+    bool changedDuringTick_ = false;
+    double lastChangeTick_ = -std::numeric_limits<double>::infinity();
 };

@@ -35,6 +35,20 @@ std::string describeFront(const std::optional<platform::RunningApp>& front) {
 }  // namespace
 
 void WindowTracker::tick() {
+    runTick(true);
+}
+
+void WindowTracker::runTick(bool onTimer) {
+    ticking_ = true;
+    tickOnce(onTimer);
+    ticking_ = false;
+    if (changedDuringTick_) {
+        changedDuringTick_ = false;
+        windowsChanged();
+    }
+}
+
+void WindowTracker::tickOnce(bool onTimer) {
     if (paused) {
         hideAll();
         reportWhilePaused();
@@ -88,7 +102,9 @@ void WindowTracker::tick() {
     }
     dropStale(view.liveIDs);
     std::erase_if(forceCovered, [&](WindowID id) { return !view.liveIDs.contains(id); });
-    recordMovement(view.chats, view.liveIDs);
+    if (onTimer) {
+        recordMovement(view.chats, view.liveIDs);
+    }
     emit chatsChanged(view.chats, protectID);
 }
 

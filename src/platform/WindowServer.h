@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include <QImage>
@@ -33,8 +34,16 @@ class WindowServer {
     // ordinary window, put back on top whenever another window comes above it.
     virtual void keepOnFloatingLevel(std::uint64_t nativeWindow) = 0;
     virtual void releaseFromFloatingLevel(std::uint64_t nativeWindow) = 0;
+    // What one of the program's own windows shows where it has not painted yet (just mapped
+    // or enlarged): a plain colour (0xRRGGBB), or, when absent, the desktop picture beneath.
+    virtual void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) = 0;
     // Send pending window changes (shape, opacity, stacking) to the display now.
     virtual void flush() = 0;
+
+    // Calls `handler` on the main thread, soon after any change to the windows that the window
+    // list or the accessibility queries may show (a window mapped, moved, restacked, retitled;
+    // the active window). Replaces the previous handler; an empty one stops the calls.
+    virtual void onWindowsChanged(std::function<void()> handler) = 0;
 };
 
 }  // namespace platform

@@ -36,6 +36,8 @@ std::uint64_t SwitcherBar::nativeId() {
     if (nativeId_ == 0) {
         nativeId_ = static_cast<std::uint64_t>(winId());
         platform::current().windowServer().keepOnFloatingLevel(nativeId_);
+        // The bar's own grey until it is painted.
+        platform::current().windowServer().setBackground(nativeId_, 0x292929);
     }
     return nativeId_;
 }

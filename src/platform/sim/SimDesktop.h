@@ -64,6 +64,12 @@ class SimDesktop final : public Platform {
     // Returns whether any registration matched.
     bool pressHotKey(std::uint32_t keyCode, std::uint32_t modifiers);
     void advance(double seconds) { m_.now += seconds; }
+    // Tells the program the windows changed, as a server's events would.
+    void announceChange() {
+        if (m_.windowsChanged) {
+            m_.windowsChanged();
+        }
+    }
 
   private:
     SimModel m_;

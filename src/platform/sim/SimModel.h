@@ -88,6 +88,8 @@ struct SimModel {
     std::map<std::uint32_t, std::string> desktopPictures;  // display number -> file
 
     std::set<std::uint64_t> floating;  // the program's own windows kept at the floating level
+    std::map<std::uint64_t, std::optional<std::uint32_t>> backgrounds;
+    std::function<void()> windowsChanged;  // told by SimDesktop::announceChange
 
     double idleSeconds = 0;
     Point mouse;

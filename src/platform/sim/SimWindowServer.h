@@ -23,7 +23,13 @@ class SimWindowServer final : public WindowServer {
     void releaseFromFloatingLevel(std::uint64_t nativeWindow) override {
         m_.floating.erase(nativeWindow);
     }
+    void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) override {
+        m_.backgrounds[nativeWindow] = rgb;
+    }
     void flush() override {}
+    void onWindowsChanged(std::function<void()> handler) override {
+        m_.windowsChanged = std::move(handler);
+    }
 
   private:
     WindowInfoListPtr build(std::uint32_t options, std::uint32_t relativeTo) const;

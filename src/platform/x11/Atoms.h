@@ -42,6 +42,18 @@ struct Atoms {
         return {XCB_ATOM_STRING, utf8String, compoundText};
     }
 
+    // Whether a change of this property may change what a poll reads.
+    bool watched(xcb_atom_t a) const {
+        for (const xcb_atom_t w : {netClientListStacking, netActiveWindow, netSupportingWmCheck,
+                                   netWmPid, netWmName, wmClass, wmName, netWmWindowType,
+                                   wmTransientFor, netWmState, wmState, netFrameExtents}) {
+            if (a == w) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // All of them in one round: every request is sent before the first reply is read.
     static Atoms intern(xcb_connection_t* c);
 };

@@ -13,8 +13,11 @@
 namespace platform::x11 {
 
 namespace {
-// Shorter than half a tick: every query of one tick reads the same poll, the next tick polls.
-constexpr auto kSnapshotLifetime = std::chrono::milliseconds(25);
+// A snapshot stands until the server tells of a change. Should it ever fail to, a poll this
+// old is taken again anyway.
+constexpr auto kSnapshotLifetime = std::chrono::seconds(1);
+// All queries of one tick read one poll, even while changes keep coming in.
+constexpr auto kSnapshotMinimumAge = std::chrono::milliseconds(4);
 }  // namespace
 
 Session::~Session() {
@@ -42,6 +45,8 @@ xcb_connection_t* Session::connection() {
     atoms_ = Atoms::intern(c);
     ownPid = static_cast<std::int32_t>(::getpid());
     scale_ = ScreenScale::current();
+    facts_.atoms = &atoms_;
+    facts_.ignored = &floating;
     xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &FactCache::kRootEvents);
     xcb_flush(c);
     // Events are read as they come, also while nothing polls (covering paused, say), so they
@@ -57,18 +62,30 @@ void Session::readEvents() {
     facts_.absorbPending(c_.get());
     if (xcb_connection_has_error(c_.get())) {
         notifier_->setEnabled(false);  // a closed socket stays readable: stop listening
+        facts_.changed = true;
+    }
+    if (facts_.changed && onChange) {
+        onChange();
     }
 }
 
 const Snapshot& Session::snapshot() {
     const auto now = std::chrono::steady_clock::now();
-    if (taken_ && now - *taken_ < kSnapshotLifetime) {
-        return snapshot_;
+    if (c_ && taken_) {
+        if (now - *taken_ < kSnapshotMinimumAge) {
+            return snapshot_;
+        }
+        facts_.absorbPending(c_.get());  // what the server has told so far, without asking
+        if (!facts_.changed && now - *taken_ < kSnapshotLifetime) {
+            return snapshot_;
+        }
     }
     if (!connection()) {
         snapshot_ = Snapshot{};
         return snapshot_;
     }
+    // A change told while this poll runs may or may not be in it: it leads to another poll.
+    facts_.changed = false;
     const std::uint64_t generation = snapshot_.generation + 1;
     snapshot_ = Snapshot::take(c_.get(), root_, atoms_, facts_);
     static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);
@@ -77,6 +94,9 @@ const Snapshot& Session::snapshot() {
     taken_ = now;
     scale_ = ScreenScale::current();  // screens come and go rarely; once a poll is plenty
     keepFloatingOnTop(snapshot_);
+    if (facts_.changed && onChange) {
+        onChange();  // told while polling: it needs a poll of its own
+    }
     return snapshot_;
 }
 

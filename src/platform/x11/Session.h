@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -34,10 +35,14 @@ class Session {
     xcb_window_t root() const { return root_; }
     const Atoms& atoms() const { return atoms_; }
 
-    // The windows as of at most a few milliseconds ago: one tick's queries share one poll.
+    // The windows as the server last told of them: a new poll only after the server announced
+    // a change (or after a second, whatever happened).
     const Snapshot& snapshot();
     // Something was changed: the next query polls afresh.
     void invalidate() { taken_.reset(); }
+
+    // Called, from the event loop, when the server announced a change a poll would see.
+    std::function<void()> onChange;
 
     // Root coordinates (device pixels, top-left of the whole screen) to accessibility
     // coordinates (logical pixels, top-left of the primary screen) and back.
@@ -48,6 +53,14 @@ class Session {
     Point toRoot(const Point& accessibilityPoint) const;
     // Device pixels per logical pixel where a window with this root rectangle lies.
     double deviceRatioAt(const Rect& rootRect) const { return scale_.ratioAt(rootRect); }
+
+    // The window this program last asked the window manager to activate, and when: the
+    // manager may not have acted on it by the next poll.
+    struct Activation {
+        xcb_window_t window = 0;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::optional<Activation> lastActivation;
 
     // The program's own windows that must float above every other window.
     std::set<std::uint64_t> floating;

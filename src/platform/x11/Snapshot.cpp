@@ -403,6 +403,7 @@ void FactCache::forget(xcb_window_t w) {
 }
 
 void FactCache::absorb(const xcb_generic_event_t& event) {
+    changed = changed || isChange(event);
     switch (event.response_type & 0x7f) {
         case XCB_DESTROY_NOTIFY:
             forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
@@ -412,6 +413,32 @@ void FactCache::absorb(const xcb_generic_event_t& event) {
             break;
         default:
             break;  // errors of requests without replies, and changes polls read anyway
+    }
+}
+
+bool FactCache::isChange(const xcb_generic_event_t& event) const {
+    const auto ours = [this](xcb_window_t w) { return ignored && ignored->contains(w); };
+    switch (event.response_type & 0x7f) {
+        case XCB_CONFIGURE_NOTIFY:
+            return !ours(reinterpret_cast<const xcb_configure_notify_event_t&>(event).window);
+        case XCB_MAP_NOTIFY:
+            return !ours(reinterpret_cast<const xcb_map_notify_event_t&>(event).window);
+        case XCB_UNMAP_NOTIFY:
+            return !ours(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
+        case XCB_DESTROY_NOTIFY:
+            return !ours(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
+        case XCB_CREATE_NOTIFY:
+        case XCB_REPARENT_NOTIFY:
+        case XCB_CIRCULATE_NOTIFY:
+        case XCB_GRAVITY_NOTIFY:
+            return true;
+        case XCB_PROPERTY_NOTIFY: {
+            // Clients change some properties all the time (the last input's time, say).
+            const xcb_atom_t a = reinterpret_cast<const xcb_property_notify_event_t&>(event).atom;
+            return !atoms || atoms->watched(a);
+        }
+        default:
+            return false;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -58,14 +59,28 @@ struct FactCache {
     std::unordered_map<xcb_window_t, StaticFacts> topLevels;  // windows without a client
     xcb_window_t wmCheck = 0;  // the window manager the frames were learned under
 
-    // The events the facts depend on: destroys and reparents of root children and clients.
-    static constexpr std::uint32_t kRootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    static constexpr std::uint32_t kClientEvents = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    // The events the facts and every later poll depend on: on the root, its children coming,
+    // going, moving and restacking, and its properties (the active window, the client lists);
+    // on each client, its end, its reparenting and its properties (title, state).
+    static constexpr std::uint32_t kRootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                                                 XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                                 XCB_EVENT_MASK_PROPERTY_CHANGE;
+    static constexpr std::uint32_t kClientEvents =
+        XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+
+    // Set by any event that may change what a poll reads; the owner clears it when it polls.
+    bool changed = false;
+    // For telling such events apart: the atoms, and windows whose own changes never matter
+    // (the program's covers and bar).
+    const Atoms* atoms = nullptr;
+    const std::set<std::uint64_t>* ignored = nullptr;
 
     // What was learned of `w`, and of clients framed by it, no longer holds.
     void forget(xcb_window_t w);
     // Applies one event from the server; others are ignored.
     void absorb(const xcb_generic_event_t& event);
+    // Whether an event tells of a change a poll would see.
+    bool isChange(const xcb_generic_event_t& event) const;
     // Reads every event queued on the connection into the cache.
     void absorbPending(xcb_connection_t* c);
     // Drops what the current window manager and root children contradict.

@@ -271,6 +271,7 @@ Size X11Accessibility::decorations(const Client& c) {
 }
 
 void X11Accessibility::activateWindow(xcb_window_t w) {
+    s_.lastActivation = Session::Activation{w, std::chrono::steady_clock::now()};
     sendRootMessage(s_.connection(), s_.root(), w, s_.atoms().netActiveWindow, kSourcePager,
                     XCB_CURRENT_TIME, 0);
     s_.invalidate();

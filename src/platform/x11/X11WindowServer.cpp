@@ -183,6 +183,24 @@ void X11WindowServer::releaseFromFloatingLevel(std::uint64_t nativeWindow) {
     s_.floating.erase(nativeWindow);
 }
 
+void X11WindowServer::setBackground(std::uint64_t nativeWindow,
+                                    std::optional<std::uint32_t> rgb) {
+    xcb_connection_t* c = s_.connection();
+    if (!c) {
+        return;
+    }
+    // A true-colour visual takes the colour as its pixel value; the desktop picture is the
+    // root's own background, shown through at the window's place.
+    const std::uint32_t mask = rgb ? XCB_CW_BACK_PIXEL : XCB_CW_BACK_PIXMAP;
+    const std::uint32_t value = rgb ? *rgb : XCB_BACK_PIXMAP_PARENT_RELATIVE;
+    xcb_change_window_attributes(c, static_cast<xcb_window_t>(nativeWindow), mask, &value);
+    xcb_flush(c);
+}
+
+void X11WindowServer::onWindowsChanged(std::function<void()> handler) {
+    s_.onChange = std::move(handler);
+}
+
 void X11WindowServer::flush() {
     if (xcb_connection_t* c = s_.toolkitConnection()) {
         xcb_flush(c);

@@ -28,7 +28,9 @@ class X11WindowServer final : public WindowServer {
     double secondsSinceLastInput() override;
     void keepOnFloatingLevel(std::uint64_t nativeWindow) override;
     void releaseFromFloatingLevel(std::uint64_t nativeWindow) override;
+    void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) override;
     void flush() override;
+    void onWindowsChanged(std::function<void()> handler) override;
 
   private:
     std::int64_t layerOf(const TopLevel& t, const Client* c) const;

@@ -58,7 +58,7 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
     }
     // A program that has no window yet is still running; looking through every process costs
     // far more than a poll, so only then.
-    for (const ProcessInfo& p : found.empty() ? Processes::list() : std::vector<ProcessInfo>{}) {
+    for (const ProcessInfo& p : found.empty() ? processes() : std::vector<ProcessInfo>{}) {
         if (!found.contains(p.pid) &&
             (AppGroup::matches(names, p.comm) || AppGroup::matches(names, baseName(p.exe)))) {
             found[p.pid] = {p.pid, identifier, p.comm};
@@ -71,6 +71,18 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
         out.push_back(app);
     }
     return out;
+}
+
+// Looked through again at most once a second, or at once when a new client appeared.
+const std::vector<ProcessInfo>& X11Workspace::processes() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::size_t clients = s_.snapshot().clients.size();
+    if (!processesAt_ || now - *processesAt_ >= kProcessScanInterval || clients > clientsAtScan_) {
+        processes_ = Processes::list();
+        processesAt_ = now;
+    }
+    clientsAtScan_ = clients;
+    return processes_;
 }
 
 bool X11Workspace::forceTerminate(std::int32_t pid) {
@@ -103,11 +115,28 @@ std::optional<RunningApp> X11Workspace::frontmostApplication() {
     return RunningApp{pid, {}, name};
 }
 
+// The application's window this program just asked to activate, if any (the window manager
+// may not have acted on it yet, and activating another one now would undo it); else its
+// active window; else its topmost one.
 void X11Workspace::activate(std::int32_t pid) {
-    const auto clients = X11Accessibility::clientsOf(s_.snapshot(), pid);
-    if (!clients.empty()) {
-        access_.activateWindow(clients.front()->id);
+    const Snapshot& s = s_.snapshot();
+    const auto clients = X11Accessibility::clientsOf(s, pid);
+    if (clients.empty()) {
+        return;
     }
+    const auto belongs = [&](xcb_window_t w) {
+        return std::any_of(clients.begin(), clients.end(),
+                           [w](const Client* c) { return c->id == w; });
+    };
+    xcb_window_t target = clients.front()->id;
+    if (const auto& last = s_.lastActivation;
+        last && std::chrono::steady_clock::now() - last->at < kActivationSettles &&
+        belongs(last->window)) {
+        target = last->window;
+    } else if (belongs(s.active)) {
+        target = s.active;
+    }
+    access_.activateWindow(target);
 }
 
 std::optional<std::string> X11Workspace::applicationLocation(const std::string& identifier) {

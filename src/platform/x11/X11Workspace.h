@@ -4,6 +4,7 @@
 
 #include "platform/Workspace.h"
 #include "platform/x11/Session.h"
+#include "platform/x11/Processes.h"
 #include "platform/x11/X11Accessibility.h"
 
 namespace platform::x11 {
@@ -13,6 +14,10 @@ namespace platform::x11 {
 class X11Workspace final : public Workspace {
   public:
     static constexpr const char* kOwnIdentifier = "tessavo";
+    // How long an activation this program asked for counts as the application's choice.
+    static constexpr auto kActivationSettles = std::chrono::seconds(1);
+    // How often processes without a window are looked for.
+    static constexpr auto kProcessScanInterval = std::chrono::seconds(1);
 
     X11Workspace(Session& session, X11Accessibility& accessibility)
         : s_(session), access_(accessibility) {}
@@ -35,11 +40,17 @@ class X11Workspace final : public Workspace {
 
   private:
     std::vector<RunningApp> ownCopies();
+    const std::vector<ProcessInfo>& processes();
 
     Session& s_;
     X11Accessibility& access_;
     std::optional<std::string> picture_;
     std::optional<std::chrono::steady_clock::time_point> pictureCheckedAt_;
+    // The last look through every process, and the clients there were then: a new client may
+    // be the program that was started.
+    std::vector<ProcessInfo> processes_;
+    std::optional<std::chrono::steady_clock::time_point> processesAt_;
+    std::size_t clientsAtScan_ = 0;
 };
 
 }  // namespace platform::x11
