@@ -14,7 +14,7 @@ packages=(
   # Hangul text
   fonts-nanum
   # end-to-end tests and the demo
-  xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils trayer
+  xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils trayer jq
 )
 
 missing=()

@@ -6,11 +6,16 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib/xsession.sh"
 
-readonly COVER=ffffff      # the memo page, below its text
-readonly CHAT_A=1565c0     # the stand-in's colours, in the order its windows open
+readonly COVER=ffffff       # the memo page, below its text
+readonly MAIN_WINDOW=2e7d32 # the stand-in's colours, in the order its windows open
+readonly CHAT_A=1565c0
 readonly CHAT_B=c62828
 readonly DIALOG=6a1b9a
 readonly OTHER=2e7d32
+readonly BAR=292929         # the switcher bar's ground, and its slots: plain, in use, uncovered
+readonly SLOT=4d4d4d
+readonly SLOT_ACTIVE=338cff
+readonly SLOT_OFF=f4871a
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 expect_pixel() {  # X Y COLOUR WHAT
@@ -36,7 +41,12 @@ setup() {
   xs_send other open x 1000 600 300 200 메모
   MAIN=$(xs_id kakao main); A=$(xs_id kakao a); B=$(xs_id kakao b); D=$(xs_id kakao d)
   if [ "$1" = wallpaper ]; then prepare_wallpaper; fi
-  case "$1" in scale*) export QT_SCALE_FACTOR="${1#scale}" ;; esac
+  if [ "$1" = hotkeys ]; then store_settings '{"chatKeys": {"김민지": "a"}}'; fi
+  case "$1" in scale*)
+    export QT_SCALE_FACTOR="${1#scale}"
+    # At the top centre the bar would lie over the desktop these scenarios read above the chats.
+    store_settings '{"barX": 0, "barY": 0}' ;;
+  esac
   xs_tessavo
   # The other application is in front: every chat is covered.
   xs_wait_log "STATE $A '김민지' = COVERED"
@@ -130,9 +140,16 @@ prepare_wallpaper() {
   convert -size 1440x900 -depth 8 xc: -sparse-color bilinear \
     '0,0 #ff2000 1439,0 #ffe000 0,899 #0020ff 1439,899 #00c060' "$PICTURE"
   feh --no-fehbg --bg-scale "$PICTURE"
-  mkdir -p "$XDG_CONFIG_HOME/tessavo"
-  echo '{"disguiseMode": 1}' >"$XDG_CONFIG_HOME/tessavo/settings.json"
+  store_settings '{"disguiseMode": 1}'
 }
+
+store_settings() {  # JSON — before Tessavo starts
+  mkdir -p "$XDG_CONFIG_HOME/tessavo"
+  echo "$1" >"$XDG_CONFIG_HOME/tessavo/settings.json"
+}
+
+# Whether the stored settings pass a jq test: stored '.barX == 0'
+stored() { jq -e "$1" "$XDG_CONFIG_HOME/tessavo/settings.json" >/dev/null 2>&1; }
 
 picture_pixel() { convert "$PICTURE" -format "%[hex:p{$1,$2}]" info: | tr 'A-F' 'a-f' | cut -c1-6; }
 
@@ -251,6 +268,141 @@ hole_passes_clicks_and_page_takes_them() {
   ! grep -qx "clicked b" "$XS_DIR/kakao.out" || fail "the click reached the covered chat"
 }
 
+# ---- the switcher bar: slots K (the main window), 1 (chat B) and 2 (chat A) ----
+# Chats already open when Tessavo starts take their slots front to back: chat B opened last.
+
+# The bar's window as "X Y W H"; nothing while it is not on screen.
+bar_geometry() {
+  local id
+  id=$(xdotool search --onlyvisible --name '^tessavo switcher$' 2>/dev/null | head -n1)
+  [ -n "$id" ] || return 0
+  xwininfo -id "$id" | awk '
+    /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+}
+bar_is_at() { [ "$(bar_geometry)" = "$1 $2 192 34" ]; }
+wait_bar_at() {  # X Y — three slots make the bar 192 wide
+  xs_wait 3 bar_is_at "$1" "$2" || fail "the bar is at '$(bar_geometry)', expected '$1 $2 192 34'"
+  BAR_X=$1 BAR_Y=$2
+}
+# Screen points on the bar: a slot's centre, a spot of its disc beside the label, the middle line.
+slot_x() { echo $((BAR_X + 35 + 30 * $1)); }
+slot_disc() { echo $((BAR_X + 27 + 30 * $1)) $((BAR_Y + 17)); }
+bar_middle() { echo $((BAR_Y + 17)); }
+
+bar_shows_at_top_centre() {
+  wait_bar_at 624 6
+  local x y i
+  read -r x y < <(slot_disc 0)
+  expect_pixel $((BAR_X + 4)) "$y" "$BAR" "the bar's left grip"
+  expect_pixel $((BAR_X + 188)) "$y" "$BAR" "the bar's right grip"
+  for i in 0 1 2; do
+    read -r x y < <(slot_disc "$i")
+    expect_pixel "$x" "$y" "$SLOT" "slot $i"
+  done
+}
+
+bar_pick_reveals_the_chat() {
+  wait_bar_at 624 6
+  xdotool mousemove "$(slot_x 2)" "$(bar_middle)" click 1
+  xs_wait_log "PICK i=2 '김민지'"
+  xs_wait_log "REVEAL id=$A '김민지'"
+  wait_pixel 560 300 "$CHAT_A" "picked chat A visible"
+  expect_pixel 170 300 "$COVER" "main window still covered"
+  never_revealed_b
+  wait_pixel $(slot_disc 2) "$SLOT_ACTIVE" "the picked chat's slot shows it in use"
+  expect_pixel $(slot_disc 1) "$SLOT" "chat B's slot unchanged"
+}
+
+# Chat B, in front of the others, must not take the focus when another window is picked.
+never_revealed_b() {
+  sleep 0.3
+  ! xs_logged "STATE $B '박서준 \"인용\"' = revealed" || fail "chat B uncovered though not picked"
+  expect_pixel 1000 300 "$COVER" "chat B still covered"
+}
+
+bar_right_click_switches_covering() {
+  wait_bar_at 624 6
+  xdotool mousemove "$(slot_x 1)" "$(bar_middle)" click 3
+  xs_wait 2 stored '.excluded == ["박서준 \"인용\""]' ||
+    fail "covering off not stored: $(cat "$XDG_CONFIG_HOME/tessavo/settings.json")"
+  wait_pixel 1000 300 "$CHAT_B" "chat B uncovered though another application is in front"
+  wait_pixel $(slot_disc 1) "$SLOT_OFF" "chat B's slot shows covering off"
+  expect_pixel 560 300 "$COVER" "chat A still covered"
+  expect_pixel $(slot_disc 2) "$SLOT" "chat A's slot unchanged"
+  xdotool click 3
+  xs_wait 2 stored '.excluded == []' || fail "covering on not stored"
+  wait_pixel 1000 300 "$COVER" "chat B covered again"
+  wait_pixel $(slot_disc 1) "$SLOT" "chat B's slot back to plain"
+}
+
+on_frame() {  # FRAME ID...
+  local frame=$1 id; shift
+  for id in "$@"; do [ "$(frame_of "$id")" = "$frame" ] || return 1; done
+}
+
+# With no chat in use and none moved, the chats go onto the first in the list: the main window.
+bar_arrange_stacks_the_chats() {
+  wait_bar_at 624 6
+  local main x y w h
+  main=$(frame_of "$MAIN")
+  xdotool mousemove $((BAR_X + 130)) "$(bar_middle)" click 1
+  xs_wait 3 on_frame "$main" "$MAIN" "$A" "$B" ||
+    fail "not stacked on $main: main $(frame_of "$MAIN"), A $(frame_of "$A"), B $(frame_of "$B")"
+  # The covers went with their chats.
+  read -r x y w h <<<"$main"
+  wait_pixel $((x + w / 2)) $((y + h / 2 + 20)) "$COVER" "the stack covered"
+  wait_pixel 560 300 203040 "nothing left where chat A was"
+  wait_pixel 1000 300 203040 "nothing left where chat B was"
+}
+
+# Drags the bar by its left grip through the given points: drag_bar X1 Y1 X2 Y2 ...
+drag_bar() {
+  xdotool mousemove $((BAR_X + 8)) "$(bar_middle)" mousedown 1
+  while [ $# -gt 0 ]; do
+    sleep 0.05
+    xdotool mousemove "$1" "$2"
+    shift 2
+  done
+  sleep 0.05
+  xdotool mouseup 1
+}
+
+bar_drag_moves_snaps_and_is_remembered() {
+  wait_bar_at 624 6
+  drag_bar 482 123 332 223
+  wait_bar_at 324 206
+  expect_pixel $(slot_disc 2) "$SLOT" "the bar above chat A's cover"
+  # Stored from the primary screen's bottom-left, y up: 900 - 206 - 34.
+  xs_wait 2 stored '.barX == 324 and .barY == 660' ||
+    fail "the bar's place not stored: $(cat "$XDG_CONFIG_HOME/tessavo/settings.json")"
+  kill -TERM "$XS_TESSAVO"
+  wait "$XS_TESSAVO" || true
+  xs_tessavo
+  xs_wait_log "STATE $A '김민지' = COVERED"
+  wait_bar_at 324 206
+  # A fresh start lays new covers; the bar stays above the one beneath it.
+  wait_pixel $(slot_disc 2) "$SLOT" "the bar above chat A's new cover"
+  # Dropped with its left edge 10 pixels from the screen's, it snaps onto the edge.
+  drag_bar 200 223 18 223
+  wait_bar_at 0 206
+  xs_wait 2 stored '.barX == 0 and .barY == 660' || fail "the snapped place not stored"
+}
+
+hot_keys_reveal() {
+  xdotool key ctrl+alt+k
+  xs_wait_log "PICK i=0 '카카오톡'"
+  xs_wait_log "REVEAL id=$MAIN '카카오톡'"
+  wait_pixel 170 300 "$MAIN_WINDOW" "the main window revealed by its hot key"
+  xdotool key ctrl+alt+b  # no chat has this key
+  xdotool key ctrl+alt+a
+  xs_wait_log "PICK i=2 '김민지'"
+  xs_wait_log "REVEAL id=$A '김민지'"
+  wait_pixel 560 300 "$CHAT_A" "chat A revealed by its stored key"
+  ! grep -q "^PICK i=1 " "$XS_LOG" || fail "a key without a chat picked chat B"
+  never_revealed_b
+}
+
 setup "${1:?scenario}"
 case "$1" in
   covered) covered_with_dialog_hole ;;
@@ -269,6 +421,12 @@ case "$1" in
   reused-id) reused_id_is_a_new_window ;;
   processes) every_messenger_process_is_covered ;;
   hole-click) hole_passes_clicks_and_page_takes_them ;;
+  bar) bar_shows_at_top_centre ;;
+  bar-pick) bar_pick_reveals_the_chat ;;
+  bar-toggle) bar_right_click_switches_covering ;;
+  bar-arrange) bar_arrange_stacks_the_chats ;;
+  bar-drag) bar_drag_moves_snaps_and_is_remembered ;;
+  hotkeys) hot_keys_reveal ;;
   *) fail "unknown scenario $1" ;;
 esac
 echo "PASS: $1"

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include "common/Settings.h"
+#include "platform/Input.h"
+#include "platform/Platform.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/Xcb.h"
+#include "switcher/HotkeyManager.h"
+
+// The hot keys on a real X server (tests/e2e/x11-hotkeys.sh starts one); elsewhere they skip.
+
+namespace {
+
+// Lets the event loop deliver what the X server sends, until `done` or a few seconds pass.
+template <class Pred>
+bool waitFor(Pred done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+// Gives a press that should not come the time it would take to arrive.
+void settle() {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    while (std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+int press(const std::string& keys) {
+    return std::system(("xdotool key " + keys).c_str());
+}
+
+// The real X11 desktop with a settings store of its own, in place of whatever was installed.
+class X11Hotkeys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            GTEST_SKIP() << "needs an X display";
+        }
+        ASSERT_TRUE(config_.isValid());
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+            oldConfig_ = old;
+        }
+        setenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit().constData(), 1);
+        previous_ = platform::install(platform::x11::createPlatform());
+        installed_ = true;
+    }
+
+    void TearDown() override {
+        hotkeys.reset();  // ungrabs through the platform, so before it goes
+        if (!installed_) {
+            return;
+        }
+        platform::install(std::move(previous_));
+        if (oldConfig_) {
+            setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
+        } else {
+            unsetenv("XDG_CONFIG_HOME");
+        }
+    }
+
+    HotkeyManager& make(const std::u32string& keys) {
+        hotkeys = std::make_unique<HotkeyManager>([this](char32_t c) { presses.push_back(c); });
+        hotkeys->keys = keys;
+        hotkeys->reRegister();
+        return *hotkeys;
+    }
+
+    std::unique_ptr<HotkeyManager> hotkeys;
+    std::u32string presses;
+
+  private:
+    QTemporaryDir config_;
+    std::optional<std::string> oldConfig_;
+    std::unique_ptr<platform::Platform> previous_;
+    bool installed_ = false;
+};
+
+}  // namespace
+
+TEST_F(X11Hotkeys, ANewModifierReplacesTheOldOneOnReRegistering) {
+    HotkeyManager& hk = make(U"KA");
+    ASSERT_EQ(hk.modifiers, Settings::kDefaultHotkeyMod);
+    ASSERT_EQ(press("ctrl+alt+k"), 0);
+    EXPECT_TRUE(waitFor([&] { return presses == U"K"; }));
+    press("ctrl+alt+a");
+    EXPECT_TRUE(waitFor([&] { return presses == U"KA"; }));
+
+    hk.modifiers = platform::modifier::kControl | platform::modifier::kShift;
+    hk.reRegister();
+    press("ctrl+alt+k");
+    settle();
+    EXPECT_EQ(presses, U"KA") << "the old combination still fires";
+    press("ctrl+shift+k");
+    EXPECT_TRUE(waitFor([&] { return presses == U"KAK"; }));
+    press("ctrl+shift+a");
+    EXPECT_TRUE(waitFor([&] { return presses == U"KAKA"; }));
+}
+
+TEST_F(X11Hotkeys, AKeyAnotherClientHoldsIsLeftOutAndTheOthersStillWork) {
+    // Another client holds control+option+M first.
+    const platform::x11::Connection connection{xcb_connect(nullptr, nullptr)};
+    xcb_connection_t* other = connection.get();
+    ASSERT_FALSE(xcb_connection_has_error(other));
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other);
+    const platform::x11::Reply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, 'm'));
+    xcb_key_symbols_free(symbols);
+    ASSERT_TRUE(codes && codes.get()[0] != XCB_NO_SYMBOL);
+    xcb_grab_key(other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1, codes.get()[0],
+                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    // A round trip makes sure the grab is in place before ours is tried.
+    std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+
+    HotkeyManager& hk = make(U"KMA");
+    EXPECT_EQ(hk.refs.size(), 2u);
+    for (const auto& [id, c] : hk.idToChar) {
+        EXPECT_NE(c, U'M');
+    }
+    press("ctrl+alt+a");
+    EXPECT_TRUE(waitFor([&] { return presses == U"A"; }));
+    press("ctrl+alt+m");
+    press("ctrl+alt+k");
+    EXPECT_TRUE(waitFor([&] { return presses == U"AK"; }));
+}
