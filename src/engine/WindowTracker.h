@@ -131,7 +131,7 @@ class WindowTracker : public QObject {
     std::string titleOf(WindowID id) const;
 
     std::optional<WindowID> focusedChat_;  // this tick's focused chat, for revealedNow
-    QTimer* changeTimer_ = nullptr;         // a change tick held back by the gap; while running
+    QTimer* changeTimer_ = nullptr;        // a change tick held back by the gap; while running
     bool ticking_ = false;
     bool changedDuringTick_ = false;
     double lastChangeTick_ = -std::numeric_limits<double>::infinity();

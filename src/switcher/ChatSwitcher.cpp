@@ -311,7 +311,7 @@ void ChatSwitcher::arrangeStack() {
     const WindowID anchor = among(tracker_.lastMovedHwnd) ? *tracker_.lastMovedHwnd
                             : among(tracker_.protectID)   ? *tracker_.protectID
                                                           : ids.front();
-    const platform::Element& anchorElement = tracker_.elements.at(anchor);
+    const platform::Element anchorElement = tracker_.elements.at(anchor);
     const auto position = AX::position(anchorElement);
     const auto size = AX::size(anchorElement);
     if (!position || !size) {
@@ -320,7 +320,7 @@ void ChatSwitcher::arrangeStack() {
     auto& access = platform::current().accessibility();
     for (const WindowID id : ids) {
         if (id != anchor) {
-            const platform::Element& el = tracker_.elements.at(id);
+            const platform::Element el = tracker_.elements.at(id);
             access.setAttribute(el, platform::ax::kPosition, *position);
             access.setAttribute(el, platform::ax::kSize, *size);
         }

@@ -69,6 +69,24 @@ void Session::readEvents() {
     }
 }
 
+// A query may come from anywhere, in the middle of the caller's own work: the change is told
+// from the event loop.
+void Session::announceLater() {
+    if (announcing_ || !notifier_) {
+        return;
+    }
+    announcing_ = true;
+    QMetaObject::invokeMethod(
+        notifier_.get(),
+        [this] {
+            announcing_ = false;
+            if (onChange) {
+                onChange();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 const Snapshot& Session::snapshot() {
     const auto now = std::chrono::steady_clock::now();
     if (c_ && taken_) {
@@ -94,8 +112,8 @@ const Snapshot& Session::snapshot() {
     taken_ = now;
     scale_ = ScreenScale::current();  // screens come and go rarely; once a poll is plenty
     keepFloatingOnTop(snapshot_);
-    if (facts_.changed && onChange) {
-        onChange();  // told while polling: it needs a poll of its own
+    if (facts_.changed) {
+        announceLater();  // told while polling: it needs a poll of its own
     }
     return snapshot_;
 }

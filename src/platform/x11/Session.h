@@ -68,6 +68,7 @@ class Session {
 
   private:
     void readEvents();
+    void announceLater();
     void keepFloatingOnTop(const Snapshot& s);
     bool mustStayBelowFloating(const Snapshot& s, const TopLevel& t) const;
 
@@ -79,6 +80,7 @@ class Session {
     ScreenScale scale_;
     std::optional<std::chrono::steady_clock::time_point> taken_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    bool announcing_ = false;
 };
 
 }  // namespace platform::x11

@@ -183,8 +183,7 @@ void X11WindowServer::releaseFromFloatingLevel(std::uint64_t nativeWindow) {
     s_.floating.erase(nativeWindow);
 }
 
-void X11WindowServer::setBackground(std::uint64_t nativeWindow,
-                                    std::optional<std::uint32_t> rgb) {
+void X11WindowServer::setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) {
     xcb_connection_t* c = s_.connection();
     if (!c) {
         return;

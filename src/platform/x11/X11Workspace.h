@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "platform/Workspace.h"
-#include "platform/x11/Session.h"
 #include "platform/x11/Processes.h"
+#include "platform/x11/Session.h"
 #include "platform/x11/X11Accessibility.h"
 
 namespace platform::x11 {

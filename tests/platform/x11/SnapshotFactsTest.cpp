@@ -150,3 +150,46 @@ TEST(AppGroup, ClassNamesMatchWithoutRegardToCase) {
     EXPECT_FALSE(AppGroup::matches(names, ""));
     EXPECT_FALSE(AppGroup::matches(names, "kakaotalk.exe2"));
 }
+
+// A snapshot stands until an event says what it shows may have changed. Missing one would
+// leave a chat uncovered; taking every event would poll the server for nothing.
+TEST(FactCache, OnlyEventsThatChangeWhatAPollReadsCount) {
+    Atoms atoms;
+    atoms.netActiveWindow = 300;
+    atoms.netWmName = 301;
+    const std::set<std::uint64_t> ours{0x800};
+    FactCache cache;
+    cache.atoms = &atoms;
+    cache.ignored = &ours;
+    const auto configured = [](xcb_window_t w) {
+        xcb_configure_notify_event_t e{};
+        e.response_type = XCB_CONFIGURE_NOTIFY;
+        e.window = w;
+        return asGeneric(e);
+    };
+    const auto property = [](xcb_atom_t a) {
+        xcb_property_notify_event_t e{};
+        e.response_type = XCB_PROPERTY_NOTIFY;
+        e.atom = a;
+        return asGeneric(e);
+    };
+    xcb_map_notify_event_t mapped{};
+    mapped.response_type = XCB_MAP_NOTIFY;
+    mapped.window = 0x500;
+    xcb_generic_event_t error{};
+    error.response_type = 0;  // an error of a request without a reply
+
+    EXPECT_TRUE(cache.isChange(configured(0x500)));   // another program's window moved
+    EXPECT_FALSE(cache.isChange(configured(0x800)));  // our own cover did
+    EXPECT_TRUE(cache.isChange(asGeneric(mapped)));
+    EXPECT_TRUE(cache.isChange(destroyed(0x500)));
+    EXPECT_TRUE(cache.isChange(property(300)));   // the active window
+    EXPECT_TRUE(cache.isChange(property(301)));   // a title
+    EXPECT_FALSE(cache.isChange(property(999)));  // say, the time of the last key press
+    EXPECT_FALSE(cache.isChange(error));
+
+    cache.absorb(property(999));
+    EXPECT_FALSE(cache.changed);
+    cache.absorb(configured(0x500));
+    EXPECT_TRUE(cache.changed);
+}

@@ -1,0 +1,132 @@
+#include <QSignalSpy>
+
+#include "engine/TrackerFixture.h"
+
+using namespace platform;
+
+// Changes the window server tells of are acted on at once, between the timer's ticks.
+class ChangeTickTest : public TrackerTest {
+  protected:
+    int chats() const override { return 3; }
+    void SetUp() override {
+        TrackerTest::SetUp();
+        frontOther();
+    }
+    void TearDown() override {
+        if (tracker_) {
+            tracker().stop();
+        }
+    }
+    // What the user sees of each chat, and the decisions logged so far.
+    // (a minimized or closed chat has no cover on screen: "open" there shows nothing)
+    std::string picture() {
+        std::string out;
+        for (std::uint32_t id : {1000u, 1001u, 1002u, 1003u}) {
+            out += std::to_string(id) + (covered(id) ? "=covered " : "=open ");
+        }
+        const auto moved = tracker().lastMovedHwnd;
+        return out + "moved=" + (moved ? std::to_string(*moved) : "none");
+    }
+    std::vector<std::string> stateLines(std::size_t from) {
+        std::vector<std::string> lines;
+        std::istringstream in(log().substr(from));
+        for (std::string l; std::getline(in, l);) {
+            if (l.rfind("STATE ", 0) == 0 || l.rfind("PROTECT", 0) == 0) {
+                lines.push_back(l);
+            }
+        }
+        return lines;
+    }
+};
+
+TEST_F(ChangeTickTest, AChangeIsCoveredAtOnceNotAtTheNextTimerTick) {
+    tracker().start();
+    tick();
+    ASSERT_TRUE(covered(1001));
+    sim.focus(1001);  // the user works in chat 1: it opens at once
+    sim.announceChange();
+    EXPECT_FALSE(covered(1001));
+    advance(0.01);
+    frontOther();
+    sim.announceChange();
+    EXPECT_TRUE(covered(1001));
+
+    // A window that is gone by the time the change is handled is simply gone.
+    advance(0.01);
+    sim.closeWindow(1002);
+    sim.announceChange();
+    EXPECT_FALSE(cover(1002));
+}
+
+TEST_F(ChangeTickTest, AStormOfChangesRunsOneTickAndTheRestWaitForTheGap) {
+    tracker().start();
+    tick();
+    QSignalSpy ticks(&tracker(), &WindowTracker::chatsChanged);
+    for (int i = 0; i < 1000; ++i) {
+        sim.window(1001).frame.x += 1;
+        sim.announceChange();
+    }
+    EXPECT_EQ(ticks.count(), 1);
+    advance(WindowTracker::kChangeTickGap);
+    sim.announceChange();
+    EXPECT_EQ(ticks.count(), 2);
+}
+
+// The same user actions, told of or not: after every timer tick the screen and the decisions
+// are the same. Only the moments in between differ.
+TEST_F(ChangeTickTest, TellingOfChangesLeavesTheTimersDecisionsAsTheyWere) {
+    const auto run = [this](bool told) {
+        sim.model().windowsChanged = nullptr;
+        tracker_.reset();
+        if (!sim.hasWindow(1002)) {
+            platform::sim::SimWindow w;
+            w.number = 1002;
+            w.pid = platform::sim::kMessengerPid;
+            w.title = "채팅 2";
+            sim.addWindow(w);
+        }
+        for (std::uint32_t id : {1000u, 1001u, 1002u}) {
+            sim.raise(id);  // the same stacking in every run
+        }
+        sim.focus(1003);
+        frontOther();
+        for (std::uint32_t id : {1001u, 1002u, 1003u}) {
+            sim.window(id).frame = {420.0 + (id - 1001) * 180, 60, 420, 560};
+        }
+        const std::size_t logStart = log().size();
+        tracker().start();
+        std::vector<std::string> pictures;
+        // Each change comes in two halves, 20 ms apart, within one timer interval.
+        const auto step = [&](const std::function<void()>& change) {
+            change();
+            if (told) {
+                sim.announceChange();
+            }
+            advance(0.02);
+            change();
+            if (told) {
+                sim.announceChange();
+            }
+            advance(0.04);
+            tick();
+            pictures.push_back(picture());
+        };
+        step([] {});
+        // A chat dragged 3 points at a time: moving counts over the timer's interval (6 points
+        // here), not over the moments between notices.
+        for (int i = 0; i < 4; ++i) {
+            step([&] { sim.window(1002).frame.x += 3; });
+        }
+        step([&] { sim.focus(1001); });
+        step([&] { frontOther(); });
+        step([&] { sim.window(1003).minimized = true; });
+        step([&] { sim.window(1003).minimized = false; });
+        step([&] { sim.closeWindow(1002); });
+        tracker().stop();
+        return std::make_pair(pictures, stateLines(logStart));
+    };
+    const auto quiet = run(false);
+    const auto told = run(true);
+    EXPECT_EQ(told.first, quiet.first);
+    EXPECT_EQ(told.second, quiet.second);
+}
