@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMenu>
-#include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -10,29 +9,6 @@
 #include "common/Settings.h"
 #include "discovery/Kakao.h"
 #include "platform/Platform.h"
-
-namespace {
-
-// The status item is known by its title; a tray needs a picture, so the title's first
-// syllable is drawn as one.
-QIcon statusIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0x33, 0x33, 0x33));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(pixmap.rect().adjusted(2, 2, -2, -2), 14, 14);
-    p.setPen(Qt::white);
-    QFont font = p.font();
-    font.setPixelSize(40);
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("테"));
-    return QIcon(pixmap);
-}
-
-}  // namespace
 
 AppDelegate::AppDelegate(QObject* parent)
     : QObject(parent),

@@ -191,7 +191,8 @@ void X11WindowServer::setBackground(std::uint64_t nativeWindow, std::optional<st
     // A true-colour visual takes the colour as its pixel value; the desktop picture is the
     // root's own background, shown through at the window's place.
     const std::uint32_t mask = rgb ? XCB_CW_BACK_PIXEL : XCB_CW_BACK_PIXMAP;
-    const std::uint32_t value = rgb ? *rgb : XCB_BACK_PIXMAP_PARENT_RELATIVE;
+    const std::uint32_t value =
+        rgb ? *rgb : static_cast<std::uint32_t>(XCB_BACK_PIXMAP_PARENT_RELATIVE);
     xcb_change_window_attributes(c, static_cast<xcb_window_t>(nativeWindow), mask, &value);
     xcb_flush(c);
 }
