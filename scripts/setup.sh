@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything Tessavo needs to build, test and run on Debian 12, then configures and
-# builds it. Usage: scripts/setup.sh [release|asan]   (default: release, into build/)
+# builds it. Usage: scripts/setup.sh [release|asan|packages]   (default: release, into build/;
+# packages: install the packages only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,12 +10,15 @@ packages=(
   cmake ninja-build pkg-config g++ clang-format clang-tidy
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
+  librsvg2-bin  # the icon's sizes, from its SVG
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-screensaver0-dev libxcb-xinput-dev
   libxcb-keysyms1-dev libxcb-shape0-dev libxcb-res0-dev libxcb-randr0-dev x11proto-dev
   # Hangul text
   fonts-nanum
   # end-to-end tests and the demo
   xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils trayer jq
+  # the install check and the Debian package
+  desktop-file-utils appstream groff-base file dpkg-dev
 )
 
 missing=()
@@ -30,9 +34,10 @@ fi
 
 kind="${1:-release}"
 case "$kind" in
+  packages) exit 0 ;;
   release) dir=build; type=RelWithDebInfo; extra=() ;;
   asan) dir=build-asan; type=Debug; extra=(-DTESSAVO_SANITIZE=ON -DTESSAVO_BENCH=OFF) ;;
-  *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
+  *) echo "usage: $0 [release|asan|packages]" >&2; exit 2 ;;
 esac
 # The test command sets TESSAVO_WERROR=ON: warnings fail its build, never a user's.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DTESSAVO_WERROR="${TESSAVO_WERROR:-OFF}" \

@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
-#include <QPainter>
 #include <QSystemTrayIcon>
 
 #include "app/AppDelegate.h"
+#include "app/AppIcon.h"
 #include "app/Startup.h"
 #include "common/Log.h"
 #include "common/Settings.h"
@@ -16,23 +16,9 @@
 
 namespace {
 
-// The status item is known by its title; a tray needs a picture, so the title's first
-// syllable is drawn as one.
+// The status item is known by its title; a tray needs a picture: the program's own icon.
 QIcon statusIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0x33, 0x33, 0x33));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(pixmap.rect().adjusted(2, 2, -2, -2), 14, 14);
-    p.setPen(Qt::white);
-    QFont font = p.font();
-    font.setPixelSize(40);
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("테"));
-    return QIcon(pixmap);
+    return appIcon();
 }
 
 bool wallpaperStored() {

@@ -1,11 +1,14 @@
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <optional>
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/AppDelegate.h"
+#include "app/AppIcon.h"
 #include "app/SignalQuitter.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
@@ -22,12 +25,63 @@ void preferX11() {
     }
 }
 
+constexpr const char* kHelp =
+    "사용법: tessavo [옵션]\n"
+    "테사보: 지금 쓰고 있지 않은 메신저 대화창을 메모장이나 바탕화면 그림으로 가립니다.\n"
+    "인자 없이 시작하면 트레이에 머무르며, 이미 실행 중인 사본은 끝냅니다.\n"
+    "\n"
+    "옵션:\n"
+    "  -h, --help     이 도움말을 보여 주고 끝냅니다\n"
+    "  -v, --version  버전을 보여 주고 끝냅니다\n"
+    "\n"
+    "설정 파일: $XDG_CONFIG_HOME/tessavo/settings.json (보통 ~/.config/tessavo/settings.json)\n"
+    "디버그 기록: TESSAVO_DEBUG=1 이면 /tmp/tessavo.log 에 씁니다\n"
+    "자세한 설명: man tessavo\n";
+
+// Read before anything else, with no application object: asking for help or the version must
+// work without a display and must not stop a running copy. Returns the exit status when the
+// program is to end here.
+std::optional<int> handleCommandLine(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({help, version});
+    QString error;
+    if (!parser.parse(arguments)) {
+        // In Korean like the rest of the program; only rarer mistakes keep Qt's English text.
+        const QStringList unknown = parser.unknownOptionNames();
+        const QString dashes = QLatin1String(unknown.value(0).size() == 1 ? "-" : "--");
+        error = unknown.isEmpty() ? parser.errorText()
+                                  : QStringLiteral("알 수 없는 옵션: ") + dashes + unknown.first();
+    } else if (!parser.positionalArguments().isEmpty()) {
+        error =
+            QStringLiteral("인자를 받지 않습니다: %1").arg(parser.positionalArguments().first());
+    }
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "tessavo: %s\n'tessavo --help'로 사용법을 볼 수 있습니다.\n",
+                     qPrintable(error));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("tessavo %s\n", TESSAVO_VERSION);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("tessavo %s\n", TESSAVO_VERSION);
-        return 0;
+    if (const auto status = handleCommandLine(argc, argv)) {
+        return *status;
     }
     preferX11();
     platform::install(platform::x11::createPlatform());
@@ -35,6 +89,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessavo"));
+    QApplication::setWindowIcon(appIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tessavo"));
     // No main window: the program lives in its status item, covers and bar.
     QApplication::setQuitOnLastWindowClosed(false);

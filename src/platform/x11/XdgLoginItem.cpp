@@ -1,7 +1,9 @@
 #include "platform/x11/XdgLoginItem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include <unistd.h>
@@ -9,6 +11,41 @@
 #include "platform/Files.h"
 
 namespace platform::x11 {
+
+namespace {
+
+// Exec takes the path quoted, with the characters the format reserves escaped.
+std::string quotedPath(const std::string& path) {
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            quoted += "\\\\";
+        }
+        quoted += c == '%' ? std::string("%%") : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string XdgLoginItem::execValue(const std::string& executable, const std::string& searchPath) {
+    namespace fs = std::filesystem;
+    std::istringstream dirs(searchPath);
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        // A relative entry would depend on where the session happens to start the program.
+        if (dir.empty() || dir.front() != '/') {
+            continue;
+        }
+        const fs::path candidate = fs::path(dir) / "tessavo";
+        std::error_code ec;
+        if (!fs::is_regular_file(candidate, ec) || ::access(candidate.c_str(), X_OK) != 0) {
+            continue;
+        }
+        // The session starts the first one it finds: the name is right only if that is us.
+        return fs::equivalent(candidate, executable, ec) ? "tessavo" : quotedPath(executable);
+    }
+    return quotedPath(executable);
+}
 
 XdgLoginItem::XdgLoginItem(std::string configHome, std::string executable)
     : configHome_(std::move(configHome)), executable_(std::move(executable)) {}
@@ -37,15 +74,7 @@ LoginItemResult XdgLoginItem::registerItem() {
     if (executable_.empty()) {
         return {false, "the program's own executable cannot be found"};
     }
-    // Exec takes the path quoted, with the characters the format reserves escaped.
-    std::string quoted = "\"";
-    for (char c : executable_) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') {
-            quoted += "\\\\";
-        }
-        quoted += c == '%' ? std::string("%%") : std::string(1, c);
-    }
-    quoted += "\"";
+    const char* searchPath = std::getenv("PATH");
     const std::string entry =
         "[Desktop Entry]\n"
         "Type=Application\n"
@@ -53,8 +82,9 @@ LoginItemResult XdgLoginItem::registerItem() {
         "Name[ko]=테사보\n"
         "Comment=Covers messenger chat windows\n"
         "Exec=" +
-        quoted +
+        execValue(executable_, searchPath ? searchPath : "") +
         "\n"
+        "Icon=tessavo\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
     if (auto error = writeFileAtomically(entryPath(), entry, 0644)) {

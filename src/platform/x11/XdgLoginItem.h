@@ -18,6 +18,11 @@ class XdgLoginItem final : public LoginItem {
 
     std::string entryPath() const { return configHome_ + "/autostart/tessavo.desktop"; }
 
+    // The entry's Exec value for `executable`: the bare name when the first `tessavo` on
+    // `searchPath` (a PATH value) is that very file, as for an installed copy; else its
+    // absolute path, quoted.
+    static std::string execValue(const std::string& executable, const std::string& searchPath);
+
   private:
     std::string configHome_;
     std::string executable_;

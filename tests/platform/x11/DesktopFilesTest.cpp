@@ -118,6 +118,32 @@ TEST_F(XdgLoginItemTest, RegisterWritesAnEntryThatStartsThisProgramAndUnregister
     EXPECT_TRUE(item.unregisterItem().ok);  // nothing to remove is not a failure
 }
 
+TEST_F(XdgLoginItemTest, AnInstalledCopyIsStartedByNameOnlyIfThePathLeadsToIt) {
+    const auto program = [](const fs::path& file) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "#!/bin/sh\n";
+        fs::permissions(file, fs::perms::owner_all);
+    };
+    const fs::path installed = dir_ / "usr/bin/tessavo";
+    const fs::path other = dir_ / "opt/bin/tessavo";
+    program(installed);
+    program(other);
+    // Found through a link to its folder, as /bin leads to /usr/bin on a merged /usr.
+    fs::create_directory_symlink(dir_ / "usr/bin", dir_ / "bin");
+    const std::string bin = (dir_ / "bin").string();
+    const std::string optBin = (dir_ / "opt/bin").string();
+    const std::string quoted = "\"" + installed.string() + "\"";
+
+    EXPECT_EQ(XdgLoginItem::execValue(installed, dir_.string() + "/none:" + bin), "tessavo");
+    // Another copy comes first on the path, or ours is not on it: the name would miss us.
+    EXPECT_EQ(XdgLoginItem::execValue(installed, optBin + ":" + bin), quoted);
+    EXPECT_EQ(XdgLoginItem::execValue(installed, optBin), quoted);
+    EXPECT_EQ(XdgLoginItem::execValue(installed, ""), quoted);
+    // A file the session cannot run is passed over, as the session passes it over.
+    fs::permissions(other, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(XdgLoginItem::execValue(installed, optBin + ":" + bin), "tessavo");
+}
+
 TEST_F(XdgLoginItemTest, AnEntrySwitchedOffInTheSessionIsNotEnabled) {
     XdgLoginItem item(dir_.string(), "/usr/bin/tessavo");
     ASSERT_TRUE(item.registerItem().ok);
