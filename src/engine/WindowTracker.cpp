@@ -81,13 +81,21 @@ void WindowTracker::installClickMonitors() {
     platform::Input& input = platform::current().input();
     const auto global = input.addGlobalMouseDownMonitor(
         platform::mouse::kLeftMouseDownMask | platform::mouse::kRightMouseDownMask,
-        [this](platform::MouseButton) { stickyReveal.reset(); });
+        [this](platform::MouseButton) { endStickyReveal(); });
     if (global) {
         clickMonitors.push_back([h = *global] { platform::current().input().removeMonitor(h); });
     }
     auto* local = new LocalClickMonitor(this);
-    connect(local, &LocalClickMonitor::mouseDown, this, [this] { stickyReveal.reset(); });
+    connect(local, &LocalClickMonitor::mouseDown, this, &WindowTracker::endStickyReveal);
     clickMonitors.push_back([local] { delete local; });
+}
+
+// The chat goes back under its cover now, not at the next timer tick.
+void WindowTracker::endStickyReveal() {
+    if (stickyReveal) {
+        stickyReveal.reset();
+        windowsChanged();
+    }
 }
 
 void WindowTracker::removeClickMonitors() {
@@ -144,6 +152,9 @@ void WindowTracker::reveal(WindowID id, double grace) {
     auto& p = platform::current();
     graceTarget = id;
     graceUntil = p.clock().now() + grace;
+    if (timer && timer->interval() != kTickMilliseconds) {
+        timer->setInterval(kTickMilliseconds);  // the grace ends on time
+    }
     if (auto it = covers.find(id); it != covers.end()) {
         it->second->setAlpha(0.0);
         it->second->setIgnoresMouseEvents(true);

@@ -28,6 +28,10 @@ class WindowTracker : public QObject {
   public:
     using WindowID = std::uint32_t;
     static constexpr int kTickMilliseconds = 60;
+    // With no clock-driven rule in play (a grace period, a file drag, a cover being dragged, idle
+    // covering) every change comes as a notice from the window server: the timer only makes
+    // sure, this often.
+    static constexpr int kQuietTickMilliseconds = 250;
     static constexpr double kClickGrace = 1.5;
     static constexpr double kFileDragGrace = 2.0;
     // A window that moved or resized by more than this many points is moving.
@@ -96,6 +100,8 @@ class WindowTracker : public QObject {
     void bringForward(const platform::Element& chat);
     void loadChatSettings();
     void installClickMonitors();
+    void endStickyReveal();
+    bool clockMatters() const;
     void removeClickMonitors();
 
     // The tick's steps, in the order they run.

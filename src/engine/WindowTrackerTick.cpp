@@ -1,6 +1,7 @@
 // The tick: one decision pass over the messenger's chat windows.
 
 #include <QApplication>
+#include <QTimer>
 
 #include "common/Log.h"
 #include "common/Settings.h"
@@ -42,6 +43,12 @@ void WindowTracker::runTick(bool onTimer) {
     ticking_ = true;
     tickOnce(onTimer);
     ticking_ = false;
+    if (timer) {
+        const int interval = clockMatters() ? kTickMilliseconds : kQuietTickMilliseconds;
+        if (timer->interval() != interval) {
+            timer->setInterval(interval);
+        }
+    }
     if (changedDuringTick_) {
         changedDuringTick_ = false;
         windowsChanged();
@@ -375,6 +382,14 @@ void WindowTracker::recordMovement(const std::vector<KWindow>& chats,
     if (lastMovedHwnd && !liveIDs.contains(*lastMovedHwnd)) {
         lastMovedHwnd.reset();
     }
+}
+
+// Whether a rule that runs on time alone is in play: then the next tick must come on time.
+bool WindowTracker::clockMatters() const {
+    return inGrace() || graceTarget || dragRevealID || stickyReveal || idleSec >= 1 ||
+           std::any_of(covers.begin(), covers.end(), [](const auto& c) {
+               return c.second->isDragging || c.second->fileDragging;
+           });
 }
 
 bool WindowTracker::inGrace() const {

@@ -93,7 +93,9 @@ const Snapshot& Session::snapshot() {
         if (now - *taken_ < kSnapshotMinimumAge) {
             return snapshot_;
         }
-        facts_.absorbPending(c_.get());  // what the server has told so far, without asking
+        // Queries come many to a tick: only what has been read already is looked at here; the
+        // socket itself is watched from the event loop.
+        facts_.absorbQueued(c_.get());
         if (!facts_.changed && now - *taken_ < kSnapshotLifetime) {
             return snapshot_;
         }

@@ -442,6 +442,12 @@ bool FactCache::isChange(const xcb_generic_event_t& event) const {
     }
 }
 
+void FactCache::absorbQueued(xcb_connection_t* c) {
+    while (const Event event{xcb_poll_for_queued_event(c)}) {
+        absorb(*event);
+    }
+}
+
 void FactCache::absorbPending(xcb_connection_t* c) {
     while (const Event event{xcb_poll_for_event(c)}) {
         absorb(*event);
