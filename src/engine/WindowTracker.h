@@ -38,7 +38,7 @@ class WindowTracker : public QObject {
     static constexpr double kMoveTolerance = 4;
     // Changes the window server tells of are acted on at once, but ticks run for them at most
     // this often (seconds): a window dragged about sends a stream of changes.
-    static constexpr double kChangeTickGap = 0.008;
+    static constexpr double kChangeTickGap = 0.002;
 
     explicit WindowTracker(QObject* parent = nullptr);
     ~WindowTracker() override;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::x11::Processes {
 
@@ -30,10 +31,19 @@ bool isPid(const std::string& name) {
 
 }  // namespace
 
+// Read with plain system calls: a look through every process does this for each of them.
 std::string commOf(std::int32_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
-    std::string comm;
-    std::getline(in, comm);
+    const int fd = ::open(("/proc/" + std::to_string(pid) + "/comm").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
+    }
+    char buffer[64];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    std::string comm(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+    if (const auto end = comm.find('\n'); end != std::string::npos) {
+        comm.resize(end);
+    }
     return comm;
 }
 

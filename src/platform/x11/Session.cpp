@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -69,6 +70,18 @@ void Session::readEvents() {
     }
 }
 
+void Session::announceAfter(std::chrono::steady_clock::duration wait) {
+    if (!notifier_ || announceDue_) {
+        return;
+    }
+    announceDue_ = true;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
+    QTimer::singleShot(static_cast<int>(ms), notifier_.get(), [this] {
+        announceDue_ = false;
+        announceLater();
+    });
+}
+
 // A query may come from anywhere, in the middle of the caller's own work: the change is told
 // from the event loop.
 void Session::announceLater() {
@@ -91,6 +104,9 @@ const Snapshot& Session::snapshot() {
     const auto now = std::chrono::steady_clock::now();
     if (c_ && taken_) {
         if (now - *taken_ < kSnapshotMinimumAge) {
+            if (facts_.changed) {
+                announceAfter(kSnapshotMinimumAge - (now - *taken_));  // then it polls anew
+            }
             return snapshot_;
         }
         // Queries come many to a tick: only what has been read already is looked at here; the

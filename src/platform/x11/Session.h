@@ -69,6 +69,7 @@ class Session {
   private:
     void readEvents();
     void announceLater();
+    void announceAfter(std::chrono::steady_clock::duration wait);
     void keepFloatingOnTop(const Snapshot& s);
     bool mustStayBelowFloating(const Snapshot& s, const TopLevel& t) const;
 
@@ -81,6 +82,7 @@ class Session {
     std::optional<std::chrono::steady_clock::time_point> taken_;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool announcing_ = false;
+    bool announceDue_ = false;
 };
 
 }  // namespace platform::x11

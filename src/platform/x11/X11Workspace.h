@@ -16,8 +16,8 @@ class X11Workspace final : public Workspace {
     static constexpr const char* kOwnIdentifier = "tessavo";
     // How long an activation this program asked for counts as the application's choice.
     static constexpr auto kActivationSettles = std::chrono::seconds(1);
-    // How often processes without a window are looked for.
-    static constexpr auto kProcessScanInterval = std::chrono::seconds(1);
+    // How often processes without a window are looked for (each look costs milliseconds).
+    static constexpr auto kProcessScanInterval = std::chrono::seconds(2);
 
     X11Workspace(Session& session, X11Accessibility& accessibility)
         : s_(session), access_(accessibility) {}
