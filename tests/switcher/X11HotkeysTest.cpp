@@ -15,6 +15,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
+#include "X11EventLoop.h"
 #include "common/Settings.h"
 #include "platform/Input.h"
 #include "platform/Platform.h"
@@ -24,26 +25,10 @@
 
 // The hot keys on a real X server (tests/e2e/x11-hotkeys.sh starts one); elsewhere they skip.
 
+using X11EventLoop::settle;
+using X11EventLoop::waitFor;
+
 namespace {
-
-// Lets the event loop deliver what the X server sends, until `done` or a few seconds pass.
-template <class Pred>
-bool waitFor(Pred done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
-
-// Gives a press that should not come the time it would take to arrive.
-void settle() {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-    while (std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-}
 
 int press(const std::string& keys) {
     return std::system(("xdotool key " + keys).c_str());

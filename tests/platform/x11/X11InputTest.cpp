@@ -9,6 +9,7 @@
 
 #include <xcb/xcb.h>
 
+#include "X11EventLoop.h"
 #include "platform/KeyCodes.h"
 #include "platform/x11/Session.h"
 #include "platform/x11/X11Input.h"
@@ -19,29 +20,13 @@
 using namespace platform;
 using namespace platform::x11;
 
+using X11EventLoop::settle;
+using X11EventLoop::waitFor;
+
 namespace {
 
 bool onX11() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
-}
-
-// Lets the event loop deliver what the X server sends, until `done` or a few seconds pass.
-template <class Pred>
-bool waitFor(Pred done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
-
-// Gives a press that should not come the time it would take to arrive.
-void settle() {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-    while (std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
 }
 
 int run(const std::string& command) {
