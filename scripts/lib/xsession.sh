@@ -3,7 +3,6 @@
 # Everything started here is stopped again by xs_stop (installed as an exit trap).
 
 XS_BUILD="${XS_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build}"
-XS_LOG=/tmp/tessavo.log
 XS_PIDS=()
 
 xs_die() { echo "xsession: $*" >&2; exit 1; }
@@ -21,6 +20,9 @@ xs_wait() {
 xs_start() {
   XS_DIR=$(mktemp -d /tmp/tessavo-xs.XXXXXX)
   mkdir -m 700 "$XS_DIR/runtime"
+  # Tessavo writes its debug log into TMPDIR: each session reads its own, so sessions can run
+  # side by side.
+  XS_LOG="$XS_DIR/tessavo.log"
   trap xs_stop EXIT
   exec 5>"$XS_DIR/display"
   Xvfb -displayfd 5 -screen 0 1440x900x24 -nolisten tcp >"$XS_DIR/xvfb.log" 2>&1 &
@@ -91,7 +93,7 @@ xs_id() {
 xs_tessavo() {
   cp "$XS_BUILD/tessavo" "$XS_DIR/tessavo"
   rm -f "$XS_LOG"
-  TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
+  TMPDIR="$XS_DIR" TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
   XS_TESSAVO=$!
   XS_PIDS+=($XS_TESSAVO)
   xs_wait 10 test -s "$XS_LOG" || {

@@ -35,7 +35,7 @@ constexpr const char* kHelp =
     "  -v, --version  버전을 보여 주고 끝냅니다\n"
     "\n"
     "설정 파일: $XDG_CONFIG_HOME/tessavo/settings.json (보통 ~/.config/tessavo/settings.json)\n"
-    "디버그 기록: TESSAVO_DEBUG=1 이면 /tmp/tessavo.log 에 씁니다\n"
+    "디버그 기록: TESSAVO_DEBUG=1 이면 $TMPDIR/tessavo.log (보통 /tmp/tessavo.log) 에 씁니다\n"
     "자세한 설명: man tessavo\n";
 
 // Read before anything else, with no application object: asking for help or the version must

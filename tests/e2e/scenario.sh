@@ -123,7 +123,7 @@ sigterm_leaves_nothing() {
 
 second_copy_replaces_first() {
   local first=$XS_TESSAVO
-  TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/second.out" 2>&1 &
+  TMPDIR="$XS_DIR" TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/second.out" 2>&1 &
   local second=$!
   XS_PIDS+=($second)
   xs_wait 3 sh -c "! kill -0 $first" || fail "the first copy still runs"

@@ -186,6 +186,19 @@ std::string X11Workspace::configHome() {
     return std::string(home) + "/.config";
 }
 
+// TMPDIR when it names a folder, as every other program reads it; /tmp otherwise.
+std::string X11Workspace::temporaryDirectory() {
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp && *tmp == '/') {
+        std::string dir(tmp);
+        while (dir.size() > 1 && dir.back() == '/') {
+            dir.pop_back();
+        }
+        return dir;
+    }
+    return "/tmp";
+}
+
 void X11Workspace::systemLog(const std::string& message) {
     ::syslog(LOG_USER | LOG_WARNING, "%s", message.c_str());
     std::fprintf(stderr, "%s\n", message.c_str());

@@ -35,7 +35,7 @@ class X11Workspace final : public Workspace {
     std::optional<std::string> desktopPictureFile(const Screen& screen) override;
     std::optional<std::string> environment(const std::string& name) override;
     std::string configHome() override;
-    std::string temporaryDirectory() override { return "/tmp"; }
+    std::string temporaryDirectory() override;
     void systemLog(const std::string& message) override;
 
   private:
