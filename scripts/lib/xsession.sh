@@ -93,7 +93,7 @@ xs_id() {
 xs_tessavo() {
   cp "$XS_BUILD/tessavo" "$XS_DIR/tessavo"
   rm -f "$XS_LOG"
-  TMPDIR="$XS_DIR" TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
+  env ${XS_ENV:-} TMPDIR="$XS_DIR" TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
   XS_TESSAVO=$!
   XS_PIDS+=($XS_TESSAVO)
   xs_wait 10 test -s "$XS_LOG" || {

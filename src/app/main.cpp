@@ -23,6 +23,13 @@ void preferX11() {
     if (!requested && std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
+    // Every cover is a window of its own, made while the messenger opens its chats and the
+    // server is at its busiest: each round trip the toolkit makes per window delays the cover.
+    // Extended input (per-window event selection, checked) and shared-memory images (a segment
+    // attached, checked and synced per window) are round trips a cover does not need; plain
+    // core events and image uploads serve it. The user's own choice stands.
+    setenv("QT_XCB_NO_XI2", "1", 0);
+    setenv("QT_XCB_NO_MITSHM", "1", 0);
 }
 
 constexpr const char* kHelp =

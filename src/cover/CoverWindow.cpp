@@ -22,10 +22,10 @@ constexpr double kWallpaperMargin = 18;
 
 CoverWindow::CoverWindow(const KWindow& target)
     // Unmanaged by the window manager (so its geometry is exactly ours and it sits above
-    // full-screen windows too); the platform keeps it on the floating level.
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint |
-                           Qt::BypassWindowManagerHint),
+    // full-screen windows too); the platform keeps it on the floating level. A stays-on-top
+    // hint would be ignored by the window manager and only cost round trips per cover.
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::NoDropShadowWindowHint | Qt::BypassWindowManagerHint),
       targetID(target.id),
       element(target.element),
       cover(new CoverView(this)) {
