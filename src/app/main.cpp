@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QStringList>
@@ -30,6 +32,19 @@ void preferX11() {
     // core events and image uploads serve it. The user's own choice stands.
     setenv("QT_XCB_NO_XI2", "1", 0);
     setenv("QT_XCB_NO_MITSHM", "1", 0);
+}
+
+// A cover's pixels take megabytes and come and go with its chat. Left to itself, the allocator
+// raises its threshold for giving such blocks mappings of their own once a few are freed, and
+// keeps later ones in the heap, where freed space is seldom handed back: hours of chats opening,
+// growing and closing leave the process tens of megabytes larger. A fixed threshold returns
+// every large block to the system as it is freed.
+void returnLargeBlocksWhenFreed() {
+#ifdef __GLIBC__
+    constexpr int kLargeBlock = 128 * 1024;
+    mallopt(M_MMAP_THRESHOLD, kLargeBlock);
+    mallopt(M_TRIM_THRESHOLD, kLargeBlock);
+#endif
 }
 
 constexpr const char* kHelp =
@@ -90,6 +105,7 @@ int main(int argc, char** argv) {
     if (const auto status = handleCommandLine(argc, argv)) {
         return *status;
     }
+    returnLargeBlocksWhenFreed();
     preferX11();
     platform::install(platform::x11::createPlatform());
     Startup::enforceSingleInstance();
