@@ -7,9 +7,9 @@
 //     (VIEWABLE 1 or 0, the frame's and the client area's screen rectangles), then one line a
 //     mapped top-level window whose name starts with "tessavo cover":
 //       cover 0xID X Y W H
-//   tessavo-soak-probe pixels [--save FILE.ppm] X,Y...
+//   tessavo-soak-probe pixels [--save FILE.ppm] X,Y[=rrggbb]...
 //     reads the whole screen once and prints the colour (rrggbb) at each point on one line;
-//     --save keeps that very picture.
+//     --save keeps that very picture when a point does not show the colour given for it.
 //
 // Plain xcb, nothing of Tessavo: the soak compares Tessavo's account with the screen's.
 
@@ -111,13 +111,18 @@ int windows() {
 
 int pixels(int argc, char** argv) {
     const char* save = nullptr;
-    std::vector<std::pair<int, int>> points;
+    struct Point {
+        int x, y;
+        long expected;  // -1: any colour
+    };
+    std::vector<Point> points;
     for (int i = 0; i < argc; ++i) {
         int x = 0, y = 0;
+        unsigned rgb = 0;
         if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
             save = argv[++i];
-        } else if (std::sscanf(argv[i], "%d,%d", &x, &y) == 2) {
-            points.emplace_back(x, y);
+        } else if (const int n = std::sscanf(argv[i], "%d,%d=%x", &x, &y, &rgb); n >= 2) {
+            points.push_back({x, y, n == 3 ? static_cast<long>(rgb) : -1});
         } else {
             std::fprintf(stderr, "soak probe: not a point: %s\n", argv[i]);
             return 2;
@@ -135,23 +140,28 @@ int pixels(int argc, char** argv) {
     }
     const auto* px = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(img));
     std::string line;
-    for (const auto& [x, y] : points) {
+    bool differs = false;
+    for (const auto& [x, y, expected] : points) {
         char hex[8] = "------";
+        long got = -2;
         if (x >= 0 && y >= 0 && x < W && y < H) {
-            std::snprintf(hex, sizeof hex, "%06x", px[y * W + x] & 0xffffffU);
+            got = px[y * W + x] & 0xffffffU;
+            std::snprintf(hex, sizeof hex, "%06lx", got);
         }
+        differs = differs || (expected >= 0 && got != expected);
         line += (line.empty() ? "" : " ") + std::string(hex);
     }
     std::printf("%s\n", line.c_str());
-    if (save) {
+    if (save && differs) {
         if (FILE* f = std::fopen(save, "wb")) {
             std::fprintf(f, "P6\n%d %d\n255\n", W, H);
-            for (int i = 0; i < W * H; ++i) {
-                const unsigned char rgb[3] = {static_cast<unsigned char>(px[i] >> 16),
-                                              static_cast<unsigned char>(px[i] >> 8),
-                                              static_cast<unsigned char>(px[i])};
-                std::fwrite(rgb, 1, 3, f);
+            std::string rgb(static_cast<std::size_t>(W) * H * 3, '\0');
+            for (std::size_t i = 0; i < static_cast<std::size_t>(W) * H; ++i) {
+                rgb[3 * i] = static_cast<char>(px[i] >> 16);
+                rgb[3 * i + 1] = static_cast<char>(px[i] >> 8);
+                rgb[3 * i + 2] = static_cast<char>(px[i]);
             }
+            std::fwrite(rgb.data(), 1, rgb.size(), f);
             std::fclose(f);
         }
     }
