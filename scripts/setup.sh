@@ -17,7 +17,6 @@ packages=(
   fonts-nanum
   # end-to-end tests and the demo
   xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils trayer jq
-  xrestop  # the soak's count of Tessavo's X resources
   # the install check and the Debian package
   desktop-file-utils appstream groff-base file dpkg-dev
 )

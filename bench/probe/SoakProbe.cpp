@@ -10,6 +10,9 @@
 //   tessavo-soak-probe pixels [--save FILE.ppm] X,Y[=rrggbb]...
 //     reads the whole screen once and prints the colour (rrggbb) at each point on one line;
 //     --save keeps that very picture when a point does not show the colour given for it.
+//   tessavo-soak-probe xres PID
+//     "WINDOWS PIXMAPS": the X resources the clients of process PID hold, summed over its
+//     connections (the X-Resource extension tells each local client's process).
 //
 // Plain xcb, nothing of Tessavo: the soak compares Tessavo's account with the screen's.
 
@@ -20,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -169,6 +173,38 @@ int pixels(int argc, char** argv) {
     return 0;
 }
 
+int xres(std::uint32_t pid) {
+    xcb_res_client_id_spec_t all{XCB_NONE, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    auto* ids = xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &all), nullptr);
+    if (!ids) {
+        std::fprintf(stderr, "soak probe: no X-Resource extension\n");
+        return 1;
+    }
+    const xcb_atom_t window = atom("WINDOW"), pixmap = atom("PIXMAP");
+    long windows = 0, pixmaps = 0;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(ids); it.rem;
+         xcb_res_client_id_value_next(&it)) {
+        if (xcb_res_client_id_value_value_length(it.data) < 1 ||
+            *xcb_res_client_id_value_value(it.data) != pid) {
+            continue;
+        }
+        auto* res = xcb_res_query_client_resources_reply(
+            c, xcb_res_query_client_resources(c, it.data->spec.client), nullptr);
+        if (!res) {
+            continue;
+        }
+        for (auto t = xcb_res_query_client_resources_types_iterator(res); t.rem;
+             xcb_res_type_next(&t)) {
+            windows += t.data->resource_type == window ? t.data->count : 0;
+            pixmaps += t.data->resource_type == pixmap ? t.data->count : 0;
+        }
+        std::free(res);
+    }
+    std::free(ids);
+    std::printf("%ld %ld\n", windows, pixmaps);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,8 +219,12 @@ int main(int argc, char** argv) {
         status = windows();
     } else if (argc >= 2 && std::strcmp(argv[1], "pixels") == 0) {
         status = pixels(argc - 2, argv + 2);
+    } else if (argc == 3 && std::strcmp(argv[1], "xres") == 0) {
+        status = xres(static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10)));
     } else {
-        std::fprintf(stderr, "usage: tessavo-soak-probe windows | pixels [--save F.ppm] X,Y...\n");
+        std::fprintf(
+            stderr,
+            "usage: tessavo-soak-probe windows | pixels [--save F.ppm] X,Y... | xres PID\n");
     }
     xcb_disconnect(c);
     return status;

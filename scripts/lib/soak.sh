@@ -281,14 +281,8 @@ soak_sample() {
   SOAK_RSS_END=$rss SOAK_HWM=$hwm
 }
 
-# Tessavo's X resources as "windows pixmaps", summed over its connections, from xrestop.
-soak_xres() {
-  xrestop -b -m 1 2>/dev/null | awk -v pid="$SOAK_TESSAVO" '
-    /^res-base/ { w = 0; p = 0 }
-    /^Windows/ { w = $NF } /^Pixmaps/ { p = $NF }
-    /^PID/ && $NF == pid { tw += w; tp += p; found = 1 }
-    END { if (found) print tw, tp; else print "none" }'
-}
+# Tessavo's X windows and pixmaps as "WINDOWS PIXMAPS".
+soak_xres() { "$SOAK_PROBE" xres "$SOAK_TESSAVO"; }
 
 # ---- the run ----
 
