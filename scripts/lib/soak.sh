@@ -231,7 +231,7 @@ soak_problems() {
   covers=$(grep -c '^cover ' <<<"$SOAK_WINDOWS" || true)
   [ "$covers" -eq "$expect" ] ||
     SOAK_PROBLEMS+="$covers covers on screen for $expect messenger windows"$'\n'
-  SOAK_COVERS=$covers SOAK_CHECKED=$i
+  SOAK_COVERS=$covers SOAK_CHECKED=$i SOAK_EXPECT=$expect
 }
 
 # Brings the other program to the front and waits up to SOAK_SETTLE seconds for the screen
@@ -392,7 +392,7 @@ soak_run() { # SECONDS SEED
   sleep 2
   soak_checkpoint 5000
   res_end=$(soak_xres)
-  soak_sample >/dev/null
+  soak_sample
   kill -0 "$SOAK_TESSAVO" 2>/dev/null || soak_fail "Tessavo is gone"
 
   local expected
