@@ -27,11 +27,9 @@ void preferX11() {
     }
     // Every cover is a window of its own, made while the messenger opens its chats and the
     // server is at its busiest: each round trip the toolkit makes per window delays the cover.
-    // Extended input (per-window event selection, checked) and shared-memory images (a segment
-    // attached, checked and synced per window) are round trips a cover does not need; plain
-    // core events and image uploads serve it. The user's own choice stands.
+    // Extended input costs one (a checked event selection per window) and gives a cover
+    // nothing that plain core events do not. The user's own choice stands.
     setenv("QT_XCB_NO_XI2", "1", 0);
-    setenv("QT_XCB_NO_MITSHM", "1", 0);
 }
 
 // A cover's pixels take megabytes and come and go with its chat. Left to itself, the allocator
