@@ -9,6 +9,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
+#include "app/DisplayLoss.h"
 #include "app/SignalQuitter.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
@@ -85,6 +86,7 @@ int main(int argc, char** argv) {
     }
     preferX11();
     platform::install(platform::x11::createPlatform());
+    DisplayLoss::install();
     Startup::enforceSingleInstance();
 
     QApplication app(argc, argv);

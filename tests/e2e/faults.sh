@@ -109,6 +109,7 @@ window_manager_gone_then_replaced() {
 
 x_server_killed() {
   kill -KILL "${XS_PIDS[0]}"
+  wait "${XS_PIDS[0]}" 2>/dev/null || true
   wait_exit 5
   [ "$STATUS" -eq 3 ] || fail "exit status $STATUS, expected 3: $(cat "$XS_DIR/tessavo.out")"
   grep -q "^tessavo: X 디스플레이와의 연결이 끊겼습니다" "$XS_DIR/tessavo.out" ||
