@@ -203,6 +203,7 @@ config_read_only() {
   if [ "$(id -u)" -eq 0 ]; then
     export XS_TESSAVO_AS=nobody
     chmod 1777 "$XS_DIR"  # the debug log and the copy of the program
+    chown nobody "$XS_DIR/runtime"
     chmod 644 "$dir/settings.json"
   fi
   saving_fails
