@@ -83,9 +83,9 @@ messenger_killed_and_started_again() {
 window_manager_gone_then_replaced() {
   kill -KILL "$XS_WM"
   wait "$XS_WM" 2>/dev/null || true
-  sleep 1
+  sleep 0.5
   xs_send kakao close b
-  sleep 1
+  sleep 0.5
   still_running
   xs_start_wm
   xs_send other focus x
