@@ -30,17 +30,25 @@ xs_start() {
   xs_wait 10 test -s "$XS_DIR/display" || xs_die "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$XS_DIR/display")"
   export XDG_RUNTIME_DIR="$XS_DIR/runtime" XDG_CONFIG_HOME="$XS_DIR/config"
-  openbox --sm-disable >"$XS_DIR/openbox.log" 2>&1 &
-  XS_PIDS+=($!)
+  # XS_NO_WM=1: a desktop without a window manager, until the scenario calls xs_start_wm.
+  [ -n "${XS_NO_WM:-}" ] || xs_start_wm
+  xsetroot -solid '#203040'
+}
+
+# Starts openbox (its pid in XS_WM) and waits until it manages windows.
+xs_start_wm() {
+  openbox --sm-disable >>"$XS_DIR/openbox.log" 2>&1 &
+  XS_WM=$!
+  XS_PIDS+=($XS_WM)
   xs_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || xs_die "openbox did not start"
   xs_wait_managing
-  xsetroot -solid '#203040'
 }
 
 # openbox announces itself before it manages windows, and a window mapped in between stays
 # unmanaged for good: wait until a probe window really is managed.
 xs_wait_managing() {
   local attempt id
+  rm -f "$XS_DIR/probe.in"  # a window manager started again probes again
   xs_app probe --class tessavo.probe
   for attempt in 1 2 3 4 5 6 7 8 9 10; do
     xs_send probe open "p$attempt" 0 0 10 10 probe
@@ -89,11 +97,15 @@ xs_id() {
 }
 
 # Runs a copy of Tessavo (its own executable path, so it never ends another test's copy or the
-# user's own) with the debug log on.
+# user's own) with the debug log on. XS_TESSAVO_AS=USER runs it as that user (as root only).
 xs_tessavo() {
   cp "$XS_BUILD/tessavo" "$XS_DIR/tessavo"
   rm -f "$XS_LOG"
-  env ${XS_ENV:-} TMPDIR="$XS_DIR" TESSAVO_DEBUG=1 "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
+  local as=()
+  [ -z "${XS_TESSAVO_AS:-}" ] ||
+    as=(setpriv --reuid="$XS_TESSAVO_AS" --regid="$(id -g "$XS_TESSAVO_AS")" --clear-groups)
+  # XS_ENV: extra NAME=VALUE words for Tessavo's environment (measurements, say).
+  env ${XS_ENV:-} TMPDIR="$XS_DIR" TESSAVO_DEBUG=1 "${as[@]}" "$XS_DIR/tessavo" >"$XS_DIR/tessavo.out" 2>&1 &
   XS_TESSAVO=$!
   XS_PIDS+=($XS_TESSAVO)
   xs_wait 10 test -s "$XS_LOG" || {

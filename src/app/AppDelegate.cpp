@@ -22,6 +22,7 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
     setupTray();
+    connect(&Settings::d(), &Settings::Store::saveFailed, this, &AppDelegate::tellSettingsNotSaved);
     auto& p = platform::current();
     if (p.accessibility().isTrusted(true)) {
         tracker->start();
@@ -66,6 +67,20 @@ void AppDelegate::openSettings() {
     settingsWC->show();
     settingsWC->raise();
     settingsWC->activateWindow();
+}
+
+// The store reports a failing save once (the system log has it too); the user hears of it where
+// the change was made, at the tray icon.
+void AppDelegate::tellSettingsNotSaved(const std::string& why) {
+    if (!hasTray || !statusItem) {
+        return;
+    }
+    statusItem->showMessage(
+        QStringLiteral("테사보: 설정을 저장하지 못했습니다"),
+        QStringLiteral("%1\n바꾼 설정은 테사보를 끝낼 때까지만 유지됩니다. 설정 폴더의 권한과 "
+                       "남은 공간을 확인해 주세요.")
+            .arg(QString::fromStdString(why)),
+        QSystemTrayIcon::Warning);
 }
 
 void AppDelegate::applicationWillTerminate() {

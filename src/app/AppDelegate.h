@@ -59,6 +59,7 @@ class AppDelegate : public QObject {
     void openSettings();
     void refreshMarks();
     void offerMenuInSettings();
+    void tellSettingsNotSaved(const std::string& why);
 
     std::unique_ptr<QMenu> retiredMenu_;
 };

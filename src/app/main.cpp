@@ -11,6 +11,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
+#include "app/DisplayLoss.h"
 #include "app/SignalQuitter.h"
 #include "app/Startup.h"
 #include "platform/Platform.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     returnLargeBlocksWhenFreed();
     preferX11();
     platform::install(platform::x11::createPlatform());
+    DisplayLoss::install();
     Startup::enforceSingleInstance();
 
     QApplication app(argc, argv);

@@ -10,6 +10,7 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 
+#include "common/Log.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
 
@@ -235,12 +236,25 @@ void Store::set(const std::string& key, const QJsonValue& value) {
     emit changed(key);
 }
 
+// The file on disk stays as it was when a save fails (it is replaced whole or not at all).
 void Store::persist() {
     const QByteArray bytes = QJsonDocument(values_).toJson(QJsonDocument::Indented);
-    if (auto error = platform::writeFileAtomically(path_, bytes.toStdString(), 0600)) {
-        platform_.workspace().systemLog("tessavo: cannot save settings to " + path_ + ": " +
-                                        *error);
+    const auto error = platform::writeFileAtomically(path_, bytes.toStdString(), 0600);
+    if (!error) {
+        if (saveFailing_) {
+            saveFailing_ = false;
+            Log::line("SETTINGS saved again");
+        }
+        return;
     }
+    if (saveFailing_) {
+        return;
+    }
+    saveFailing_ = true;
+    platform_.workspace().systemLog("tessavo: cannot save settings to " + path_ + ": " + *error +
+                                    "; changes hold until the program ends");
+    Log::line("SETTINGS cannot save: " + *error);
+    emit saveFailed(*error);
 }
 
 Store& d() {

@@ -70,6 +70,9 @@ class Store : public QObject {
     // Once after every write, even one that stores the value already there or that cannot be
     // saved (the new value then holds for this run).
     void changed(const std::string& key);
+    // Once when saving starts to fail, with the reason; again only after a save has succeeded
+    // since. A read-only or full folder fails every save, and one notice is enough.
+    void saveFailed(const std::string& why);
 
   private:
     void load();
@@ -82,6 +85,7 @@ class Store : public QObject {
     std::string path_;
     std::string setAside_;
     QJsonObject values_;
+    bool saveFailing_ = false;
 };
 
 // The process-wide store of the installed platform.

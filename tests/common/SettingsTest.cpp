@@ -1,6 +1,7 @@
 #include "FifoGuard.h"
 #include "SimFixture.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,9 @@
 #include <limits>
 #include <sstream>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +58,32 @@ class SettingsTest : public SimTest {
         sim.model().configHome = blocker;
     }
 };
+
+namespace {
+// Files of this process may grow to `bytes` at most while it lives, as on a disk that is full:
+// a write past the limit fails (the signal that would end the process is ignored). Root is held
+// to it too, unlike to a folder's permissions.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &before_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = before_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &before_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit before_{};
+    void (*previous_)(int) = nullptr;
+};
+}  // namespace
 
 TEST_F(SettingsTest, FreshInstallationGivesEveryDefault) {
     Store& s = Settings::d();
@@ -318,4 +348,46 @@ TEST_F(SettingsTest, AnUnsavedWriteIsAnnouncedWithItsValueInPlace) {
     });
     s.setInteger(Settings::key::kDisguiseMode, 1);
     EXPECT_EQ(heard, std::vector<std::string>{"disguiseMode=1, logged"});
+}
+
+// Saves that fail one after another (a read-only or full folder) leave the file as it was and
+// are told once, in the system log and to listeners (and the debug log); a save that succeeds again
+// ends the spell, so the next failure is told anew.
+TEST_F(SettingsTest, FailingSavesKeepTheOldFileAndAreToldOncePerSpell) {
+    sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string("1"));
+    const std::string before = R"({"idleSec": 5})";
+    writeFile(before);
+    Store& s = Settings::d();
+    std::vector<std::string> told;
+    QObject::connect(&s, &Store::saveFailed, [&](const std::string& why) { told.push_back(why); });
+    const auto noticesInRecord = [&] {
+        return std::count_if(sim.record().begin(), sim.record().end(), [](const std::string& l) {
+            return l.rfind("system log: tessavo: cannot save settings", 0) == 0;
+        });
+    };
+    {
+        const FileSizeLimit full(4);
+        s.setInteger(Settings::key::kIdleSec, 30);
+        s.setBool(Settings::key::kPaused, true);
+        s.setInteger(Settings::key::kIdleSec, 60);
+    }
+    EXPECT_EQ(readFile(path()), before);
+    EXPECT_EQ(directoryEntries(), std::vector<std::string>{"settings.json"});  // no temporary left
+    EXPECT_EQ(Settings::idleSec(), 60);  // the values hold for this run
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("File too large"), std::string::npos) << told[0];
+    EXPECT_EQ(noticesInRecord(), 1);
+
+    s.setInteger(Settings::key::kIdleSec, 90);  // room again: everything held is saved
+    EXPECT_EQ(Store(platform::current()).integerForKey(Settings::key::kIdleSec), 90);
+    EXPECT_TRUE(Store(platform::current()).boolForKey(Settings::key::kPaused));
+    {
+        const FileSizeLimit full(4);
+        s.setInteger(Settings::key::kIdleSec, 120);
+    }
+    EXPECT_EQ(told.size(), 2u);
+    EXPECT_EQ(noticesInRecord(), 2);
+    // The limit holds the debug log too: only the line written with room to spare is read back.
+    const std::string log = readFile(sim.model().temporaryDirectory + "/tessavo.log");
+    EXPECT_NE(log.find("SETTINGS saved again\n"), std::string::npos);
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/x11/AppGroup.h"
+#include "platform/x11/X11Platform.h"
 
 namespace platform::x11 {
 
@@ -64,6 +65,7 @@ void Session::readEvents() {
     if (xcb_connection_has_error(c_.get())) {
         notifier_->setEnabled(false);  // a closed socket stays readable: stop listening
         facts_.changed = true;
+        displayLost();
     }
     if (facts_.changed && onChange) {
         onChange();

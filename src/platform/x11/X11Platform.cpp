@@ -16,6 +16,11 @@ namespace platform::x11 {
 
 namespace {
 
+std::function<void()>& displayLostHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
+
 // Monotonic, so a change of the system time cannot stretch or cut a grace period.
 class SteadyClock final : public Clock {
   public:
@@ -60,6 +65,16 @@ class X11Platform final : public Platform {
 
 std::unique_ptr<Platform> createPlatform() {
     return std::make_unique<X11Platform>();
+}
+
+void setDisplayLostHandler(std::function<void()> handler) {
+    displayLostHandler() = std::move(handler);
+}
+
+void displayLost() {
+    if (const auto& handler = displayLostHandler()) {
+        handler();
+    }
 }
 
 }  // namespace platform::x11

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/Platform.h"
@@ -10,5 +11,12 @@ namespace platform::x11 {
 // connection once the application object exists; before that, and on any other Qt platform,
 // window services answer empty.
 std::unique_ptr<Platform> createPlatform();
+
+// What the program does once the backend's own connection to the X server breaks: without a
+// server there is nothing to watch or cover. Set before the event loop runs; without one, the
+// windows merely vanish from the backend's view.
+void setDisplayLostHandler(std::function<void()> handler);
+// Called by the backend, from the event loop, when its connection broke.
+void displayLost();
 
 }  // namespace platform::x11
