@@ -78,14 +78,19 @@ messenger_killed_and_started_again() {
 }
 
 # Unlike a restart of openbox, here no window manager runs for a while, and a chat closes
-# meanwhile: once one runs again, the chats left are covered within a few seconds and no cover
-# stays where the closed one was.
+# meanwhile: the chats stay covered throughout, no cover stays where the closed one was, and
+# under the next manager all is as before.
 window_manager_gone_then_replaced() {
   kill -KILL "$XS_WM"
   wait "$XS_WM" 2>/dev/null || true
-  sleep 0.5
+  local i
+  for i in 1 2 3 4 5; do
+    [ "$(xs_pixel 560 300)" = "$COVER" ] || fail "chat A showed once the manager was gone"
+    sleep 0.1
+  done
   xs_send kakao close b
-  sleep 0.5
+  wait_pixel 1000 300 "$DESKTOP" "no cover where chat B was, with no manager"
+  expect_covers 2 "with no manager, for the main window and chat A"
   still_running
   xs_start_wm
   xs_send other focus x
@@ -95,7 +100,6 @@ window_manager_gone_then_replaced() {
   # Another manager takes over from the running one: the chats stay covered throughout.
   openbox --replace --sm-disable >"$XS_DIR/openbox-replace.log" 2>&1 &
   XS_PIDS+=($!)
-  local i
   for i in 1 2 3 4 5 6; do
     [ "$(xs_pixel 560 300)" = "$COVER" ] || fail "chat A showed while the manager was replaced"
     sleep 0.2
@@ -136,11 +140,14 @@ signals_end_it_cleanly() {
   done
 }
 
-# The windows are there before any window manager; Tessavo waits for one and covers them the
-# moment it runs.
+# The windows are there before any window manager: they are covered all the same, and stay
+# covered once one runs.
 no_window_manager_at_first() {
   xs_tessavo
-  sleep 2
+  xs_wait_log "STATE $A '김민지' = COVERED" 5
+  expect_covers 3 "with no window manager"
+  wait_pixel 560 300 "$COVER" "chat A covered with no window manager"
+  wait_pixel 1000 300 "$COVER" "chat B covered with no window manager"
   still_running
   xs_start_wm
   xs_send other focus x

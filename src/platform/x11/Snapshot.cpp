@@ -76,6 +76,7 @@ class Poll {
         : c_(c), root_(root), a_(a), cache_(cache), s_(s) {}
 
     void rootRound();
+    void managerRound();
     void settleFacts();
     void learnNewClients();
     void windowRound();
@@ -93,6 +94,7 @@ class Poll {
     };
     using Climbing = std::vector<std::pair<xcb_window_t, xcb_window_t>>;  // client, ancestor
 
+    void clientsWithoutManager();
     void climb(Climbing climbing);
     void resolveOwners(const std::vector<xcb_window_t>& learned);
     std::vector<ClientAsk> askClients();
@@ -108,7 +110,8 @@ class Poll {
     Snapshot& s_;
 
     std::vector<xcb_window_t> stacking_;  // managed clients, bottom to top
-    std::optional<xcb_window_t> check_;   // the window manager's own window
+    std::optional<xcb_window_t> check_;   // the window manager's own window, as the root names it
+    std::optional<bool> checked_;         // whether that window names itself back
     std::vector<xcb_window_t> rootChildren_;
     std::unordered_map<xcb_window_t, bool> isTopLevel_;
     std::unordered_map<xcb_window_t, std::size_t> frameOf_;  // top-level -> stacking index
@@ -122,6 +125,11 @@ void Poll::rootRound() {
     const auto checkCookie = requestProperty(c_, root_, a_.netSupportingWmCheck);
     const auto treeCookie = xcb_query_tree(c_, root_);
     const auto geometryCookie = xcb_get_geometry(c_, root_);
+    // Most polls find the manager of the last one: its check is asked in this round.
+    std::optional<xcb_get_property_cookie_t> knownCheck;
+    if (cache_.wmCheck != 0) {
+        knownCheck = requestProperty(c_, cache_.wmCheck, a_.netSupportingWmCheck);
+    }
     const auto stacking = cardinals(collectProperty(c_, stackingCookie), XCB_ATOM_WINDOW)
                               .value_or(std::vector<std::uint32_t>{});
     stacking_.assign(stacking.begin(), stacking.end());
@@ -131,10 +139,55 @@ void Poll::rootRound() {
     if (auto g = collect<xcb_get_geometry_reply_t>(c_, geometryCookie, xcb_get_geometry_reply)) {
         s_.root = {0, 0, static_cast<double>(g->width), static_cast<double>(g->height)};
     }
+    if (knownCheck) {
+        const auto self = firstCardinal(collectProperty(c_, *knownCheck), XCB_ATOM_WINDOW);
+        if (check_ == cache_.wmCheck) {
+            checked_ = self == check_;
+        }
+    }
     ++s_.roundTrips;
     for (xcb_window_t w : rootChildren_) {
         isTopLevel_[w] = true;
     }
+}
+
+// Whether a window manager runs: the root names its check window, and that window names itself
+// (a manager that ended leaves the root's properties behind). Without one, the lists the root
+// still holds are stale, and the mapped windows on the root are the clients.
+void Poll::managerRound() {
+    if (check_ && !checked_) {  // a manager met for the first time
+        const auto self = firstCardinal(
+            collectProperty(c_, requestProperty(c_, *check_, a_.netSupportingWmCheck)),
+            XCB_ATOM_WINDOW);
+        checked_ = self == check_;
+        ++s_.roundTrips;
+    }
+    s_.wmPresent = check_ && checked_.value_or(false);
+    if (!s_.wmPresent) {
+        clientsWithoutManager();
+    }
+}
+
+// Nothing frames or lists the windows: each mapped window on the root that is not a popup or
+// menu (those bypass any manager) stands for itself, in the root's stacking order. Nothing
+// tells which is active either: none is, so every chat is covered.
+void Poll::clientsWithoutManager() {
+    std::vector<xcb_get_window_attributes_cookie_t> asks;
+    asks.reserve(rootChildren_.size());
+    for (xcb_window_t w : rootChildren_) {
+        asks.push_back(xcb_get_window_attributes(c_, w));
+    }
+    stacking_.clear();
+    for (std::size_t i = 0; i < rootChildren_.size(); ++i) {
+        const auto attrs = collect<xcb_get_window_attributes_reply_t>(
+            c_, asks[i], xcb_get_window_attributes_reply);
+        if (attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE && !attrs->override_redirect) {
+            stacking_.push_back(rootChildren_[i]);
+        }
+    }
+    s_.active = 0;
+    check_.reset();  // no manager: facts learned under one no longer hold
+    ++s_.roundTrips;
 }
 
 // Drops the facts of windows that ended or left the lists; asks the server nothing.
@@ -242,20 +295,13 @@ void Poll::resolveOwners(const std::vector<xcb_window_t>& learned) {
     }
 }
 
-// The changing facts of every client and root child, and whether the manager is still there.
+// The changing facts of every client and root child.
 void Poll::windowRound() {
     const auto clientAsks = askClients();
     mapFrames();
     const auto topAsks = askTopLevels();
-    std::optional<xcb_get_property_cookie_t> checkSelf;
-    if (check_) {
-        checkSelf = requestProperty(c_, *check_, a_.netSupportingWmCheck);
-    }
     readClients(clientAsks);
     readTopLevels(topAsks);
-    if (checkSelf) {
-        s_.wmPresent = firstCardinal(collectProperty(c_, *checkSelf), XCB_ATOM_WINDOW) == check_;
-    }
     ++s_.roundTrips;
 }
 
@@ -474,6 +520,7 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
     Snapshot s;
     Poll poll(c, root, a, cache, s);
     poll.rootRound();
+    poll.managerRound();
     poll.settleFacts();
     poll.learnNewClients();
     poll.windowRound();
