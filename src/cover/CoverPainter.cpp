@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QBitmap>
 #include <QPainterPath>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -103,6 +104,59 @@ QImage coverageMask(double width, double height, const std::vector<Rect>& holes)
     p.setCompositionMode(QPainter::CompositionMode_Clear);
     p.fillPath(holesPath(width, height, holes), Qt::transparent);
     return mask;
+}
+
+namespace {
+// The coverage inside one area of the page, drawn on its own: a translation by whole pixels
+// leaves every edge on the same pixels.
+QRegion coverageWithin(const QRect& area, int width, int height, const std::vector<Rect>& holes) {
+    QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    QPainter p(&mask);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.translate(-area.x(), -area.y());
+    p.fillPath(pagePath(width, height), Qt::black);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.fillPath(holesPath(width, height, holes), Qt::transparent);
+    p.end();
+    QRegion drawn(QBitmap::fromImage(mask.createAlphaMask()));
+    drawn.translate(area.topLeft());
+    return drawn;
+}
+}  // namespace
+
+// Away from the page's rounded corners and its holes the page covers every pixel: only those
+// areas are drawn, each with a pixel of margin around a hole for its fractional edges.
+QRegion coverageRegion(int width, int height, const std::vector<Rect>& holes) {
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    const QRect page(0, 0, width, height);
+    const int corner = static_cast<int>(std::ceil(style::kCornerRadius)) + 1;
+    std::vector<QRect> areas = {QRect(0, 0, corner, corner),
+                                QRect(width - corner, 0, corner, corner),
+                                QRect(0, height - corner, corner, corner),
+                                QRect(width - corner, height - corner, corner, corner)};
+    const Rect bounds{0, 0, static_cast<double>(width), static_cast<double>(height)};
+    for (const Rect& h : holes) {
+        if (h.intersected(bounds).isNull()) {
+            continue;
+        }
+        const QRectF r = toPainter(h, height);
+        areas.push_back(QRect(QPoint(static_cast<int>(std::floor(r.left())) - 1,
+                                     static_cast<int>(std::floor(r.top())) - 1),
+                              QPoint(static_cast<int>(std::ceil(r.right())) + 1,
+                                     static_cast<int>(std::ceil(r.bottom())) + 1)));
+    }
+    QRegion region(page);
+    for (const QRect& a : areas) {
+        const QRect area = a.intersected(page);
+        if (!area.isEmpty()) {
+            region -= area;
+            region += coverageWithin(area, width, height, holes);
+        }
+    }
+    return region;
 }
 
 QRectF toPainter(const Rect& r, double viewHeight) {

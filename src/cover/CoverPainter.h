@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QPainter>
+#include <QRegion>
 #include <QString>
 
 #include "common/DisguiseMode.h"
@@ -56,6 +57,10 @@ void drawCheckbox(QPainter& p, const QRectF& box, bool checked);
 // The pixels a cover shows: its rounded page minus its holes, drawn with exactly the paths and
 // edges that paint() uses, so a window shape made from it matches the painting to the pixel.
 QImage coverageMask(double width, double height, const std::vector<platform::Rect>& holes);
+
+// The same pixels as a region, for a window's shape, at a cost that follows the corners and
+// holes rather than the page's area: only the areas around them are drawn.
+QRegion coverageRegion(int width, int height, const std::vector<platform::Rect>& holes);
 
 // A view rectangle in the painter's space.
 QRectF toPainter(const platform::Rect& r, double viewHeight);

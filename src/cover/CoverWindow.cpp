@@ -157,8 +157,7 @@ void CoverWindow::applyShape() {
         visible = QRegion(-1, -1, 1, 1);
     } else {
         // Rounded corners and holes are cut by the shape, so they work without a compositor.
-        const QImage mask = CoverPainter::coverageMask(width(), height(), holes);
-        visible = QRegion(QBitmap::fromImage(mask.createAlphaMask()));
+        visible = CoverPainter::coverageRegion(width(), height(), holes);
     }
     if (visible.isEmpty()) {
         clearMask();
