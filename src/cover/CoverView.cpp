@@ -106,7 +106,10 @@ void CoverView::setBadge(const QString& label, bool active) {
 
 void CoverView::setContent(DisguiseMode mode, const Rect& windowScreenFrame,
                            std::vector<Rect> holes) {
-    if (mode == mode_ && windowScreenFrame == windowScreenFrame_ && holes == holes_) {
+    // A page moved whole looks the same: only the desktop picture depends on where it is.
+    if (mode == mode_ && windowScreenFrame.width == windowScreenFrame_.width &&
+        windowScreenFrame.height == windowScreenFrame_.height && holes == holes_) {
+        setWindowScreenFrame(windowScreenFrame);
         retryMissingPicture();
         return;
     }

@@ -104,6 +104,30 @@ TEST_F(CoverWindowTest, AnUnchangedCoverAsksForNoRepaint) {
     EXPECT_EQ(c.cover->repaintRequests(), first + 1);
 }
 
+// A notepad page moved whole looks the same; the desktop picture beneath it does not.
+TEST_F(CoverWindowTest, AMovedPageIsRepaintedOnlyWhenItShowsTheDesktopBeneath) {
+    CoverWindow c(target);
+    c.sync(target, DisguiseMode::memo, true, {});
+    const int first = c.cover->repaintRequests();
+    KWindow moved = target;
+    moved.frame.x += 40;
+    moved.frame.y += 25;
+    c.sync(moved, DisguiseMode::memo, true, {});
+    EXPECT_EQ(c.cover->repaintRequests(), first);
+    KWindow grown = moved;
+    grown.frame.width += 30;
+    c.sync(grown, DisguiseMode::memo, true, {});
+    EXPECT_EQ(c.cover->repaintRequests(), first + 1);
+
+    c.sync(grown, DisguiseMode::wallpaper, true, {});
+    const int picture = c.cover->repaintRequests();
+    c.sync(moved, DisguiseMode::wallpaper, true, {});  // a size change: repainted anyway
+    KWindow movedAgain = moved;
+    movedAgain.frame.x += 10;
+    c.sync(movedAgain, DisguiseMode::wallpaper, true, {});
+    EXPECT_EQ(c.cover->repaintRequests(), picture + 2);
+}
+
 TEST_F(CoverWindowTest, AFileDragKeepsTheCoverAwayUntilItMustCoverAgain) {
     CoverWindow c(target);
     c.sync(target, DisguiseMode::memo, true, {});
