@@ -48,7 +48,17 @@ xs_wait 20 sh -c "[ \$(grep -c ' = COVERED\$' '$XS_LOG') -ge 1 ]" || xs_die "the
 sleep 3
 echo "Tessavo CPU: $(cpu_over "$XS_TESSAVO" "$seconds") % of one core; X server alongside: $(
   cpu_over "$xserver" 5) %; resident memory $(rss_mb "$XS_TESSAVO") MB"
-xs_stop_other() { :; }
+# The same screen while the chat moves ten times a second.
+fdvar="XS_FD_kakao"
+before=$(ticks "$XS_TESSAVO")
+started=$(now_ms)
+for i in $(seq 1 $((seconds * 10))); do
+  echo "move c0 $((100 + (i % 20) * 10)) 100" >&"${!fdvar}"
+  sleep 0.1
+done
+elapsed=$(($(now_ms) - started))
+echo "while the chat moves ten times a second: $(awk -v t=$(($(ticks "$XS_TESSAVO") - before)) \
+  -v hz="$hz" -v ms="$elapsed" 'BEGIN { printf "%.1f", 100 * t / hz / (ms / 1000) }') % of one core"
 xs_tell other quit
 xs_tell kakao quit
 sleep 1
