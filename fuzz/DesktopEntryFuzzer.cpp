@@ -83,7 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(exec->find('\n') == std::string::npos);  // one line, escapes in place
         checkCommand(entries::commandOf(*exec, fields));
     }
-    entries::rawValue(text, "StartupWMClass");
 
     // The bytes as an Exec value, with and without the entry's fields.
     checkCommand(entries::commandOf(text));
