@@ -49,7 +49,7 @@ for t in "${targets[@]}"; do
     echo "corpus now $(find "$corpus" -type f | wc -l) inputs"
   else
     tail -n 40 "$log"
-    echo "fuzz-$t FAILED; reproducer: $(ls "$work/$t/findings/"* 2>/dev/null | head -n 1)" >&2
+    echo "fuzz-$t FAILED; reproducer: $(find "$work/$t/findings" -type f | head -n 1)" >&2
     echo "(rerun: $dir/fuzz/fuzz-$t <reproducer>; whole output: $log)" >&2
     failed+=("$t")
   fi
