@@ -16,5 +16,6 @@ ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+scripts/fuzz.sh 20
 echo "== style and static checks =="
 scripts/lint.sh

@@ -96,7 +96,15 @@ void Store::load() {
                       : std::string("not a JSON object"));
         return;
     }
-    values_ = doc.object();
+    // Qt strips U+FEFF from a key when it reads the key back, so such an entry can be neither
+    // looked up nor saved under its own name: the next save would turn a stray "\uFEFFpaused"
+    // into "paused", or let it overwrite the real one. Only entries found under their name stay.
+    const QJsonObject parsed = doc.object();
+    for (auto it = parsed.begin(); it != parsed.end(); ++it) {
+        if (parsed.value(it.key()) == it.value()) {
+            values_.insert(it.key(), it.value());
+        }
+    }
 }
 
 // A FIFO, device or directory is not a file that could be kept under another name: it stays

@@ -51,12 +51,18 @@ QString trimmedHorizontally(const QString& s) {
 QString firstCharacters(const QString& s, int count) {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, s);
     qsizetype end = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count;) {
         const qsizetype next = finder.toNextBoundary();
         if (next < 0) {
             break;
         }
         end = next;
+        // The finder may cut between the halves of a code point it has no data for (U+11FFF);
+        // that is no boundary, and half a code point is no character.
+        if (end < s.size() && s[end - 1].isHighSurrogate() && s[end].isLowSurrogate()) {
+            continue;
+        }
+        ++i;
     }
     return s.left(end);
 }
@@ -244,7 +250,8 @@ std::optional<QString> SwitcherSettings::normalisedLabel(const QString& typed) {
     if (t.isEmpty()) {
         return std::nullopt;
     }
-    return firstCharacters(t, 2);
+    // The cut may end at a blank between words ("A B" gives "A "); a stored label never does.
+    return trimmedHorizontally(firstCharacters(t, 2));
 }
 
 std::optional<QString> SwitcherSettings::normalisedKey(const QString& typed) {
@@ -253,8 +260,9 @@ std::optional<QString> SwitcherSettings::normalisedKey(const QString& typed) {
         return std::nullopt;
     }
     const QString c = firstCharacters(t, 1);
+    // The switcher goes by the first code point, so a K with marks after it is still K.
     const char32_t first = c.toStdU32String().front();
-    if (c == QLatin1String("K") || !QChar::isLetterOrNumber(first)) {
+    if (first == U'K' || !QChar::isLetterOrNumber(first)) {
         return std::nullopt;
     }
     return c;

@@ -224,6 +224,28 @@ TEST_F(SettingsTest, WritesPersistAtomicallyPrivatelyAndKeepOutsideEdits) {
     EXPECT_EQ(directoryEntries(), std::vector<std::string>{"settings.json"});  // no temporaries
 }
 
+// A key with U+FEFF in it (a stray byte-order mark, raw or escaped) is one Qt can neither look
+// up nor save under its own name: a later save must not turn it into a key the program reads.
+TEST_F(SettingsTest, AKeyWithAByteOrderMarkNeverBecomesAnotherKey) {
+    writeFile(
+        "{\"\xef\xbb\xbfpaused\": \" TRUE \", \"idleSec\": 30, \"hotkeyMod\": 4096,"
+        " \"\\ufeffhotkeyMod\": 2048, \"disguiseMode\": 0, \"\xef\xbb\xbf"
+        "disguiseMode\": 1}");
+    Store first(platform::current());
+    EXPECT_FALSE(first.boolForKey(Settings::key::kPaused));
+    EXPECT_EQ(first.integerSetting(Settings::key::kIdleSec), 30);
+    EXPECT_EQ(first.integerSetting(Settings::key::kHotkeyMod), 4096);
+    EXPECT_EQ(first.integerSetting(Settings::key::kDisguiseMode), 0);
+
+    first.setInteger(Settings::key::kIdleSec, 60);
+    Store reread(platform::current());
+    EXPECT_FALSE(reread.boolForKey(Settings::key::kPaused));
+    EXPECT_FALSE(reread.hasObject(Settings::key::kPaused));
+    EXPECT_EQ(reread.integerSetting(Settings::key::kIdleSec), 60);
+    EXPECT_EQ(reread.integerSetting(Settings::key::kHotkeyMod), 4096);
+    EXPECT_EQ(reread.integerSetting(Settings::key::kDisguiseMode), 0);
+}
+
 TEST_F(SettingsTest, UnreadableFileIsKeptAsideAndDefaultsApply) {
     const std::string garbage = "{\"idleSec\": 30, \"order\": [\"채팅\" ";  // cut short
     writeFile(garbage);

@@ -35,6 +35,31 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStored) {
     EXPECT_EQ(label("e\u0301e\u0301e"), "e\u0301e\u0301");
 }
 
+// Text a user may type or paste that once stored a label or key the rest of the program
+// misreads.
+TEST(SwitcherSettingsRules, StoredKeysAndLabelsAreNeverMisread) {
+    const auto key = [](const QString& typed) {
+        return SwitcherSettings::normalisedKey(typed).value_or("none");
+    };
+    const auto label = [](const QString& typed) {
+        return SwitcherSettings::normalisedLabel(typed).value_or("none");
+    };
+    // The switcher reads a key by its first code point: a K with a mark or joiner after it
+    // would take the main window's K.
+    EXPECT_EQ(key(QString::fromUtf8("k\u0301")), "none");
+    EXPECT_EQ(key(QString::fromUtf8("K\u200d")), "none");
+    EXPECT_EQ(key(QString::fromUtf8("a\u0301")), QString::fromUtf8("A\u0301"));
+    // Two characters cut from "A B" end at the blank between them, which is trimmed too.
+    EXPECT_EQ(label(" A B"), "A");
+    EXPECT_EQ(label(QString::fromUtf8("가\t나다")), QString::fromUtf8("가"));
+    // A code point the boundary finder has no data for stays whole (never half a pair).
+    const QString unknown = QString::fromUtf8("!\U00011FFF");
+    EXPECT_EQ(label(unknown), unknown);
+    EXPECT_TRUE(label(unknown).isValidUtf16());
+    const QString twoUnknown = QString::fromUtf8("\U00011FFF\U00011FFF\U00011FFF");
+    EXPECT_EQ(label(twoUnknown), twoUnknown.left(4));
+}
+
 class SwitcherSettingsTest : public SimTest {
   protected:
     void SetUp() override {

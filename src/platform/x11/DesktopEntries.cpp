@@ -37,8 +37,9 @@ std::vector<std::string> searchDirectories() {
     return dirs;
 }
 
-// The value of `key` in the main group, string escapes still in place; other groups (actions)
-// are not the application itself. Blanks around '=' do not count.
+}  // namespace
+
+// Other groups (actions) are not the application itself. Blanks around '=' do not count.
 std::optional<std::string> rawValue(const std::string& text, const std::string& key) {
     std::istringstream in(text);
     bool mainGroup = false;
@@ -58,6 +59,8 @@ std::optional<std::string> rawValue(const std::string& text, const std::string& 
     }
     return std::nullopt;
 }
+
+namespace {
 
 // The escapes of a string value (\s \n \t \r \\). Any other backslash is left as it stands, so
 // that Exec's own quoting still sees it.

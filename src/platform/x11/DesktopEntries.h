@@ -13,6 +13,10 @@ std::optional<std::string> find(const std::vector<std::string>& names);
 // read or has no usable Exec line; `why` then says which.
 bool launch(const std::string& path, std::string* why = nullptr);
 
+// The value of `key` in the [Desktop Entry] group of an entry's text, string escapes still in
+// place (as commandOf takes Exec); absent when the group has no such key.
+std::optional<std::string> rawValue(const std::string& text, const std::string& key);
+
 // What the field codes of an Exec line may stand for.
 struct EntryFields {
     std::string name;      // %c

@@ -15,7 +15,9 @@ std::vector<xcb_atom_t> atomList(const PropertyReply& r) {
     return v ? std::vector<xcb_atom_t>(v->begin(), v->end()) : std::vector<xcb_atom_t>{};
 }
 
-// STRING is Latin-1; COMPOUND_TEXT is Latin-1 outside its escape sequences, which are dropped.
+}  // namespace
+
+// COMPOUND_TEXT is Latin-1 outside its escape sequences, which are dropped.
 std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms) {
     auto legacy = bytes(name, atoms.textTypes());
     if (!legacy) {
@@ -30,7 +32,10 @@ std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms) {
     std::string plain;
     for (std::size_t i = 0; i < legacy->size(); ++i) {
         if ((*legacy)[i] == '\x1b') {
-            while (i + 1 < legacy->size() && static_cast<unsigned char>((*legacy)[i + 1]) < 0x40) {
+            // ESC, its intermediate bytes (0x20-0x2F), then one final byte: finals from 0x30 on
+            // (ESC ( 0 chooses line drawing) end the sequence like any other.
+            while (i + 1 < legacy->size() &&
+                   (static_cast<unsigned char>((*legacy)[i + 1]) & 0xF0) == 0x20) {
                 ++i;
             }
             ++i;
@@ -40,6 +45,8 @@ std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms) {
     }
     return latin1ToUtf8(plain);
 }
+
+namespace {
 
 std::vector<xcb_window_t> children(const Reply<xcb_query_tree_reply_t>& tree) {
     if (!tree) {

@@ -11,8 +11,13 @@
 
 #include "platform/Geometry.h"
 #include "platform/x11/Atoms.h"
+#include "platform/x11/Xcb.h"
 
 namespace platform::x11 {
+
+// A WM_NAME value as UTF-8: UTF8_STRING as it is, STRING as Latin-1, COMPOUND_TEXT as Latin-1
+// without its escape sequences; empty for any other type or format.
+std::string decodeLegacyTitle(const PropertyReply& name, const Atoms& atoms);
 
 // One managed client window as the window manager and the client describe it.
 struct Client {

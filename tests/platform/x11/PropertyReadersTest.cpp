@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/x11/Snapshot.h"
 #include "platform/x11/Xcb.h"
 
 using namespace platform::x11;
@@ -89,4 +90,24 @@ TEST(PropertyReaders, TextReadsOnlyWhenOfOneOfTheTextTypes) {
 TEST(PropertyReaders, Latin1BecomesUtf8) {
     EXPECT_EQ(latin1ToUtf8("caf\xe9 \xff"), "caf\xc3\xa9 \xc3\xbf");
     EXPECT_EQ(latin1ToUtf8("plain"), "plain");
+}
+
+// WM_NAME of a client without a UTF-8 title, in each of the text types a client may use.
+TEST(PropertyReaders, LegacyTitlesDecodeToUtf8) {
+    Atoms atoms;
+    atoms.utf8String = kUtf8;
+    atoms.compoundText = 301;
+    const auto title = [&](xcb_atom_t type, const std::string& s) {
+        return decodeLegacyTitle(text(type, s), atoms);
+    };
+    EXPECT_EQ(title(kUtf8, "채팅 1"), "채팅 1");
+    EXPECT_EQ(title(XCB_ATOM_STRING, "caf\xe9"), "caf\xc3\xa9");
+    EXPECT_EQ(title(XCB_ATOM_ATOM, "chat"), "");
+    EXPECT_EQ(decodeLegacyTitle(missing(), atoms), "");
+    // Compound text keeps what lies outside its escape sequences, whatever their final byte:
+    // ESC ( 0 (line drawing) ends at the '0' and takes no text with it.
+    EXPECT_EQ(title(301, "\x1b(Br\x1b-A\xe9sum\xe9"), "r\xc3\xa9sum\xc3\xa9");
+    EXPECT_EQ(title(301, "\x1b(0lqqk\x1b(Bok"), "lqqkok");
+    EXPECT_EQ(title(301, "\x1b$)Cab"), "ab");
+    EXPECT_EQ(title(301, "ab\x1b"), "ab");
 }
