@@ -33,14 +33,15 @@ void preferX11() {
     setenv("QT_XCB_NO_XI2", "1", 0);
 }
 
-// A cover's pixels take megabytes and come and go with its chat. Left to itself, the allocator
-// raises its threshold for giving such blocks mappings of their own once a few are freed, and
-// keeps later ones in the heap, where freed space is seldom handed back: hours of chats opening,
-// growing and closing leave the process tens of megabytes larger. A fixed threshold returns
-// every large block to the system as it is freed.
+// A large cover's pixels take megabytes and come and go with its chat. Left to itself, the
+// allocator raises its threshold for giving such blocks mappings of their own once a few are
+// freed, and keeps later ones in the heap, where freed space is seldom handed back: hours of
+// chats opening, growing and closing leave the process tens of megabytes larger. A fixed
+// threshold returns every block of a megabyte or more to the system as it is freed; smaller
+// ones (a small chat's cover) stay in the heap, where reusing them costs no fresh page faults.
 void returnLargeBlocksWhenFreed() {
 #ifdef __GLIBC__
-    constexpr int kLargeBlock = 128 * 1024;
+    constexpr int kLargeBlock = 1024 * 1024;
     mallopt(M_MMAP_THRESHOLD, kLargeBlock);
     mallopt(M_TRIM_THRESHOLD, kLargeBlock);
 #endif
