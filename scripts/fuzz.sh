@@ -10,17 +10,8 @@ seconds="${1:-20}"
 targets=(settings desktop-entry title window-info commit-rules)
 
 # clang with libFuzzer and the sanitizer runtimes.
-packages=(clang-14 libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/lib/packages.sh
+install_missing_packages clang-14 libclang-rt-14-dev
 
 dir=build-fuzz
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

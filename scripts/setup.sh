@@ -21,16 +21,8 @@ packages=(
   desktop-file-utils appstream groff-base file dpkg-dev
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/lib/packages.sh
+install_missing_packages "${packages[@]}"
 
 kind="${1:-release}"
 case "$kind" in
