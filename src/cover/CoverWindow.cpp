@@ -118,11 +118,13 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
         }
         fileDragging = false;
     }
-    showsFirst(mode);
+    // Placed before its window is made, a new cover's window is made where it belongs: no move
+    // and no round trips for one.
     const platform::Rect f = targetFrame(to, mode);
     if (!isDragging && !(frame_ == f)) {
         setFrame(f);
     }
+    showsFirst(mode);
     if (covered) {
         std::vector<platform::Rect> local;
         local.reserve(holes.size());
