@@ -35,22 +35,33 @@ xs_start() {
   xsetroot -solid '#203040'
 }
 
-# Starts openbox (its pid in XS_WM) and waits until it manages windows.
+# Starts openbox (its pid in XS_WM) and waits until it manages windows. A start that never gets
+# there (seen on loaded machines) is ended and tried again, twice at most.
 xs_start_wm() {
-  openbox --sm-disable >>"$XS_DIR/openbox.log" 2>&1 &
-  XS_WM=$!
-  XS_PIDS+=($XS_WM)
-  xs_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || xs_die "openbox did not start"
-  xs_wait_managing
+  local start
+  for start in 1 2 3; do
+    openbox --sm-disable >>"$XS_DIR/openbox.log" 2>&1 &
+    XS_WM=$!
+    XS_PIDS+=($XS_WM)
+    if xs_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' &&
+       xs_wait_managing; then
+      return 0
+    fi
+    echo "xsession: openbox start $start does not manage windows" >>"$XS_DIR/openbox.log"
+    kill -KILL "$XS_WM" 2>/dev/null || true
+    wait "$XS_WM" 2>/dev/null || true
+    xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null || true
+  done
+  xs_die "openbox does not manage windows: $(tail -n 20 "$XS_DIR/openbox.log")"
 }
 
 # openbox announces itself before it manages windows, and a window mapped in between stays
-# unmanaged for good: wait until a probe window really is managed.
+# unmanaged for good: wait until a probe window really is managed (status 1 if it never is).
 xs_wait_managing() {
   local attempt id
   rm -f "$XS_DIR/probe.in"  # a window manager started again probes again
   xs_app probe --class tessavo.probe
-  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+  for attempt in 1 2 3 4 5 6; do
     xs_send probe open "p$attempt" 0 0 10 10 probe
     id=$(printf '0x%x' "$(xs_id probe "p$attempt")")
     if xs_wait 1 sh -c "xprop -root _NET_CLIENT_LIST | grep -q '$id'"; then
@@ -59,7 +70,8 @@ xs_wait_managing() {
     fi
     xs_send probe close "p$attempt"
   done
-  xs_die "openbox does not manage windows"
+  xs_tell probe quit
+  return 1
 }
 
 # Starts a stand-in application reading commands from a fifo: xs_app NAME [args...]

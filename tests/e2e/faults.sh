@@ -80,14 +80,29 @@ messenger_killed_and_started_again() {
 # Unlike a restart of openbox, here no window manager runs for a while, and a chat closes
 # meanwhile: the chats stay covered throughout, no cover stays where the closed one was, and
 # under the next manager all is as before.
+# Watches chat A's spot for $1 ms from now (the watch begins before what it watches).
+watch_chat_a() {
+  "$XS_BUILD/tessavo-soak-probe" watch "560,300=$COVER" "$1" >"$XS_DIR/watch.out" &
+  WATCH=$!
+  sleep 0.1
+}
+# Chat A may show only for the moment Tessavo takes to answer the server: under a loaded machine's
+# scheduling that is still far below what a reader needs.
+readonly SHOWN_AT_MOST_MS=400
+chat_a_showed_at_most() {
+  wait "$WATCH" || fail "the watch did not run: $(cat "$XS_DIR/watch.out")"
+  local longest; longest=$(awk '{ print $2 }' "$XS_DIR/watch.out")
+  echo "chat A showed for at most $longest ms $1"
+  [ "$longest" -le "$SHOWN_AT_MOST_MS" ] || fail "chat A showed for $longest ms $1"
+}
+
 window_manager_gone_then_replaced() {
+  # The server itself puts a dead manager's windows back on the root, above everything, covers
+  # included: a chat shows until Tessavo raises its cover again, which must be at once.
+  watch_chat_a 1500
   kill -KILL "$XS_WM"
   wait "$XS_WM" 2>/dev/null || true
-  local i
-  for i in 1 2 3 4 5; do
-    [ "$(xs_pixel 560 300)" = "$COVER" ] || fail "chat A showed once the manager was gone"
-    sleep 0.1
-  done
+  chat_a_showed_at_most "once the manager was gone"
   xs_send kakao close b
   wait_pixel 1000 300 "$DESKTOP" "no cover where chat B was, with no manager"
   expect_covers 2 "with no manager, for the main window and chat A"
@@ -98,12 +113,10 @@ window_manager_gone_then_replaced() {
   wait_pixel 560 300 "$COVER" "chat A covered under the new window manager"
   wait_pixel 1000 300 "$DESKTOP" "no cover where chat B was"
   # Another manager takes over from the running one: the chats stay covered throughout.
+  watch_chat_a 2000
   openbox --replace --sm-disable >"$XS_DIR/openbox-replace.log" 2>&1 &
   XS_PIDS+=($!)
-  for i in 1 2 3 4 5 6; do
-    [ "$(xs_pixel 560 300)" = "$COVER" ] || fail "chat A showed while the manager was replaced"
-    sleep 0.2
-  done
+  chat_a_showed_at_most "while the manager was replaced"
   xs_send kakao open c 800 300 300 200 새 채팅
   xs_send other focus x
   xs_wait_log "STATE $(xs_id kakao c) '새 채팅' = COVERED"

@@ -89,6 +89,7 @@ class Poll {
     void windowRound();
     void legacyTitleRound();
     void ownerRound();
+    void adoptUnlistedWindows();
 
   private:
     struct ClientAsk {
@@ -109,6 +110,7 @@ class Poll {
     void mapFrames();
     void readClients(const std::vector<ClientAsk>& asks);
     void readTopLevels(const std::vector<TopAsk>& asks);
+    void restackClients();
 
     xcb_connection_t* c_;
     xcb_window_t root_;
@@ -447,6 +449,102 @@ void Poll::ownerRound() {
     }
 }
 
+// While one window manager hands over to another, a mapped window stands on the root unframed
+// and unlisted until the new one takes it on. It is a client in its own right meanwhile: a chat
+// in that state keeps its identity and its cover. Without a manager every such window is a
+// client already; with one that has caught up there are none, and this asks nothing.
+void Poll::adoptUnlistedWindows() {
+    if (!s_.wmPresent) {
+        return;
+    }
+    struct Ask {
+        std::size_t top;
+        xcb_get_property_cookie_t pid, cls, type, transient, name, legacyName, state;
+    };
+    std::vector<Ask> asks;
+    for (std::size_t i = 0; i < s_.topLevels.size(); ++i) {
+        TopLevel& t = s_.topLevels[i];
+        if (!t.viewable || t.overrideRedirect || t.client || t.id == check_) {
+            continue;
+        }
+        if (auto known = s_.clientIndex.find(t.id); known != s_.clientIndex.end()) {
+            t.client = known->second;  // listed, though its frame was not known
+            s_.clients[known->second].frame = t.rect;
+        } else {
+            const xcb_window_t w = t.id;
+            asks.push_back(
+                {i, requestProperty(c_, w, a_.netWmPid), requestProperty(c_, w, a_.wmClass),
+                 requestProperty(c_, w, a_.netWmWindowType),
+                 requestProperty(c_, w, a_.wmTransientFor), requestProperty(c_, w, a_.netWmName),
+                 requestProperty(c_, w, a_.wmName), requestProperty(c_, w, a_.netWmState)});
+        }
+    }
+    if (asks.empty()) {
+        return;
+    }
+    for (const Ask& ask : asks) {
+        TopLevel& t = s_.topLevels[ask.top];
+        Client cl;
+        cl.id = t.id;
+        cl.topLevel = t.id;
+        cl.pid = static_cast<std::int32_t>(
+            firstCardinal(collectProperty(c_, ask.pid), XCB_ATOM_CARDINAL).value_or(t.pid));
+        const auto cls = nulSeparated(collectProperty(c_, ask.cls), a_.textTypes());
+        cl.instance = cls.size() > 0 ? cls[0] : std::string();
+        cl.windowClass = cls.size() > 1 ? cls[1] : std::string();
+        cl.types = atomList(collectProperty(c_, ask.type));
+        cl.transient =
+            firstCardinal(collectProperty(c_, ask.transient), XCB_ATOM_WINDOW).value_or(0) != 0;
+        const auto utf8 = bytes(collectProperty(c_, ask.name), a_.utf8String);
+        auto legacy = collectProperty(c_, ask.legacyName);
+        cl.title = utf8 && !utf8->empty() ? *utf8 : decodeLegacyTitle(legacy, a_);
+        cl.states = atomList(collectProperty(c_, ask.state));
+        cl.frame = t.rect;
+        t.pid = cl.pid;
+        t.client = s_.clients.size();
+        s_.clients.push_back(std::move(cl));
+    }
+    ++s_.roundTrips;
+    restackClients();
+}
+
+// Puts the clients back into the root's stacking order after some were added at the end; a
+// client whose frame is not among the root's children keeps its place after the one below it.
+void Poll::restackClients() {
+    std::vector<std::size_t> rank(s_.clients.size(), 0);
+    for (std::size_t i = 0; i < s_.topLevels.size(); ++i) {
+        if (s_.topLevels[i].client) {
+            rank[*s_.topLevels[i].client] = i + 1;
+        }
+    }
+    std::vector<std::size_t> order(s_.clients.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        order[k] = k;
+        if (rank[k] == 0 && k > 0) {
+            rank[k] = rank[k - 1];
+        }
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return rank[a] < rank[b]; });
+    std::vector<Client> sorted;
+    sorted.reserve(order.size());
+    std::vector<std::size_t> newIndex(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        newIndex[order[k]] = k;
+        sorted.push_back(std::move(s_.clients[order[k]]));
+    }
+    s_.clients = std::move(sorted);
+    s_.clientIndex.clear();
+    for (std::size_t k = 0; k < s_.clients.size(); ++k) {
+        s_.clientIndex[s_.clients[k].id] = k;
+    }
+    for (TopLevel& t : s_.topLevels) {
+        if (t.client) {
+            t.client = newIndex[*t.client];
+        }
+    }
+}
+
 }  // namespace
 
 void FactCache::forget(xcb_window_t w) {
@@ -533,6 +631,7 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
     poll.windowRound();
     poll.legacyTitleRound();
     poll.ownerRound();
+    poll.adoptUnlistedWindows();
     return s;
 }
 

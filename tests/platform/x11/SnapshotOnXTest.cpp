@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+#include "platform/x11/Atoms.h"
+#include "platform/x11/Snapshot.h"
+
+// These run on a real X server without a window manager (tests/e2e/x11-snapshot.sh starts one);
+// elsewhere they skip. The tests play the window manager themselves: they name a check window
+// and list the clients, so that what stands on the root can be set exactly.
+
+using namespace platform::x11;
+
+namespace {
+
+class X11Snapshot : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // Never on a desktop in use: the tests set the root's own properties.
+        if (!std::getenv("TESSAVO_X11_SNAPSHOT")) {
+            GTEST_SKIP() << "needs the X server of tests/e2e/x11-snapshot.sh";
+        }
+        c_ = xcb_connect(nullptr, nullptr);
+        ASSERT_FALSE(xcb_connection_has_error(c_));
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+        atoms_ = Atoms::intern(c_);
+    }
+    void TearDown() override {
+        if (c_) {
+            xcb_disconnect(c_);  // its windows and the root's properties naming them go with it
+        }
+    }
+
+    xcb_window_t window(std::int16_t x, std::int16_t y, bool overrideRedirect = false) {
+        const xcb_window_t w = xcb_generate_id(c_);
+        const std::uint32_t values[] = {overrideRedirect ? 1U : 0U};
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, x, y, 200, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_OVERRIDE_REDIRECT, values);
+        return w;
+    }
+    void setWindows(xcb_window_t on, xcb_atom_t property, const std::vector<xcb_window_t>& ws) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, XCB_ATOM_WINDOW, 32,
+                            static_cast<std::uint32_t>(ws.size()), ws.data());
+    }
+    void setText(xcb_window_t on, xcb_atom_t property, xcb_atom_t type, const std::string& text) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, 8,
+                            static_cast<std::uint32_t>(text.size()), text.data());
+    }
+    // A manager that names itself back, as a running one does.
+    void pretendAManagerRuns() {
+        const xcb_window_t check = window(-50, -50);
+        setWindows(check, atoms_.netSupportingWmCheck, {check});
+        setWindows(root_, atoms_.netSupportingWmCheck, {check});
+    }
+    Snapshot take() {
+        roundTrip();  // everything sent has been done
+        return Snapshot::take(c_, root_, atoms_, cache_);
+    }
+    void roundTrip() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+    Atoms atoms_;
+    FactCache cache_;
+};
+
+}  // namespace
+
+// While one manager hands over to the next, a mapped window stands on the root that no list
+// names yet: a chat in that state is still a client, in the root's stacking order, with what it
+// says of itself, so its cover never lapses.
+TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
+    pretendAManagerRuns();
+    const xcb_window_t listed = window(10, 10);
+    const xcb_window_t unlisted = window(300, 40);
+    const xcb_window_t popup = window(600, 40, true);
+    const xcb_window_t hidden = window(600, 400);
+    setText(unlisted, atoms_.netWmName, atoms_.utf8String, "김민지 \"%s\"");
+    setText(unlisted, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk\0KakaoTalk\0", 20));
+    const std::uint32_t pid = 4242;
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, unlisted, atoms_.netWmPid, XCB_ATOM_CARDINAL, 32,
+                        1, &pid);
+    setWindows(root_, atoms_.netClientListStacking, {listed});
+    for (xcb_window_t w : {listed, unlisted, popup}) {
+        xcb_map_window(c_, w);
+    }
+
+    Snapshot s = take();
+    ASSERT_TRUE(s.wmPresent);
+    ASSERT_EQ(s.clients.size(), 2U);
+    EXPECT_EQ(s.clients[0].id, listed);
+    const Client& adopted = s.clients[1];
+    EXPECT_EQ(adopted.id, unlisted);
+    EXPECT_EQ(adopted.topLevel, unlisted);
+    EXPECT_EQ(adopted.title, "김민지 \"%s\"");
+    EXPECT_EQ(adopted.windowClass, "KakaoTalk");
+    EXPECT_EQ(adopted.pid, 4242);
+    EXPECT_EQ(adopted.frame, (platform::Rect{300, 40, 200, 100}));
+    ASSERT_NE(s.client(unlisted), nullptr);
+    EXPECT_EQ(s.client(unlisted)->id, unlisted);
+    EXPECT_EQ(s.client(popup), nullptr);   // menus and pop-ups bypass any manager
+    EXPECT_EQ(s.client(hidden), nullptr);  // never mapped: nothing to see
+
+    // Raised above the listed one, it comes after it; every top-level still finds its client.
+    const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(c_, listed, XCB_CONFIG_WINDOW_STACK_MODE, above);
+    s = take();
+    ASSERT_EQ(s.clients.size(), 2U);
+    EXPECT_EQ(s.clients[0].id, unlisted);
+    EXPECT_EQ(s.clients[1].id, listed);
+    for (const TopLevel& t : s.topLevels) {
+        if (t.client) {
+            EXPECT_EQ(s.clients[*t.client].topLevel, t.id);
+        }
+    }
+
+    // Once the manager lists it, it is one client, not two.
+    setWindows(root_, atoms_.netClientListStacking, {unlisted, listed});
+    s = take();
+    ASSERT_EQ(s.clients.size(), 2U);
+    EXPECT_EQ(s.clients[0].id, unlisted);
+    EXPECT_EQ(s.clients[0].title, "김민지 \"%s\"");
+}
