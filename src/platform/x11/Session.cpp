@@ -20,6 +20,9 @@ namespace {
 constexpr auto kSnapshotLifetime = std::chrono::seconds(1);
 // All queries of one tick read one poll, even while changes keep coming in.
 constexpr auto kSnapshotMinimumAge = std::chrono::milliseconds(4);
+// Polls read again only what events say changed; this often everything is read afresh, so that
+// a change no event told of cannot stand for long.
+constexpr auto kFullReadInterval = std::chrono::seconds(5);
 }  // namespace
 
 Session::~Session() {
@@ -124,6 +127,10 @@ const Snapshot& Session::snapshot() {
     }
     // A change told while this poll runs may or may not be in it: it leads to another poll.
     facts_.changed = false;
+    if (!fullReadAt_ || now - *fullReadAt_ >= kFullReadInterval) {
+        facts_.seen.clear();
+        fullReadAt_ = now;
+    }
     const std::uint64_t generation = snapshot_.generation + 1;
     snapshot_ = Snapshot::take(c_.get(), root_, atoms_, facts_);
     static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);

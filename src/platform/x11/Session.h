@@ -80,6 +80,7 @@ class Session {
     FactCache facts_;
     ScreenScale scale_;
     std::optional<std::chrono::steady_clock::time_point> taken_;
+    std::optional<std::chrono::steady_clock::time_point> fullReadAt_;
     std::unique_ptr<QSocketNotifier> notifier_;
     bool announcing_ = false;
     bool announceDue_ = false;

@@ -1,6 +1,7 @@
 #include "platform/x11/Snapshot.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include <xcb/res.h>
 
@@ -93,11 +94,11 @@ class Poll {
 
   private:
     struct ClientAsk {
-        xcb_get_property_cookie_t name, state;
+        std::optional<xcb_get_property_cookie_t> name, state;  // none: nothing changed
     };
     struct TopAsk {
-        xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_geometry_cookie_t geometry;
+        std::optional<xcb_get_window_attributes_cookie_t> attributes;
+        std::optional<xcb_get_geometry_cookie_t> geometry;
         std::optional<xcb_get_property_cookie_t> pid, type;
     };
     using Climbing = std::vector<std::pair<xcb_window_t, xcb_window_t>>;  // client, ancestor
@@ -125,6 +126,7 @@ class Poll {
     std::unordered_map<xcb_window_t, bool> isTopLevel_;
     std::unordered_map<xcb_window_t, std::size_t> frameOf_;  // top-level -> stacking index
     std::vector<std::size_t> untitled_;                      // clients without a UTF-8 title
+    bool asked_ = false;  // whether the window round sent anything
 };
 
 // The managed clients, the active window, the manager, the stacking of the root.
@@ -204,11 +206,13 @@ void Poll::settleFacts() {
     // Every event up to the replies just read is queued by now.
     cache_.absorbPending(c_);
     cache_.reconcile(check_.value_or(0), isTopLevel_);
-    std::erase_if(cache_.clients, [&](const auto& kv) {
-        return std::find(stacking_.begin(), stacking_.end(), kv.first) == stacking_.end();
-    });
+    const std::unordered_set<xcb_window_t> listed(stacking_.begin(), stacking_.end());
+    std::erase_if(cache_.clients, [&](const auto& kv) { return !listed.contains(kv.first); });
     std::erase_if(cache_.topLevels,
                   [&](const auto& kv) { return !isTopLevel_.contains(kv.first); });
+    std::erase_if(cache_.seen, [&](const auto& kv) {
+        return !listed.contains(kv.first) && !isTopLevel_.contains(kv.first);
+    });
 }
 
 // The first poll of a client learns what stays: owner, class, type, and which root child
@@ -311,14 +315,20 @@ void Poll::windowRound() {
     const auto topAsks = askTopLevels();
     readClients(clientAsks);
     readTopLevels(topAsks);
-    ++s_.roundTrips;
+    if (asked_) {
+        ++s_.roundTrips;
+    }
 }
 
 std::vector<Poll::ClientAsk> Poll::askClients() {
-    std::vector<ClientAsk> asks;
-    for (xcb_window_t w : stacking_) {
-        asks.push_back(
-            {requestProperty(c_, w, a_.netWmName), requestProperty(c_, w, a_.netWmState)});
+    std::vector<ClientAsk> asks(stacking_.size());
+    for (std::size_t i = 0; i < stacking_.size(); ++i) {
+        const xcb_window_t w = stacking_[i];
+        auto seen = cache_.seen.find(w);
+        if (seen == cache_.seen.end() || !seen->second.title || !seen->second.states) {
+            asks[i] = {requestProperty(c_, w, a_.netWmName), requestProperty(c_, w, a_.netWmState)};
+            asked_ = true;
+        }
     }
     return asks;
 }
@@ -338,11 +348,19 @@ void Poll::mapFrames() {
 std::vector<Poll::TopAsk> Poll::askTopLevels() {
     std::vector<TopAsk> asks;
     for (xcb_window_t w : rootChildren_) {
-        TopAsk t{xcb_get_window_attributes(c_, w), xcb_get_geometry(c_, w), {}, {}};
+        TopAsk t;
+        auto seen = cache_.seen.find(w);
+        if (seen == cache_.seen.end() || !seen->second.attributes) {
+            t.attributes = xcb_get_window_attributes(c_, w);
+        }
+        if (seen == cache_.seen.end() || !seen->second.geometry) {
+            t.geometry = xcb_get_geometry(c_, w);
+        }
         if (!frameOf_.contains(w) && !cache_.topLevels.contains(w)) {
             t.pid = requestProperty(c_, w, a_.netWmPid);
             t.type = requestProperty(c_, w, a_.netWmWindowType);
         }
+        asked_ = asked_ || t.attributes || t.geometry || t.pid;
         asks.push_back(t);
     }
     return asks;
@@ -350,12 +368,16 @@ std::vector<Poll::TopAsk> Poll::askTopLevels() {
 
 void Poll::readClients(const std::vector<ClientAsk>& asks) {
     for (std::size_t i = 0; i < stacking_.size(); ++i) {
-        auto name = collectProperty(c_, asks[i].name);
-        auto states = collectProperty(c_, asks[i].state);
+        PropertyReply name, states;
+        if (asks[i].name) {
+            name = collectProperty(c_, *asks[i].name);
+            states = collectProperty(c_, *asks[i].state);
+        }
         auto facts = cache_.clients.find(stacking_[i]);
         if (facts == cache_.clients.end()) {
             continue;
         }
+        SeenState& seen = cache_.seen[stacking_[i]];
         Client cl;
         cl.id = stacking_[i];
         cl.topLevel = facts->second.topLevel;
@@ -364,13 +386,21 @@ void Poll::readClients(const std::vector<ClientAsk>& asks) {
         cl.windowClass = facts->second.windowClass;
         cl.types = facts->second.types;
         cl.transient = facts->second.transient;
-        const auto utf8 = bytes(name, a_.utf8String);
-        if (utf8 && !utf8->empty()) {
-            cl.title = *utf8;
+        if (asks[i].name) {
+            const auto utf8 = bytes(name, a_.utf8String);
+            if (utf8 && !utf8->empty()) {
+                seen.title = *utf8;
+            } else {
+                seen.title.reset();  // read under the older name below
+            }
+            seen.states = atomList(states);
+        }
+        if (seen.title) {
+            cl.title = *seen.title;
         } else {
             untitled_.push_back(s_.clients.size());
         }
-        cl.states = atomList(states);
+        cl.states = *seen.states;
         s_.clientIndex[cl.id] = s_.clients.size();
         s_.clients.push_back(std::move(cl));
     }
@@ -380,10 +410,22 @@ void Poll::readTopLevels(const std::vector<TopAsk>& asks) {
     for (std::size_t i = 0; i < rootChildren_.size(); ++i) {
         TopLevel t;
         t.id = rootChildren_[i];
-        const auto attrs = collect<xcb_get_window_attributes_reply_t>(
-            c_, asks[i].attributes, xcb_get_window_attributes_reply);
-        const auto g =
-            collect<xcb_get_geometry_reply_t>(c_, asks[i].geometry, xcb_get_geometry_reply);
+        SeenState& seen = cache_.seen[t.id];
+        if (asks[i].attributes) {
+            if (const auto attrs = collect<xcb_get_window_attributes_reply_t>(
+                    c_, *asks[i].attributes, xcb_get_window_attributes_reply)) {
+                seen.attributes = {attrs->map_state == XCB_MAP_STATE_VIEWABLE,
+                                   attrs->override_redirect != 0};
+            }
+        }
+        if (asks[i].geometry) {
+            if (const auto g = collect<xcb_get_geometry_reply_t>(c_, *asks[i].geometry,
+                                                                 xcb_get_geometry_reply)) {
+                seen.geometry = Rect{static_cast<double>(g->x), static_cast<double>(g->y),
+                                     static_cast<double>(g->width + 2 * g->border_width),
+                                     static_cast<double>(g->height + 2 * g->border_width)};
+            }
+        }
         if (asks[i].pid) {
             StaticFacts f;
             f.pid = static_cast<std::int32_t>(
@@ -391,14 +433,13 @@ void Poll::readTopLevels(const std::vector<TopAsk>& asks) {
             f.types = atomList(collectProperty(c_, *asks[i].type));
             cache_.topLevels[t.id] = std::move(f);
         }
-        if (!attrs || !g) {
+        if (!seen.attributes || !seen.geometry) {
+            cache_.seen.erase(t.id);  // gone before it could be read
             continue;
         }
-        t.viewable = attrs->map_state == XCB_MAP_STATE_VIEWABLE;
-        t.overrideRedirect = attrs->override_redirect != 0;
-        t.rect = {static_cast<double>(g->x), static_cast<double>(g->y),
-                  static_cast<double>(g->width + 2 * g->border_width),
-                  static_cast<double>(g->height + 2 * g->border_width)};
+        t.viewable = seen.attributes->viewable;
+        t.overrideRedirect = seen.attributes->overrideRedirect;
+        t.rect = *seen.geometry;
         if (auto f = frameOf_.find(t.id);
             f != frameOf_.end() && s_.clientIndex.contains(stacking_[f->second])) {
             t.client = s_.clientIndex[stacking_[f->second]];
@@ -423,7 +464,9 @@ void Poll::legacyTitleRound() {
         names.push_back(requestProperty(c_, s_.clients[i].id, a_.wmName));
     }
     for (std::size_t k = 0; k < untitled_.size(); ++k) {
-        s_.clients[untitled_[k]].title = decodeLegacyTitle(collectProperty(c_, names[k]), a_);
+        Client& cl = s_.clients[untitled_[k]];
+        cl.title = decodeLegacyTitle(collectProperty(c_, names[k]), a_);
+        cache_.seen[cl.id].title = cl.title;
     }
     ++s_.roundTrips;
 }
@@ -550,11 +593,13 @@ void Poll::restackClients() {
 void FactCache::forget(xcb_window_t w) {
     clients.erase(w);
     topLevels.erase(w);
+    seen.erase(w);
     std::erase_if(clients, [w](const auto& kv) { return kv.second.topLevel == w; });
 }
 
 void FactCache::absorb(const xcb_generic_event_t& event) {
     changed = changed || isChange(event);
+    contradict(event);
     switch (event.response_type & 0x7f) {
         case XCB_DESTROY_NOTIFY:
             forget(reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window);
@@ -564,6 +609,52 @@ void FactCache::absorb(const xcb_generic_event_t& event) {
             break;
         default:
             break;  // errors of requests without replies, and changes polls read anyway
+    }
+}
+
+void FactCache::contradict(const xcb_generic_event_t& event) {
+    const auto of = [this](xcb_window_t w) {
+        auto it = seen.find(w);
+        return it == seen.end() ? nullptr : &it->second;
+    };
+    switch (event.response_type & 0x7f) {
+        case XCB_CONFIGURE_NOTIFY:
+            if (SeenState* s =
+                    of(reinterpret_cast<const xcb_configure_notify_event_t&>(event).window)) {
+                s->geometry.reset();
+            }
+            break;
+        case XCB_GRAVITY_NOTIFY:
+            if (SeenState* s =
+                    of(reinterpret_cast<const xcb_gravity_notify_event_t&>(event).window)) {
+                s->geometry.reset();
+            }
+            break;
+        case XCB_MAP_NOTIFY:
+            if (SeenState* s = of(reinterpret_cast<const xcb_map_notify_event_t&>(event).window)) {
+                s->attributes.reset();
+            }
+            break;
+        case XCB_UNMAP_NOTIFY:
+            if (SeenState* s =
+                    of(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window)) {
+                s->attributes.reset();
+            }
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (SeenState* s = of(e.window)) {
+                if (!atoms || e.atom == atoms->netWmName || e.atom == atoms->wmName) {
+                    s->title.reset();
+                }
+                if (!atoms || e.atom == atoms->netWmState) {
+                    s->states.reset();
+                }
+            }
+            break;
+        }
+        default:
+            break;
     }
 }
 

@@ -55,6 +55,20 @@ struct StaticFacts {
     xcb_window_t topLevel = 0;  // 0 until found
     bool ownerAsked = false;    // the server was asked who owns it
 };
+// What a poll read of a window that changes only with an event the program hears of: the
+// root's children's place, size and mapping, and the clients' titles and states. A poll asks
+// again only for what an event has since contradicted, so its cost follows what changed.
+struct SeenState {
+    struct Attributes {
+        bool viewable = false;
+        bool overrideRedirect = false;
+    };
+    std::optional<Attributes> attributes;
+    std::optional<Rect> geometry;      // root coordinates, border included
+    std::optional<std::string> title;  // UTF-8, from whichever name the window gives
+    std::optional<std::vector<xcb_atom_t>> states;
+};
+
 // The facts end with their window: X may hand a freed id to a new window at once, and a
 // window manager that restarts frames every client anew. The server's notices of destroyed
 // and reparented windows are absorbed here; a poll that finds a client's frame gone, or a new
@@ -63,6 +77,7 @@ struct FactCache {
     std::unordered_map<xcb_window_t, StaticFacts> clients;
     std::unordered_map<xcb_window_t, StaticFacts> topLevels;  // windows without a client
     xcb_window_t wmCheck = 0;  // the window manager the frames were learned under
+    std::unordered_map<xcb_window_t, SeenState> seen;
 
     // The events the facts and every later poll depend on: on the root, its children coming,
     // going, moving and restacking, and its properties (the active window, the client lists);
@@ -82,6 +97,8 @@ struct FactCache {
 
     // What was learned of `w`, and of clients framed by it, no longer holds.
     void forget(xcb_window_t w);
+    // What an event says has changed about a window is read again by the next poll.
+    void contradict(const xcb_generic_event_t& event);
     // Applies one event from the server; others are ignored.
     void absorb(const xcb_generic_event_t& event);
     // Whether an event tells of a change a poll would see.

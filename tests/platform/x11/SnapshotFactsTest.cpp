@@ -68,6 +68,65 @@ TEST(FactCache, FactsEndWithTheirWindowAndItsFrame) {
     EXPECT_TRUE(cache.clients.contains(0x100));
 }
 
+// A poll reuses what it read of a window until an event says otherwise: each kind of change
+// must clear just what it changes, or a moved, hidden or renamed chat is shown as it was.
+TEST(FactCache, EachEventClearsWhatItChanges) {
+    Atoms atoms;
+    atoms.netWmName = 301;
+    atoms.wmName = 302;
+    atoms.netWmState = 303;
+    FactCache cache;
+    cache.atoms = &atoms;
+    const auto seenAll = [] {
+        SeenState s;
+        s.attributes = SeenState::Attributes{true, false};
+        s.geometry = platform::Rect{1, 2, 3, 4};
+        s.title = "김민지";
+        s.states = std::vector<xcb_atom_t>{7};
+        return s;
+    };
+    const auto property = [](xcb_window_t w, xcb_atom_t a) {
+        xcb_property_notify_event_t e{};
+        e.response_type = XCB_PROPERTY_NOTIFY;
+        e.window = w;
+        e.atom = a;
+        return asGeneric(e);
+    };
+    cache.seen = {{0x10, seenAll()},
+                  {0x11, seenAll()},
+                  {0x12, seenAll()},
+                  {0x13, seenAll()},
+                  {0x14, seenAll()}};
+
+    xcb_configure_notify_event_t moved{};
+    moved.response_type = XCB_CONFIGURE_NOTIFY;
+    moved.window = 0x10;
+    cache.absorb(asGeneric(moved));
+    EXPECT_FALSE(cache.seen[0x10].geometry);
+    EXPECT_TRUE(cache.seen[0x10].attributes && cache.seen[0x10].title);
+
+    xcb_unmap_notify_event_t hidden{};
+    hidden.response_type = XCB_UNMAP_NOTIFY;
+    hidden.window = 0x11;
+    cache.absorb(asGeneric(hidden));
+    EXPECT_FALSE(cache.seen[0x11].attributes);
+    EXPECT_TRUE(cache.seen[0x11].geometry);
+
+    cache.absorb(property(0x12, atoms.wmName));  // the older name counts as much as the new
+    EXPECT_FALSE(cache.seen[0x12].title);
+    EXPECT_TRUE(cache.seen[0x12].states);
+    cache.absorb(property(0x13, atoms.netWmState));
+    EXPECT_FALSE(cache.seen[0x13].states);
+    EXPECT_TRUE(cache.seen[0x13].title);
+    cache.absorb(property(0x14, 999));  // a property no poll reads
+    EXPECT_TRUE(cache.seen[0x14].title && cache.seen[0x14].states);
+
+    cache.absorb(destroyed(0x14));
+    EXPECT_FALSE(cache.seen.contains(0x14));
+    cache.absorb(reparented(0x13, 0x900));
+    EXPECT_FALSE(cache.seen.contains(0x13));
+}
+
 TEST(FactCache, ANewWindowManagerOrAVanishedFrameMeansLearningAfresh) {
     FactCache cache;
     cache.clients = {{0x100, framedBy(0x900)}, {0x101, framedBy(0x901)}};

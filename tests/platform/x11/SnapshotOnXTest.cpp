@@ -29,6 +29,9 @@ class X11Snapshot : public ::testing::Test {
         ASSERT_FALSE(xcb_connection_has_error(c_));
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
         atoms_ = Atoms::intern(c_);
+        // As the program does: the root's children and properties report their changes.
+        xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &FactCache::kRootEvents);
+        cache_.atoms = &atoms_;
     }
     void TearDown() override {
         if (c_) {
@@ -126,4 +129,36 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     ASSERT_EQ(s.clients.size(), 2U);
     EXPECT_EQ(s.clients[0].id, unlisted);
     EXPECT_EQ(s.clients[0].title, "김민지 \"%s\"");
+}
+
+// A poll reads again only what the server has told of a change since the last: one that follows
+// nothing costs the one round on the root, yet a move, a hiding or a new title is never missed.
+TEST_F(X11Snapshot, APollRereadsOnlyWhatChanged) {
+    pretendAManagerRuns();
+    std::vector<xcb_window_t> listed;
+    for (std::int16_t i = 0; i < 20; ++i) {
+        listed.push_back(window(static_cast<std::int16_t>(10 * i), 20));
+        setText(listed.back(), atoms_.netWmName, atoms_.utf8String, "창 " + std::to_string(i));
+        xcb_map_window(c_, listed.back());
+    }
+    setWindows(root_, atoms_.netClientListStacking, listed);
+    Snapshot s = take();
+    ASSERT_EQ(s.clients.size(), listed.size());
+    s = take();
+    EXPECT_EQ(s.roundTrips, 1);
+    ASSERT_EQ(s.clients.size(), listed.size());
+    EXPECT_EQ(s.clients[5].title, "창 5");
+
+    const std::uint32_t to[] = {700, 300};
+    xcb_configure_window(c_, listed[3], XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, to);
+    xcb_unmap_window(c_, listed[4]);
+    setText(listed[5], atoms_.netWmName, atoms_.utf8String, "새 이름");
+    xcb_delete_property(c_, listed[6], atoms_.netWmName);
+    setText(listed[6], atoms_.wmName, XCB_ATOM_STRING, "caf\xe9");
+    s = take();
+    EXPECT_EQ(s.clients[3].frame, (platform::Rect{700, 300, 200, 100}));
+    EXPECT_FALSE(s.topLevels[s.topLevels.size() - 20 + 4].viewable);
+    EXPECT_EQ(s.clients[5].title, "새 이름");
+    EXPECT_EQ(s.clients[6].title, "café");
+    EXPECT_EQ(s.clients[7].title, "창 7");
 }
