@@ -139,6 +139,9 @@ const Snapshot& Session::snapshot() {
     taken_ = now;
     scale_ = ScreenScale::current();  // screens come and go rarely; once a poll is plenty
     keepFloatingOnTop(snapshot_);
+    // Waiting for replies reads whatever events came meanwhile off the socket, so the socket's
+    // watcher never hears of them: they are looked at here, or they would wait for the next tick.
+    facts_.absorbQueued(c_.get());
     if (facts_.changed) {
         announceLater();  // told while polling: it needs a poll of its own
     }
