@@ -515,6 +515,8 @@ void Poll::adoptUnlistedWindows() {
             s_.clients[known->second].frame = t.rect;
         } else {
             const xcb_window_t w = t.id;
+            // Its title and state changes are told like a listed client's.
+            xcb_change_window_attributes(c_, w, XCB_CW_EVENT_MASK, &FactCache::kClientEvents);
             asks.push_back(
                 {i, requestProperty(c_, w, a_.netWmPid), requestProperty(c_, w, a_.wmClass),
                  requestProperty(c_, w, a_.netWmWindowType),

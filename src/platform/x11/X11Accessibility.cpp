@@ -130,7 +130,8 @@ AXResult X11Accessibility::readWindow(const Client& c, const std::string& attrib
         return success(Element{Element::Kind::Button, c.pid, c.id});
     }
     if (attribute == ax::kMain) {
-        return success(s_.snapshot().active == c.id);
+        const xcb_window_t id = c.id;  // a fresh poll replaces the client `c` lives in
+        return success(s_.snapshot().active == id);
     }
     return failure(AXError::AttributeUnsupported);
 }

@@ -110,6 +110,13 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     EXPECT_EQ(s.client(popup), nullptr);   // menus and pop-ups bypass any manager
     EXPECT_EQ(s.client(hidden), nullptr);  // never mapped: nothing to see
 
+    // It tells of a new title as a listed client does, so the next poll comes at once.
+    cache_.changed = false;
+    setText(unlisted, atoms_.netWmName, atoms_.utf8String, "김민지 \"%s\"");
+    roundTrip();
+    cache_.absorbPending(c_);
+    EXPECT_TRUE(cache_.changed);
+
     // Raised above the listed one, it comes after it; every top-level still finds its client.
     const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
     xcb_configure_window(c_, listed, XCB_CONFIG_WINDOW_STACK_MODE, above);
