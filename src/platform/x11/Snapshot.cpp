@@ -614,34 +614,42 @@ void FactCache::absorb(const xcb_generic_event_t& event) {
     }
 }
 
+namespace {
+
+template <class Event>
+xcb_window_t windowOf(const xcb_generic_event_t& event) {
+    return reinterpret_cast<const Event&>(event).window;
+}
+
+}  // namespace
+
 void FactCache::contradict(const xcb_generic_event_t& event) {
     const auto of = [this](xcb_window_t w) {
         auto it = seen.find(w);
         return it == seen.end() ? nullptr : &it->second;
     };
+    const auto dropGeometry = [&](xcb_window_t w) {
+        if (SeenState* s = of(w)) {
+            s->geometry.reset();
+        }
+    };
+    const auto dropAttributes = [&](xcb_window_t w) {
+        if (SeenState* s = of(w)) {
+            s->attributes.reset();
+        }
+    };
     switch (event.response_type & 0x7f) {
         case XCB_CONFIGURE_NOTIFY:
-            if (SeenState* s =
-                    of(reinterpret_cast<const xcb_configure_notify_event_t&>(event).window)) {
-                s->geometry.reset();
-            }
+            dropGeometry(windowOf<xcb_configure_notify_event_t>(event));
             break;
         case XCB_GRAVITY_NOTIFY:
-            if (SeenState* s =
-                    of(reinterpret_cast<const xcb_gravity_notify_event_t&>(event).window)) {
-                s->geometry.reset();
-            }
+            dropGeometry(windowOf<xcb_gravity_notify_event_t>(event));
             break;
         case XCB_MAP_NOTIFY:
-            if (SeenState* s = of(reinterpret_cast<const xcb_map_notify_event_t&>(event).window)) {
-                s->attributes.reset();
-            }
+            dropAttributes(windowOf<xcb_map_notify_event_t>(event));
             break;
         case XCB_UNMAP_NOTIFY:
-            if (SeenState* s =
-                    of(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window)) {
-                s->attributes.reset();
-            }
+            dropAttributes(windowOf<xcb_unmap_notify_event_t>(event));
             break;
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
