@@ -44,6 +44,7 @@ void HotkeyManager::reRegister() {
     platform::Input& input = platform::current().input();
     const std::u32string upper = QString::fromStdU32String(keys).toUpper().toStdU32String();
     std::set<char32_t> seen;
+    std::u32string held;
     std::uint32_t id = 0;
     for (const char32_t c : upper) {
         if (!seen.insert(c).second) {
@@ -56,6 +57,7 @@ void HotkeyManager::reRegister() {
         if (const auto ref = input.registerHotKey(*code, modifiers, {kSignature, id})) {
             refs.push_back(*ref);
             idToChar[id] = c;
+            held += c;
         } else {
             // Usually another program holds the combination; the other keys still work.
             Log::line("HOTKEY unavailable '" +
@@ -64,6 +66,9 @@ void HotkeyManager::reRegister() {
         }
         ++id;
     }
+    // From here on a press of these keys reaches the program.
+    Log::line("HOTKEY keys '" + QString::fromStdU32String(held).toStdString() +
+              "' mod=" + std::to_string(modifiers));
 }
 
 void HotkeyManager::pressed(platform::HotKeyID id) const {

@@ -390,6 +390,8 @@ bar_drag_moves_snaps_and_is_remembered() {
 }
 
 hot_keys_reveal() {
+  # Keys pressed before the program holds them would go elsewhere.
+  xs_wait_log "HOTKEY keys 'KA' mod=6144"
   xdotool key ctrl+alt+k
   xs_wait_log "PICK i=0 '카카오톡'"
   xs_wait_log "REVEAL id=$MAIN '카카오톡'"
