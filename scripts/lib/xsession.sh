@@ -25,7 +25,9 @@ xs_start() {
   XS_LOG="$XS_DIR/tessavo.log"
   trap xs_stop EXIT
   exec 5>"$XS_DIR/display"
-  Xvfb -displayfd 5 -screen 0 1440x900x24 -nolisten tcp >"$XS_DIR/xvfb.log" 2>&1 &
+  # -noreset: with no window manager, the server would otherwise start over each time its last
+  # client leaves, and a client connecting just then is refused.
+  Xvfb -displayfd 5 -screen 0 1440x900x24 -nolisten tcp -noreset >"$XS_DIR/xvfb.log" 2>&1 &
   XS_PIDS+=($!)
   xs_wait 10 test -s "$XS_DIR/display" || xs_die "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$XS_DIR/display")"
