@@ -5,6 +5,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "app/AppIcon.h"
 #include "common/Log.h"
 #include "common/Settings.h"
 #include "discovery/Kakao.h"
@@ -60,6 +61,7 @@ void AppDelegate::pollPermission() {
 void AppDelegate::openSettings() {
     if (!settingsWC || !settingsWC->isVisible()) {
         settingsWC = std::make_unique<SwitcherSettings>(switcher->currentChats());
+        settingsWC->setWindowIcon(appIcon());
         connect(settingsWC.get(), &SwitcherSettings::applied, switcher,
                 &ChatSwitcher::reloadSettings);
         offerMenuInSettings();

@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "app/AppDelegate.h"
-#include "app/AppIcon.h"
 #include "app/DisplayLoss.h"
 #include "app/SignalQuitter.h"
 #include "app/Startup.h"
@@ -113,7 +112,9 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessavo"));
-    QApplication::setWindowIcon(appIcon());
+    // No application-wide icon: Qt would copy all its sizes (some 360 KB) into every window,
+    // each cover included. Task bars find the icon through the desktop entry; the settings
+    // window, the one window they list, carries it itself.
     QGuiApplication::setDesktopFileName(QStringLiteral("tessavo"));
     // No main window: the program lives in its status item, covers and bar.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -138,10 +138,12 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
     // lies in front of the chat stays usable, while a click on the visible page still lands
     // on the cover rather than in the chat nobody can see.
     setIgnoresMouseEvents(!covered);
+    // Shaped while still unmapped, a new cover costs the server one pass over the windows it
+    // overlaps instead of two.
+    applyShape();
     if (!isVisible()) {
         orderFront();
     }
-    applyShape();
 }
 
 void CoverWindow::applyShape() {

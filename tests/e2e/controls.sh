@@ -101,9 +101,20 @@ slot_picture() {
     -threshold 80% -compress none pbm:- | tail -n +3 | tr -d ' \n'
 }
 
+has_icon() { ! xprop -id "$1" _NET_WM_ICON | grep -q "not found"; }
+
 settings_label_shows_on_the_bar() {
   local before; before=$(slot_picture)
   open_settings
+  # Only the window a task bar lists carries the icon: a copy of all its sizes in every cover
+  # would cost the X server some 360 KB per cover.
+  has_icon "$SETTINGS" || fail "the settings window has no icon"
+  local w floating=0
+  for w in $(xdotool search --onlyvisible --name "^tessavo (cover|switcher)"); do
+    ! has_icon "$w" || fail "window $w ($(xprop -id "$w" WM_NAME)) carries the icon"
+    floating=$((floating + 1))
+  done
+  [ "$floating" -ge 2 ] || fail "found $floating covers and bars to look at"
   # The first row (chat A): its label field, then apply with the return key.
   settings_click 348 58
   xdotool type --delay 30 "Tm"
