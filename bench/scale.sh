@@ -29,6 +29,12 @@ send_all() {  # NAME FILE
     xs_die "$name did not answer $n commands"
 }
 covered_count() { grep -c ' = COVERED$' "$XS_LOG" || true; }
+# True once all the chats and the main window are covered, or 60 s after $start (saying so).
+covered_or_late() {
+  [ "$(covered_count)" -lt $((chats + 1)) ] || return 0
+  [ $(($(now_ms) - start)) -ge 60000 ] || return 1
+  echo "only $(covered_count) covered after 60 s"
+}
 
 xs_start
 xserver=$(pgrep -n Xvfb)
@@ -81,11 +87,10 @@ start=$(now_ms)
 fdvar="XS_FD_kakao2"
 cat "$XS_DIR/chats.cmd" >&"${!fdvar}"
 answered=""
-until [ "$(covered_count)" -ge $((chats + 1)) ]; do
+until covered_or_late; do
   if [ -z "$answered" ] && [ "$(grep -c '^opened' "$XS_DIR/kakao2.out")" -ge $((chats + 1)) ]; then
     answered=$(($(now_ms) - start))
   fi
-  [ $(($(now_ms) - start)) -lt 60000 ] || { echo "only $(covered_count) covered after 60 s"; break; }
   sleep 0.02
 done
 done_ms=$(($(now_ms) - start))
@@ -98,8 +103,5 @@ kill "$XS_TESSAVO"; wait "$XS_TESSAVO" 2>/dev/null || true
 sleep 1
 start=$(now_ms)
 xs_tessavo
-until [ "$(covered_count)" -ge $((chats + 1)) ]; do
-  [ $(($(now_ms) - start)) -lt 60000 ] || { echo "only $(covered_count) covered after 60 s"; break; }
-  sleep 0.02
-done
+until covered_or_late; do sleep 0.02; done
 echo "all ${chats} covered after $(($(now_ms) - start)) ms; resident memory $(rss_mb "$XS_TESSAVO") MB"
