@@ -8,6 +8,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppIcon.h"
+#include "app/QuitKeys.h"
 #include "app/Startup.h"
 #include "common/Log.h"
 #include "common/Settings.h"
@@ -86,7 +87,9 @@ void AppDelegate::rebuildMenu() {
     next->addSeparator();
     item(kAutostartItem, &AppDelegate::toggleAutostart)->setCheckable(true);
     next->addSeparator();
-    item("종료", &AppDelegate::quit)->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    QAction* quit = item("종료", &AppDelegate::quit);
+    quit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    new QuitKeys(*next, *quit);
     // The marks are read again whenever the menu opens: a login entry removed by hand, say.
     connect(next.get(), &QMenu::aboutToShow, this, &AppDelegate::refreshMarks);
     // The old menu may be the one whose item is being handled right now: it goes with the
@@ -154,6 +157,7 @@ void AppDelegate::togglePause() {
         }
     }
     Settings::d().setBool(Settings::key::kPaused, tracker->paused);
+    tracker->refresh();  // on resuming, the covers are back before the menu has closed
     rebuildMenu();
 }
 

@@ -70,6 +70,17 @@ void WindowTracker::windowsChanged() {
     changeTick();
 }
 
+void WindowTracker::refresh() {
+    if (!timer) {
+        return;
+    }
+    if (ticking_) {
+        changedDuringTick_ = true;
+        return;
+    }
+    changeTick();
+}
+
 void WindowTracker::changeTick() {
     lastChangeTick_ = platform::current().clock().now();
     runTick(false);
@@ -86,7 +97,9 @@ void WindowTracker::installClickMonitors() {
         clickMonitors.push_back([h = *global] { platform::current().input().removeMonitor(h); });
     }
     auto* local = new LocalClickMonitor(this);
-    connect(local, &LocalClickMonitor::mouseDown, this, &WindowTracker::endStickyReveal);
+    // Queued: the press is still on its way to one of our windows, which a tick may replace.
+    connect(local, &LocalClickMonitor::mouseDown, this, &WindowTracker::endStickyReveal,
+            Qt::QueuedConnection);
     clickMonitors.push_back([local] { delete local; });
 }
 
@@ -94,7 +107,7 @@ void WindowTracker::installClickMonitors() {
 void WindowTracker::endStickyReveal() {
     if (stickyReveal) {
         stickyReveal.reset();
-        windowsChanged();
+        refresh();
     }
 }
 
@@ -127,9 +140,7 @@ void WindowTracker::hideAll() {
 // Redrawn in place: a cover taken down to change its look would leave its chat readable until
 // the next tick.
 void WindowTracker::refreshMode() {
-    if (timer) {
-        tick();
-    }
+    refresh();
 }
 
 void WindowTracker::destroyAll() {

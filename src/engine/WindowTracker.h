@@ -56,6 +56,10 @@ class WindowTracker : public QObject {
     void tick();
     // The window server told of a change: covers catch up now, not at the next timer tick.
     void windowsChanged();
+    // The program's own state changed (a pick, covering switched on or off, a resume, new
+    // settings): covers catch up in this turn of the event loop. The user asked for it, so
+    // no gap holds it back.
+    void refresh();
     void reveal(WindowID id, double grace);
 
     // Rereads what the settings window stores for the engine: the never-covered chats and the

@@ -271,12 +271,13 @@ void ChatSwitcher::pick(int i) {
     if (!tracker_.excluded.contains(titleAt(i)) && !tracker_.forceCovered.contains(id) &&
         tracker_.protectID == id) {
         tracker_.forceCovered.insert(id);
+        tracker_.refresh();
         return;
     }
     tracker_.reveal(id, kPickGrace);
 }
 
-// Switches covering off for a chat, or back on; the next tick acts on it.
+// Switches covering off for a chat, or back on, at once.
 void ChatSwitcher::toggleCover(int i) {
     if (!validPosition(i)) {
         return;
@@ -292,6 +293,7 @@ void ChatSwitcher::toggleCover(int i) {
     Settings::d().setStringArray(
         Settings::key::kExcluded,
         std::vector<std::string>(tracker_.excluded.begin(), tracker_.excluded.end()));
+    tracker_.refresh();
 }
 
 // Lays every chat window exactly onto one: the last moved, else the one in use, else the first.
@@ -340,6 +342,7 @@ void ChatSwitcher::reloadSettings() {
     loadSettings();
     applyHotkeyKeys();
     applyModifiers();
+    tracker_.refresh();  // a chat taken off the never-covered list is covered now
 }
 
 HotkeyManager& ChatSwitcher::hotkeys() {

@@ -1,4 +1,5 @@
 #include <QMenu>
+#include <QTest>
 #include <QToolButton>
 
 #include "SimFixture.h"
@@ -89,9 +90,22 @@ TEST_F(StatusMenuTest, PauseTakesCoversAndBarAwayAndLastsAcrossARestart) {
     EXPECT_TRUE(marked(*again, "일시정지"));
     item(*again, "일시정지")->trigger();
     EXPECT_FALSE(Settings::d().boolForKey(Settings::key::kPaused));
-    again->tracker->tick();
-    EXPECT_EQ(visibleCovers(*again), 3);
+    EXPECT_EQ(visibleCovers(*again), 3);  // at once, not at the next tick
     EXPECT_TRUE(again->switcher->bar->isVisible());
+}
+
+// A tray menu is a pop-up of its own: q or Ctrl+Q there quits, as the item's shortcut promises.
+TEST_F(StatusMenuTest, TheOpenMenuAnswersQAndCtrlQWithQuit) {
+    auto d = launch();
+    int quits = 0;
+    QObject::connect(item(*d, "종료"), &QAction::triggered, [&] { ++quits; });
+    QTest::keyClick(d->menu.get(), Qt::Key_A);
+    QTest::keyClick(d->menu.get(), Qt::Key_Q, Qt::AltModifier);
+    EXPECT_EQ(quits, 0);
+    QTest::keyClick(d->menu.get(), Qt::Key_Q);
+    EXPECT_EQ(quits, 1);
+    QTest::keyClick(d->menu.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quits, 2);
 }
 
 TEST_F(StatusMenuTest, StartAtLoginShowsWhatTheLoginItemReports) {

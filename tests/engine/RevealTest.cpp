@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QMouseEvent>
 #include <filesystem>
 
 #include <QTimer>
@@ -95,6 +97,26 @@ TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
     sim.mouseDown(MouseButton::Right);
     EXPECT_FALSE(tracker().stickyReveal);
     tick();
+    EXPECT_TRUE(covered(1002));
+    tracker().stop();
+}
+
+// A click on one of our own windows ends a sticky reveal once the click has been delivered: the
+// tick that follows may take away the very cover that is receiving it.
+TEST_F(RevealTest, AClickOnACoverEndsAStickyRevealOnlyAfterTheCoverHasIt) {
+    tracker().start();
+    tick();
+    tracker().stickyReveal = 1002;
+    sim.closeWindow(1001);  // the next tick drops its cover
+    CoverWindow* c = cover(1001);
+    ASSERT_NE(c, nullptr);
+    const QPointF at(40, 60);
+    QMouseEvent press(QEvent::MouseButtonPress, at, c->cover->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(c->cover, &press);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(tracker().stickyReveal);
+    EXPECT_EQ(cover(1001), nullptr);
     EXPECT_TRUE(covered(1002));
     tracker().stop();
 }

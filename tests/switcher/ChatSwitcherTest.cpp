@@ -183,6 +183,31 @@ TEST_F(SwitcherTest, ToggleCoverSwitchesCoveringAndStoresIt) {
     EXPECT_TRUE(tracker().excluded.empty());
 }
 
+// What the user asks to have covered is covered before control returns to the event loop: no
+// tick of the timer is waited for.
+TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
+    tracker().start();
+    sim.focus(1002);
+    step();
+    ASSERT_FALSE(covered(1002));
+    switcher().pick(2);  // the chat in use goes back under its cover
+    EXPECT_TRUE(covered(1002));
+
+    switcher().toggleCover(1);  // covering off, then on again
+    EXPECT_FALSE(covered(1001));
+    switcher().toggleCover(1);
+    EXPECT_TRUE(covered(1001));
+
+    // The settings window takes a chat off the never-covered list.
+    Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 3"});
+    switcher().reloadSettings();
+    EXPECT_FALSE(covered(1003));
+    Settings::d().setStringArray(Settings::key::kExcluded, {});
+    switcher().reloadSettings();
+    EXPECT_TRUE(covered(1003));
+    tracker().stop();
+}
+
 TEST_F(SwitcherTest, ArrangeStacksEveryChatExactlyOntoTheAnchor) {
     step();
     switcher().arrangeStack();  // nothing moved, nothing in use: the main window anchors
