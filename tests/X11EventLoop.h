@@ -1,30 +1,40 @@
 #pragma once
 
 #include <chrono>
-#include <thread>
 
-#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 
-// For tests on a real X server: lets the event loop deliver what the server sends.
+// For tests on a real X server: lets the event loop deliver what the server sends. The loop
+// sleeps between events as the program's own does, so work done before it sleeps runs too.
 namespace X11EventLoop {
+
+// Runs the loop until `stop` says so, looking every few milliseconds, or until `limit` passes.
+template <class Pred>
+void runUntil(Pred stop, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    QEventLoop loop;
+    QTimer look;
+    look.setInterval(5);
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (stop() || std::chrono::steady_clock::now() >= end) {
+            loop.quit();
+        }
+    });
+    look.start();
+    loop.exec();
+}
 
 // Until `done` or a few seconds pass.
 template <class Pred>
 bool waitFor(Pred done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    runUntil(done, std::chrono::seconds(5));
     return done();
 }
 
 // Gives an event that should not come the time it would take to arrive.
 inline void settle() {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-    while (std::chrono::steady_clock::now() < end) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    runUntil([] { return false; }, std::chrono::milliseconds(400));
 }
 
 }  // namespace X11EventLoop

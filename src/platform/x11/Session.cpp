@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -60,7 +61,25 @@ xcb_connection_t* Session::connection() {
         std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { readEvents(); });
+    if (auto* loop = QAbstractEventDispatcher::instance()) {
+        QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(),
+                         [this] { readQueued(); });
+    }
     return c;
+}
+
+// Any reply waited for on this connection (the mouse, the idle time, a picture) reads the
+// events that came meanwhile off the socket, whose watcher then never hears of them: they are
+// looked at before the event loop sleeps.
+void Session::readQueued() {
+    bool any = false;
+    while (const Event event{xcb_poll_for_queued_event(c_.get())}) {
+        facts_.absorb(*event);
+        any = true;
+    }
+    if (any && facts_.changed) {
+        announceLater();
+    }
 }
 
 void Session::readEvents() {

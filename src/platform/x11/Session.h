@@ -68,6 +68,7 @@ class Session {
 
   private:
     void readEvents();
+    void readQueued();
     void announceLater();
     void announceAfter(std::chrono::steady_clock::duration wait);
     void keepFloatingOnTop(const Snapshot& s);

@@ -2,6 +2,7 @@
 
 #include <xcb/xinput.h>
 
+#include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 
 #include "platform/KeyCodes.h"
@@ -71,6 +72,10 @@ bool X11Input::open() {
     notifier_ =
         std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { readEvents(); });
+    if (auto* loop = QAbstractEventDispatcher::instance()) {
+        QObject::connect(loop, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(),
+                         [this] { takeQueued(); });
+    }
     return true;
 }
 
@@ -239,32 +244,54 @@ void X11Input::unregisterHotKey(Handle hotKey) {
 }
 
 void X11Input::readEvents() {
+    std::vector<Event> queued = std::move(queued_);
+    queued_.clear();
+    for (const Event& ev : queued) {
+        handle(*ev);
+    }
     while (const Event ev{xcb_poll_for_event(c_.get())}) {
-        const std::uint8_t type = ev->response_type & 0x7f;
-        if (type == XCB_KEY_PRESS) {
-            const auto* k = reinterpret_cast<const xcb_key_press_event_t*>(ev.get());
-            onKeyPress(k->detail, k->state);
-        } else if (type == XCB_GE_GENERIC) {
-            const auto* g = reinterpret_cast<const xcb_ge_generic_event_t*>(ev.get());
-            if (g->extension == xinputOpcode_ && g->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
-                onRawButton(
-                    reinterpret_cast<const xcb_input_raw_button_press_event_t*>(ev.get())->detail);
-            }
-        } else if (type == XCB_MAPPING_NOTIFY) {
-            // The keyboard changed: key codes and the NumLock bit may have moved.
-            xcb_refresh_keyboard_mapping(symbols_.get(),
-                                         reinterpret_cast<xcb_mapping_notify_event_t*>(ev.get()));
-            for (auto& [h, key] : hotKeys_) {
-                ungrab(key);
-            }
-            numLock_ = lockMasks();
-            for (auto& [h, key] : hotKeys_) {
-                grab(key);
-            }
-        }
+        handle(*ev);
     }
     if (xcb_connection_has_error(c_.get())) {
         notifier_->setEnabled(false);
+    }
+}
+
+// A reply waited for on this connection (a grab's check, say) reads whatever came meanwhile off
+// the socket, whose watcher then never hears of it: a hot key pressed just then would wait for
+// the next event. Taken before the event loop sleeps and handled in its next turn.
+void X11Input::takeQueued() {
+    const bool idle = queued_.empty();
+    while (Event ev{xcb_poll_for_queued_event(c_.get())}) {
+        queued_.push_back(std::move(ev));
+    }
+    if (idle && !queued_.empty()) {
+        QMetaObject::invokeMethod(
+            notifier_.get(), [this] { readEvents(); }, Qt::QueuedConnection);
+    }
+}
+
+void X11Input::handle(const xcb_generic_event_t& ev) {
+    const std::uint8_t type = ev.response_type & 0x7f;
+    if (type == XCB_KEY_PRESS) {
+        const auto& k = reinterpret_cast<const xcb_key_press_event_t&>(ev);
+        onKeyPress(k.detail, k.state);
+    } else if (type == XCB_GE_GENERIC) {
+        const auto& g = reinterpret_cast<const xcb_ge_generic_event_t&>(ev);
+        if (g.extension == xinputOpcode_ && g.event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
+            onRawButton(reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ev).detail);
+        }
+    } else if (type == XCB_MAPPING_NOTIFY) {
+        // The keyboard changed: key codes and the NumLock bit may have moved.
+        auto mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(ev);
+        xcb_refresh_keyboard_mapping(symbols_.get(), &mapping);
+        for (auto& [h, key] : hotKeys_) {
+            ungrab(key);
+        }
+        numLock_ = lockMasks();
+        for (auto& [h, key] : hotKeys_) {
+            grab(key);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -48,6 +49,8 @@ class X11Input final : public Input {
 
     bool open();
     void readEvents();
+    void takeQueued();
+    void handle(const xcb_generic_event_t& ev);
     void selectRawButtons(bool on);
     bool grab(HotKey& key);
     void ungrab(const HotKey& key);
@@ -67,6 +70,7 @@ class X11Input final : public Input {
     std::uint8_t xinputOpcode_ = 0;
     std::uint16_t numLock_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::vector<Event> queued_;  // read off the socket by a reply, not yet handled
     std::map<Handle, Monitor> monitors_;
     std::map<Handle, std::function<void(HotKeyID)>> hotKeyHandlers_;
     std::map<Handle, HotKey> hotKeys_;

@@ -123,3 +123,43 @@ TEST(X11Input, AClickAnywhereReachesTheGlobalMonitorWithoutBeingTaken) {
     settle();
     EXPECT_EQ(downs.size(), 1u);
 }
+
+// Replies waited for on a connection read the events that came meanwhile off its socket, where
+// the socket's watcher never sees them: they must still be acted on, not wait for the next one.
+TEST(X11Input, EventsReadWhileAReplyWasAwaitedAreNotLeftWaiting) {
+    if (!onX11()) {
+        GTEST_SKIP() << "needs an X display";
+    }
+    Session session;
+    X11Input input(session);
+    std::vector<std::uint32_t> pressed;
+    ASSERT_TRUE(input.installHotKeyHandler([&](HotKeyID id) { pressed.push_back(id.id); }));
+    ASSERT_TRUE(input.registerHotKey(*KeyCodes::fromCharacter(U'J'),
+                                     modifier::kControl | modifier::kOption, {0, 1}));
+    // Pressed while the program is busy: registering another key reads the press off the socket.
+    ASSERT_EQ(run("xdotool key ctrl+alt+j"), 0);
+    ASSERT_TRUE(input.registerHotKey(*KeyCodes::fromCharacter(U'L'),
+                                     modifier::kControl | modifier::kOption, {0, 2}));
+    EXPECT_TRUE(waitFor([&] { return !pressed.empty(); })) << "the hot key was swallowed";
+
+    // The same on the connection that watches the windows: a window mapped while the program
+    // asks about the mouse.
+    int changes = 0;
+    session.onChange = [&] { ++changes; };
+    ASSERT_NE(session.connection(), nullptr);  // watching the windows from here on
+    settle();
+    changes = 0;
+    const Connection other{xcb_connect(nullptr, nullptr)};
+    xcb_connection_t* o = other.get();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(o)).data->root;
+    const xcb_window_t w = xcb_generate_id(o);
+    // Override-redirect: the window manager leaves it alone, so nothing else comes after.
+    const std::uint32_t unmanaged = 1;
+    xcb_create_window(o, XCB_COPY_FROM_PARENT, w, root, 10, 10, 50, 50, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                      &unmanaged);
+    xcb_map_window(o, w);
+    collect<xcb_get_input_focus_reply_t>(o, xcb_get_input_focus(o), xcb_get_input_focus_reply);
+    input.pressedMouseButtons();  // a round trip on the watching connection
+    EXPECT_TRUE(waitFor([&] { return changes > 0; })) << "the new window went unannounced";
+}
