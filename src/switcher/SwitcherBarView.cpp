@@ -7,7 +7,7 @@
 #include <QPainter>
 
 #include "cover/CoverStyle.h"
-#include "platform/Platform.h"
+#include "platform/QtCoords.h"
 #include "switcher/SwitcherBar.h"
 
 namespace {
@@ -158,15 +158,17 @@ void SwitcherBarView::mousePressEvent(QMouseEvent* event) {
     const double x = event->position().x();
     dragging = x < kGripWidth || x > width() - kGripWidth;
     if (dragging) {
-        lastMouse = platform::current().input().mouseLocation();
+        lastMouse = QtCoords::fromQt(event->globalPosition());
     }
 }
 
-void SwitcherBarView::mouseMoveEvent(QMouseEvent*) {
+// The event carries where the mouse is: asking the server on every move would cost a round
+// trip each.
+void SwitcherBarView::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging) {
         return;
     }
-    const platform::Point m = platform::current().input().mouseLocation();
+    const platform::Point m = QtCoords::fromQt(event->globalPosition());
     const platform::Point o = bar_->frameOrigin();
     bar_->setFrameOrigin(bar_->snapped({o.x + m.x - lastMouse.x, o.y + m.y - lastMouse.y}));
     lastMouse = m;

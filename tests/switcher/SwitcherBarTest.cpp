@@ -3,6 +3,7 @@
 
 #include "SimFixture.h"
 #include "common/Settings.h"
+#include "platform/QtCoords.h"
 #include "switcher/SwitcherBar.h"
 
 using namespace platform;
@@ -19,22 +20,24 @@ class SwitcherBarTest : public SimTest {
         bar.onSettings = [this] { events.push_back("settings"); };
     }
     SwitcherBarView::Hit hit(double x) const { return bar.view->hit(x); }
-    // A mouse event at view x; the screen position comes from the simulated mouse.
-    void send(QEvent::Type type, Qt::MouseButton button, double x) {
+    // A mouse event at view x, with the mouse at `screen` (screen coordinates) where given.
+    void send(QEvent::Type type, Qt::MouseButton button, double x,
+              std::optional<Point> screen = std::nullopt) {
         const QPointF at(x, 17);
         const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
-        QMouseEvent e(type, at, bar.view->mapToGlobal(at), button, held, Qt::NoModifier);
+        const QPointF global = screen ? QtCoords::toQt(*screen) : bar.view->mapToGlobal(at);
+        QMouseEvent e(type, at, global, button, held, Qt::NoModifier);
         QApplication::sendEvent(bar.view, &e);
     }
     void click(Qt::MouseButton button, double x) {
         send(QEvent::MouseButtonPress, button, x);
         send(QEvent::MouseButtonRelease, button, x);
     }
+    // The server's idea of the mouse stays put: the bar follows the events alone.
     void dragBy(double x, Point by) {
         sim.model().mouse = {500, 500};
-        send(QEvent::MouseButtonPress, Qt::LeftButton, x);
-        sim.model().mouse = {500 + by.x, 500 + by.y};
-        send(QEvent::MouseMove, Qt::LeftButton, x);
+        send(QEvent::MouseButtonPress, Qt::LeftButton, x, Point{500, 500});
+        send(QEvent::MouseMove, Qt::LeftButton, x, Point{500 + by.x, 500 + by.y});
         send(QEvent::MouseButtonRelease, Qt::LeftButton, x);
     }
     Point stored() const {
