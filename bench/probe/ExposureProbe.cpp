@@ -10,7 +10,9 @@
 // Timing one exposure (the default): with --send FIFO LINE the probe itself writes LINE to the
 // FIFO (a stand-in application's command input) after one sample, so the trigger and the clock
 // are the same; --jitter MS waits a random time up to MS first, so that trials run one after
-// another do not fall into step with Tessavo's own poll. It then samples until the colour has shown
+// another do not fall into step with Tessavo's own poll. With --run COMMAND the trigger is the
+// user's own input instead: the probe starts the clock and runs COMMAND (xdotool, say), so the
+// command's own start-up counts against Tessavo. It then samples until the colour has shown
 // and stayed away for --quiet ms (300), or until --limit ms (1500) after the trigger, and prints
 // one line:
 //   exposure_ms= error_ms= start_ms= end_ms= visible_ms= flashes= at_trigger= capped=
@@ -32,6 +34,7 @@
 // pixels that have one of the colours: what of a covered chat still shows in the steady state.
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -63,6 +66,7 @@ struct Options {
     double quietMs = -1;  // unset: 300 when timing, 0 when waiting
     double jitterMs = 0;
     std::string fifo, line;
+    std::string run;   // a command whose end is the trigger
     std::string wait;  // empty: time one exposure
     bool count = false;
 };
@@ -72,6 +76,7 @@ struct Options {
                  "exposure probe: %s\n"
                  "usage: tessavo-exposure-probe --colour RRGGBB[,RRGGBB...] [--rows N]\n"
                  "         [--interval-us N] [--limit MS] [--quiet MS] [--send FIFO LINE]\n"
+                 "         [--run COMMAND]\n"
                  "         [--jitter MS] [--wait any|none|all | --count] X,Y,W,H...\n",
                  why);
     std::exit(2);
@@ -129,6 +134,8 @@ Options parse(int argc, char** argv) {
         } else if (arg == "--send" && i + 2 < argc) {
             o.fifo = argv[++i];
             o.line = argv[++i];
+        } else if (arg == "--run" && hasValue) {
+            o.run = argv[++i];
         } else if (arg == "--wait" && hasValue) {
             o.wait = argv[++i];
             if (o.wait != "any" && o.wait != "none" && o.wait != "all") {
@@ -323,9 +330,30 @@ class Pacer {
     timespec next_{};
 };
 
-void trigger(const Options& o) {
+// The user's own input, given by a command that types or clicks it (xdotool, say).
+void runTrigger(const std::string& command) {
+    const pid_t child = fork();
+    if (child == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "exposure probe: '%s' failed\n", command.c_str());
+        std::exit(2);
+    }
+}
+
+// Returns when the trigger happened.
+double trigger(const Options& o) {
+    if (!o.run.empty()) {
+        const double at = nowMs();
+        runTrigger(o.run);
+        return at;
+    }
     if (o.fifo.empty()) {
-        return;
+        return nowMs();
     }
     // The stand-in application holds the FIFO open for reading; without it there is nobody to
     // tell, and blocking here would hang the benchmark.
@@ -337,6 +365,7 @@ void trigger(const Options& o) {
         std::exit(2);
     }
     close(fd);
+    return nowMs();
 }
 
 int waitFor(const Options& o, Screen& screen) {
@@ -392,8 +421,7 @@ int timeExposure(const Options& o, Screen& screen) {
     Pacer pacer(o.intervalUs);
     const bool atTrigger = screen.sample(o).any;
     screen.activeChanged();  // only announcements after the trigger count
-    trigger(o);
-    const double t0 = nowMs();
+    const double t0 = trigger(o);
 
     double first = -1, shownSince = -1, lastShown = -1, lastGone = -1, visible = 0, active = -1;
     double previous = t0, maxGap = 0, startError = 0, endError = 0;
