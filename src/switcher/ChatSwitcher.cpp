@@ -286,9 +286,12 @@ void ChatSwitcher::toggleCover(int i) {
     if (t.empty()) {
         return;
     }
-    tracker_.forceCovered.erase(switchList[static_cast<std::size_t>(i)]);
+    const WindowID id = switchList[static_cast<std::size_t>(i)];
+    tracker_.forceCovered.erase(id);
     if (!tracker_.excluded.erase(t)) {
         tracker_.excluded.insert(t);
+    } else if (tracker_.graceTarget == id) {
+        tracker_.graceTarget.reset();  // covering asked for: a reveal's grace does not hold it off
     }
     Settings::d().setStringArray(
         Settings::key::kExcluded,

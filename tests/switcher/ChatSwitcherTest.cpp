@@ -197,6 +197,12 @@ TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
     EXPECT_FALSE(covered(1001));
     switcher().toggleCover(1);
     EXPECT_TRUE(covered(1001));
+    // Also while a pick's grace would still hold the chat revealed.
+    switcher().pick(1);
+    frontOther();
+    switcher().toggleCover(1);
+    switcher().toggleCover(1);
+    EXPECT_TRUE(covered(1001));
 
     // The settings window takes a chat off the never-covered list.
     Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 3"});
