@@ -11,8 +11,9 @@
 // FIFO (a stand-in application's command input) after one sample, so the trigger and the clock
 // are the same; --jitter MS waits a random time up to MS first, so that trials run one after
 // another do not fall into step with Tessavo's own poll. With --run COMMAND the trigger is the
-// user's own input instead: the probe starts the clock and runs COMMAND (xdotool, say), so the
-// command's own start-up counts against Tessavo. It then samples until the colour has shown
+// user's own input instead: the probe starts COMMAND (xdotool, say) and starts the clock when
+// the X server tells of the input's first key or button press (--on release: release), as it
+// tells every client, Tessavo included. It then samples until the colour has shown
 // and stayed away for --quiet ms (300), or until --limit ms (1500) after the trigger, and prints
 // one line:
 //   exposure_ms= error_ms= start_ms= end_ms= visible_ms= flashes= at_trigger= capped=
@@ -47,9 +48,11 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 namespace {
 
@@ -66,8 +69,9 @@ struct Options {
     double quietMs = -1;  // unset: 300 when timing, 0 when waiting
     double jitterMs = 0;
     std::string fifo, line;
-    std::string run;   // a command whose end is the trigger
-    std::string wait;  // empty: time one exposure
+    std::string run;         // a command that sends the user's input
+    bool onRelease = false;  // with run: the input counts from its release, not its press
+    std::string wait;        // empty: time one exposure
     bool count = false;
 };
 
@@ -76,7 +80,7 @@ struct Options {
                  "exposure probe: %s\n"
                  "usage: tessavo-exposure-probe --colour RRGGBB[,RRGGBB...] [--rows N]\n"
                  "         [--interval-us N] [--limit MS] [--quiet MS] [--send FIFO LINE]\n"
-                 "         [--run COMMAND]\n"
+                 "         [--run COMMAND [--on press|release]]\n"
                  "         [--jitter MS] [--wait any|none|all | --count] X,Y,W,H...\n",
                  why);
     std::exit(2);
@@ -136,6 +140,12 @@ Options parse(int argc, char** argv) {
             o.line = argv[++i];
         } else if (arg == "--run" && hasValue) {
             o.run = argv[++i];
+        } else if (arg == "--on" && hasValue) {
+            const std::string when = argv[++i];
+            if (when != "press" && when != "release") {
+                usage("--on takes press or release");
+            }
+            o.onRelease = when == "release";
         } else if (arg == "--wait" && hasValue) {
             o.wait = argv[++i];
             if (o.wait != "any" && o.wait != "none" && o.wait != "all") {
@@ -247,15 +257,40 @@ class Screen {
 
     // Whether the window manager announced a new active window since the last call.
     bool activeChanged() {
-        bool changed = false;
-        while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
-            if ((ev->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
-                reinterpret_cast<xcb_property_notify_event_t*>(ev)->atom == activeAtom_) {
-                changed = true;
-            }
-            std::free(ev);
+        readEvents();
+        return std::exchange(activeChanged_, false);
+    }
+
+    // Key and button presses and releases anywhere, told as they reach the server's clients.
+    void watchInput() {
+        const auto* ext = xcb_get_extension_data(c_, &xcb_input_id);
+        xcb_input_xi_query_version_reply_t* version = nullptr;
+        if (ext != nullptr && ext->present) {
+            version =
+                xcb_input_xi_query_version_reply(c_, xcb_input_xi_query_version(c_, 2, 2), nullptr);
         }
-        return changed;
+        if (version == nullptr || (version->major_version == 2 && version->minor_version < 1)) {
+            std::fprintf(stderr, "exposure probe: --run needs XInput 2.1\n");
+            std::exit(2);
+        }
+        std::free(version);
+        xinput_ = ext->major_opcode;
+        struct {
+            xcb_input_event_mask_t head;
+            std::uint32_t bits;
+        } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+               XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
+                   XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS |
+                   XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE};
+        xcb_input_xi_select_events(c_, screen_->root, 1, &mask.head);
+        std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+        readEvents();
+        pressAt_ = releaseAt_ = -1;
+    }
+    // When the first press (or release) since watchInput was seen; -1: not yet.
+    double inputAt(bool release) {
+        readEvents();
+        return release ? releaseAt_ : pressAt_;
     }
 
   private:
@@ -293,8 +328,36 @@ class Screen {
         return channel(pixel, red_) << 16 | channel(pixel, green_) << 8 | channel(pixel, blue_);
     }
 
+    void readEvents() {
+        while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+            const int type = ev->response_type & 0x7f;
+            if (type == XCB_PROPERTY_NOTIFY &&
+                reinterpret_cast<xcb_property_notify_event_t*>(ev)->atom == activeAtom_) {
+                activeChanged_ = true;
+            } else if (type == XCB_GE_GENERIC && xinput_ != 0 &&
+                       reinterpret_cast<xcb_ge_generic_event_t*>(ev)->extension == xinput_) {
+                noteInput(reinterpret_cast<xcb_ge_generic_event_t*>(ev)->event_type);
+            }
+            std::free(ev);
+        }
+    }
+    void noteInput(std::uint16_t kind) {
+        const bool press = kind == XCB_INPUT_RAW_KEY_PRESS || kind == XCB_INPUT_RAW_BUTTON_PRESS;
+        const bool release =
+            kind == XCB_INPUT_RAW_KEY_RELEASE || kind == XCB_INPUT_RAW_BUTTON_RELEASE;
+        if (press && pressAt_ < 0) {
+            pressAt_ = nowMs();
+        }
+        if (release && releaseAt_ < 0) {
+            releaseAt_ = nowMs();
+        }
+    }
+
     int screenNumber_ = 0;
     xcb_connection_t* c_;
+    std::uint8_t xinput_ = 0;
+    bool activeChanged_ = false;
+    double pressAt_ = -1, releaseAt_ = -1;
     xcb_screen_t* screen_ = nullptr;
     std::uint32_t red_ = 0, green_ = 0, blue_ = 0;
     bool lsbFirst_ = true;
@@ -330,28 +393,38 @@ class Pacer {
     timespec next_{};
 };
 
-// The user's own input, given by a command that types or clicks it (xdotool, say).
-void runTrigger(const std::string& command) {
-    const pid_t child = fork();
+// The user's own input, sent by a command (xdotool, say). Returns when the server told of it.
+double runTrigger(const Options& o, Screen& screen, pid_t& child) {
+    screen.watchInput();
+    const double started = nowMs();
+    child = fork();
     if (child == 0) {
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        execl("/bin/sh", "sh", "-c", o.run.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
+    for (;;) {
+        if (const double at = screen.inputAt(o.onRelease); at >= 0) {
+            return at;
+        }
+        if (child < 0 || nowMs() - started > o.limitMs) {
+            std::fprintf(stderr, "exposure probe: '%s' sent no input\n", o.run.c_str());
+            std::exit(2);
+        }
+        usleep(100);
+    }
+}
+
+void reap(const Options& o, pid_t child) {
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "exposure probe: '%s' failed\n", command.c_str());
+    if (child > 0 &&
+        (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)) {
+        std::fprintf(stderr, "exposure probe: '%s' failed\n", o.run.c_str());
         std::exit(2);
     }
 }
 
 // Returns when the trigger happened.
 double trigger(const Options& o) {
-    if (!o.run.empty()) {
-        const double at = nowMs();
-        runTrigger(o.run);
-        return at;
-    }
     if (o.fifo.empty()) {
         return nowMs();
     }
@@ -421,7 +494,8 @@ int timeExposure(const Options& o, Screen& screen) {
     Pacer pacer(o.intervalUs);
     const bool atTrigger = screen.sample(o).any;
     screen.activeChanged();  // only announcements after the trigger count
-    const double t0 = trigger(o);
+    pid_t child = 0;
+    const double t0 = o.run.empty() ? trigger(o) : runTrigger(o, screen, child);
 
     double first = -1, shownSince = -1, lastShown = -1, lastGone = -1, visible = 0, active = -1;
     double previous = t0, maxGap = 0, startError = 0, endError = 0;
@@ -469,6 +543,7 @@ int timeExposure(const Options& o, Screen& screen) {
             break;
         }
     }
+    reap(o, child);
     const double exposure = first < 0 ? 0 : lastGone - first;
     const double span = previous - t0;
     std::printf(

@@ -76,6 +76,34 @@ xs_wait_managing() {
   return 1
 }
 
+# Starts a tray host (trayer) at the top right and waits until it is there.
+xs_start_tray() {
+  trayer --edge top --align right --widthtype request --height 24 --transparent false \
+    --tint 0x404040 >"$XS_DIR/trayer.log" 2>&1 &
+  XS_PIDS+=($!)
+  xs_wait 5 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' ||
+    xs_die "trayer did not start"
+}
+
+# The absolute top-left of a window: "X Y".
+xs_origin() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+    END { print x, y }'
+}
+
+# The middle of Tessavo's icon in the tray: "X Y" (status 1 when there is none).
+xs_tray_icon() {
+  local icon x y
+  icon=$(xwininfo -root -tree | awk '/\("tessavo" "tessavo"\)  22x22\+/ && !id { id = $1 }
+    END { print id }')
+  [ -n "$icon" ] || return 1
+  read -r x y < <(xs_origin "$icon")
+  echo $((x + 11)) $((y + 11))
+}
+
+# The switcher bar's window id.
+xs_bar() { xdotool search --onlyvisible --name "^tessavo switcher" | sed -n 1p; }
+
 # Starts a stand-in application reading commands from a fifo: xs_app NAME [args...]
 xs_app() {
   local name=$1; shift

@@ -11,22 +11,12 @@ readonly CHAT_A=1565c0
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 settings() { cat "$XDG_CONFIG_HOME/tessavo/settings.json" 2>/dev/null || true; }
-bar_id() { xdotool search --onlyvisible --name "^tessavo switcher" | sed -n 1p; }
-# The absolute top-left of a window: "X Y".
-origin_of() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
-    END { print x, y }'
-}
+bar_id() { xs_bar; }
+origin_of() { xs_origin "$1"; }
 
 setup() {
   xs_start
-  if [ "$1" != no-tray ]; then
-    trayer --edge top --align right --widthtype request --height 24 --transparent false \
-      --tint 0x404040 >"$XS_DIR/trayer.log" 2>&1 &
-    XS_PIDS+=($!)
-    xs_wait 5 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' ||
-      fail "trayer did not start"
-  fi
+  [ "$1" = no-tray ] || xs_start_tray
   xs_app kakao
   xs_send kakao open main 20 40 300 500 카카오톡
   xs_send kakao open a 360 60 400 400 김민지
@@ -41,12 +31,9 @@ setup() {
 
 # Opens the tray menu with a right click on the icon and picks the item `$1` steps down.
 menu_pick() {
-  local icon x y
-  icon=$(xwininfo -root -tree | awk '/\("tessavo" "tessavo"\)  22x22\+/ && !id { id = $1 }
-    END { print id }')
-  [ -n "$icon" ] || fail "no tray icon"
-  read -r x y < <(origin_of "$icon")
-  xdotool mousemove $((x + 11)) $((y + 11)) click 3
+  local x y
+  read -r x y < <(xs_tray_icon) || fail "no tray icon"
+  xdotool mousemove "$x" "$y" click 3
   sleep 0.4
   local keys=()
   for ((i = 0; i < $1; ++i)); do keys+=(Down); done
