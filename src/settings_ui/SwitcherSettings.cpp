@@ -30,22 +30,6 @@ QFont fontOf(int pixelSize, bool bold = false) {
     return f;
 }
 
-bool horizontalSpace(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-QString trimmedHorizontally(const QString& s) {
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && horizontalSpace(s[begin])) {
-        ++begin;
-    }
-    while (end > begin && horizontalSpace(s[end - 1])) {
-        --end;
-    }
-    return s.mid(begin, end - begin);
-}
-
 // The first `count` user-perceived characters (a Hangul syllable in jamo, an accented letter,
 // an emoji with its modifiers each count once).
 QString firstCharacters(const QString& s, int count) {
@@ -246,16 +230,17 @@ QPushButton* SwitcherSettings::miniButton(const QString& title,
 }
 
 std::optional<QString> SwitcherSettings::normalisedLabel(const QString& typed) {
-    const QString t = trimmedHorizontally(typed);
+    // Any white space, not only what a Latin keyboard types (a Korean one types U+3000).
+    const QString t = typed.trimmed();
     if (t.isEmpty()) {
         return std::nullopt;
     }
     // The cut may end at a blank between words ("A B" gives "A "); a stored label never does.
-    return trimmedHorizontally(firstCharacters(t, 2));
+    return firstCharacters(t, 2).trimmed();
 }
 
 std::optional<QString> SwitcherSettings::normalisedKey(const QString& typed) {
-    const QString t = trimmedHorizontally(typed.toUpper());
+    const QString t = typed.toUpper().trimmed();
     if (t.isEmpty()) {
         return std::nullopt;
     }

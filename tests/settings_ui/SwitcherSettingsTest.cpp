@@ -28,6 +28,10 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStored) {
     EXPECT_EQ(label(" ABC "), "AB");
     EXPECT_EQ(label("  \t "), "none");
     EXPECT_EQ(label("팀장님"), "팀장");
+    // White space from any keyboard: a Korean one types U+3000.
+    EXPECT_EQ(label("\u3000팀장님\u3000"), "팀장");
+    EXPECT_EQ(label("\u3000 \u00a0"), "none");
+    EXPECT_EQ(key("\u3000a"), "A");
     // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
     EXPECT_EQ(label("\u1112\u1161\u11ab\u1100\u1173\u11af\u1105"),
               "\u1112\u1161\u11ab\u1100\u1173\u11af");
