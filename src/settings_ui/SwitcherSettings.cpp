@@ -1,6 +1,8 @@
 #include "settings_ui/SwitcherSettings.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include <QAction>
 #include <QCheckBox>
@@ -264,6 +266,23 @@ void SwitcherSettings::commitFields() {
             keys[r.title] = key->toStdString();
         } else {
             keys.erase(r.title);
+        }
+    }
+}
+
+// What was typed is kept as typed, uncommitted, for the chats still open; a closed chat's row
+// goes with what was typed in it, and its stored entries pass through unchanged.
+void SwitcherSettings::refreshChats(std::vector<std::string> current) {
+    std::map<std::string, std::pair<QString, QString>> typed;
+    for (const Row& r : rows) {
+        typed[r.title] = {r.label->text(), r.key->text()};
+    }
+    chats = std::move(current);
+    rebuildRows();
+    for (const Row& r : rows) {
+        if (auto it = typed.find(r.title); it != typed.end()) {
+            r.label->setText(it->second.first);
+            r.key->setText(it->second.second);
         }
     }
 }
