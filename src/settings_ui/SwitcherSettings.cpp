@@ -1,6 +1,8 @@
 #include "settings_ui/SwitcherSettings.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,22 +30,6 @@ QFont fontOf(int pixelSize, bool bold = false) {
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
-}
-
-bool horizontalSpace(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-QString trimmedHorizontally(const QString& s) {
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && horizontalSpace(s[begin])) {
-        ++begin;
-    }
-    while (end > begin && horizontalSpace(s[end - 1])) {
-        --end;
-    }
-    return s.mid(begin, end - begin);
 }
 
 // The first `count` user-perceived characters (a Hangul syllable in jamo, an accented letter,
@@ -246,16 +232,17 @@ QPushButton* SwitcherSettings::miniButton(const QString& title,
 }
 
 std::optional<QString> SwitcherSettings::normalisedLabel(const QString& typed) {
-    const QString t = trimmedHorizontally(typed);
+    // Any white space, not only what a Latin keyboard types (a Korean one types U+3000).
+    const QString t = typed.trimmed();
     if (t.isEmpty()) {
         return std::nullopt;
     }
     // The cut may end at a blank between words ("A B" gives "A "); a stored label never does.
-    return trimmedHorizontally(firstCharacters(t, 2));
+    return firstCharacters(t, 2).trimmed();
 }
 
 std::optional<QString> SwitcherSettings::normalisedKey(const QString& typed) {
-    const QString t = trimmedHorizontally(typed.toUpper());
+    const QString t = typed.toUpper().trimmed();
     if (t.isEmpty()) {
         return std::nullopt;
     }
@@ -279,6 +266,23 @@ void SwitcherSettings::commitFields() {
             keys[r.title] = key->toStdString();
         } else {
             keys.erase(r.title);
+        }
+    }
+}
+
+// What was typed is kept as typed, uncommitted, for the chats still open; a closed chat's row
+// goes with what was typed in it, and its stored entries pass through unchanged.
+void SwitcherSettings::refreshChats(std::vector<std::string> current) {
+    std::map<std::string, std::pair<QString, QString>> typed;
+    for (const Row& r : rows) {
+        typed[r.title] = {r.label->text(), r.key->text()};
+    }
+    chats = std::move(current);
+    rebuildRows();
+    for (const Row& r : rows) {
+        if (auto it = typed.find(r.title); it != typed.end()) {
+            r.label->setText(it->second.first);
+            r.key->setText(it->second.second);
         }
     }
 }

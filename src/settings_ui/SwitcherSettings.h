@@ -44,6 +44,10 @@ class SwitcherSettings : public QWidget {
     // `chats`: the titles of the open chats in switcher order, without the main window.
     explicit SwitcherSettings(std::vector<std::string> chats);
 
+    // Shows `current`, the chats open now in switcher order, as when the open window is brought
+    // forward: an order of chats since closed must never be applied.
+    void refreshChats(std::vector<std::string> current);
+
     // A label as stored: trimmed, at most two characters; absent when nothing is left.
     static std::optional<QString> normalisedLabel(const QString& typed);
     // A hot key as stored: one upper-case letter or digit other than K; absent otherwise.

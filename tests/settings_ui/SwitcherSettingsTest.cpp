@@ -28,6 +28,10 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStored) {
     EXPECT_EQ(label(" ABC "), "AB");
     EXPECT_EQ(label("  \t "), "none");
     EXPECT_EQ(label("팀장님"), "팀장");
+    // White space from any keyboard: a Korean one types U+3000.
+    EXPECT_EQ(label("\u3000팀장님\u3000"), "팀장");
+    EXPECT_EQ(label("\u3000 \u00a0"), "none");
+    EXPECT_EQ(key("\u3000a"), "A");
     // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
     EXPECT_EQ(label("\u1112\u1161\u11ab\u1100\u1173\u11af\u1105"),
               "\u1112\u1161\u11ab\u1100\u1173\u11af");
@@ -156,4 +160,27 @@ TEST_F(SwitcherSettingsTest, NoChatsAndTheCloseButtonStoreNothingOfOtherChats) {
     w->applyTapped();
     EXPECT_EQ(Settings::d().stringArrayForKey(Settings::key::kOrder), Strings{});
     EXPECT_EQ(Settings::d().dictionaryForKey(Settings::key::kLabels)->size(), 3u);
+}
+
+// Brought forward again, the window shows the chats open now in the switcher's order, with what
+// was typed for those still open: applying never writes the order of chats that closed.
+TEST_F(SwitcherSettingsTest, BroughtForwardItShowsTheChatsOpenNow) {
+    auto w = open({"팀", "가족", "친구"});
+    w->rows[0].label->setText(QStringLiteral(" 팀장님 "));
+    w->rows[0].key->setText(QStringLiteral("q"));
+    w->rows[1].label->setText(QStringLiteral("엄마"));  // its chat closes
+    w->refreshChats({"새 채팅", "친구", "팀"});
+    ASSERT_EQ(w->rows.size(), 3u);
+    EXPECT_EQ(w->rows[0].title, "새 채팅");
+    EXPECT_EQ(labelOf(*w, 0), "");
+    EXPECT_EQ(w->rows[2].title, "팀");
+    EXPECT_EQ(labelOf(*w, 2), QStringLiteral(" 팀장님 "));
+    EXPECT_EQ(w->rows[2].key->text(), "q");
+    w->applyTapped();
+    const auto& store = Settings::d();
+    EXPECT_EQ(store.stringArrayForKey(Settings::key::kOrder), (Strings{"새 채팅", "친구", "팀"}));
+    EXPECT_EQ(store.dictionaryForKey(Settings::key::kLabels),
+              (Settings::StringMap{{"닫힌 채팅", "X"}, {"가족", "가"}, {"팀", "팀장"}}));
+    EXPECT_EQ(store.dictionaryForKey(Settings::key::kChatKeys),
+              (Settings::StringMap{{"닫힌 채팅", "Z"}, {"팀", "Q"}}));
 }

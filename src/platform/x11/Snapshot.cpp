@@ -94,7 +94,8 @@ class Poll {
 
   private:
     struct ClientAsk {
-        std::optional<xcb_get_property_cookie_t> name, state;  // none: nothing changed
+        // none: nothing changed since it was read
+        std::optional<xcb_get_property_cookie_t> cls, pid, type, transient, name, state;
     };
     struct TopAsk {
         std::optional<xcb_get_window_attributes_cookie_t> attributes;
@@ -105,11 +106,12 @@ class Poll {
 
     void clientsWithoutManager();
     void climb(Climbing climbing);
-    void resolveOwners(const std::vector<xcb_window_t>& learned);
     std::vector<ClientAsk> askClients();
     std::vector<TopAsk> askTopLevels();
     void mapFrames();
     void readClients(const std::vector<ClientAsk>& asks);
+    void readAgain(const ClientAsk& ask, SeenState& seen);
+    Client describe(xcb_window_t id, const StaticFacts& facts, const SeenState& seen) const;
     void readTopLevels(const std::vector<TopAsk>& asks);
     void restackClients();
 
@@ -215,44 +217,31 @@ void Poll::settleFacts() {
     });
 }
 
-// The first poll of a client learns what stays: owner, class, type, and which root child
-// frames it. Clients that do not name their owner are asked about through the server.
+// The first poll of a client learns which root child frames it, and from then on hears of its
+// changes; what it says of itself is read with its other properties in the window round.
 void Poll::learnNewClients() {
     struct Pending {
         xcb_window_t id;
-        xcb_get_property_cookie_t pid, cls, type, transient;
         xcb_query_tree_cookie_t tree;
     };
     std::vector<Pending> pending;
     for (xcb_window_t w : stacking_) {
         if (!cache_.clients.contains(w)) {
-            // Asked first, so the window's end is reported from before its facts are read.
+            // Asked first, so any change after its properties are read is told.
             xcb_change_window_attributes(c_, w, XCB_CW_EVENT_MASK, &FactCache::kClientEvents);
-            pending.push_back({w, requestProperty(c_, w, a_.netWmPid),
-                               requestProperty(c_, w, a_.wmClass),
-                               requestProperty(c_, w, a_.netWmWindowType),
-                               requestProperty(c_, w, a_.wmTransientFor), xcb_query_tree(c_, w)});
+            pending.push_back({w, xcb_query_tree(c_, w)});
         }
     }
     if (pending.empty()) {
         return;
     }
     Climbing climbing;
-    std::vector<xcb_window_t> learned;
     for (Pending& p : pending) {
-        StaticFacts f;
-        f.pid = static_cast<std::int32_t>(
-            firstCardinal(collectProperty(c_, p.pid), XCB_ATOM_CARDINAL).value_or(0));
-        const auto cls = nulSeparated(collectProperty(c_, p.cls), a_.textTypes());
-        f.instance = cls.size() > 0 ? cls[0] : std::string();
-        f.windowClass = cls.size() > 1 ? cls[1] : std::string();
-        f.types = atomList(collectProperty(c_, p.type));
-        f.transient =
-            firstCardinal(collectProperty(c_, p.transient), XCB_ATOM_WINDOW).value_or(0) != 0;
         auto tree = collect<xcb_query_tree_reply_t>(c_, p.tree, xcb_query_tree_reply);
         if (!tree) {
             continue;  // gone already
         }
+        StaticFacts f;
         if (isTopLevel_.contains(p.id)) {
             f.topLevel = p.id;
         } else if (isTopLevel_.contains(tree->parent)) {
@@ -260,12 +249,10 @@ void Poll::learnNewClients() {
         } else if (tree->parent != root_) {
             climbing.emplace_back(p.id, tree->parent);
         }
-        cache_.clients[p.id] = std::move(f);
-        learned.push_back(p.id);
+        cache_.clients[p.id] = f;
     }
     ++s_.roundTrips;
     climb(std::move(climbing));
-    resolveOwners(learned);
 }
 
 // Clients nested deeper than one frame: walk up, one round per level, a few levels at most.
@@ -292,22 +279,6 @@ void Poll::climb(Climbing climbing) {
     }
 }
 
-void Poll::resolveOwners(const std::vector<xcb_window_t>& learned) {
-    std::vector<std::pair<xcb_window_t, xcb_res_query_client_ids_cookie_t>> asks;
-    for (xcb_window_t id : learned) {
-        auto it = cache_.clients.find(id);
-        if (it != cache_.clients.end() && it->second.pid == 0) {
-            asks.emplace_back(id, requestOwner(c_, id));
-        }
-    }
-    for (auto& [id, cookie] : asks) {
-        cache_.clients[id].pid = ownerPid(c_, cookie).value_or(0);
-    }
-    if (!asks.empty()) {
-        ++s_.roundTrips;
-    }
-}
-
 // The changing facts of every client and root child.
 void Poll::windowRound() {
     const auto clientAsks = askClients();
@@ -322,13 +293,28 @@ void Poll::windowRound() {
 
 std::vector<Poll::ClientAsk> Poll::askClients() {
     std::vector<ClientAsk> asks(stacking_.size());
+    const SeenState unseen;
     for (std::size_t i = 0; i < stacking_.size(); ++i) {
         const xcb_window_t w = stacking_[i];
-        auto seen = cache_.seen.find(w);
-        if (seen == cache_.seen.end() || !seen->second.title || !seen->second.states) {
-            asks[i] = {requestProperty(c_, w, a_.netWmName), requestProperty(c_, w, a_.netWmState)};
-            asked_ = true;
+        if (!cache_.clients.contains(w)) {
+            continue;  // gone before it was learned
         }
+        const auto it = cache_.seen.find(w);
+        const SeenState& seen = it == cache_.seen.end() ? unseen : it->second;
+        const auto ask = [&](bool known, xcb_atom_t property) {
+            std::optional<xcb_get_property_cookie_t> cookie;
+            if (!known) {
+                cookie = requestProperty(c_, w, property);
+                asked_ = true;
+            }
+            return cookie;
+        };
+        asks[i] = {ask(seen.wmClass.has_value(), a_.wmClass),
+                   ask(seen.pid.has_value(), a_.netWmPid),
+                   ask(seen.types.has_value(), a_.netWmWindowType),
+                   ask(seen.transient.has_value(), a_.wmTransientFor),
+                   ask(seen.title.has_value(), a_.netWmName),
+                   ask(seen.states.has_value(), a_.netWmState)};
     }
     return asks;
 }
@@ -368,42 +354,64 @@ std::vector<Poll::TopAsk> Poll::askTopLevels() {
 
 void Poll::readClients(const std::vector<ClientAsk>& asks) {
     for (std::size_t i = 0; i < stacking_.size(); ++i) {
-        PropertyReply name, states;
-        if (asks[i].name) {
-            name = collectProperty(c_, *asks[i].name);
-            states = collectProperty(c_, *asks[i].state);
-        }
         auto facts = cache_.clients.find(stacking_[i]);
         if (facts == cache_.clients.end()) {
             continue;
         }
         SeenState& seen = cache_.seen[stacking_[i]];
-        Client cl;
-        cl.id = stacking_[i];
-        cl.topLevel = facts->second.topLevel;
-        cl.pid = facts->second.pid;
-        cl.instance = facts->second.instance;
-        cl.windowClass = facts->second.windowClass;
-        cl.types = facts->second.types;
-        cl.transient = facts->second.transient;
-        if (asks[i].name) {
-            const auto utf8 = bytes(name, a_.utf8String);
-            if (utf8 && !utf8->empty()) {
-                seen.title = *utf8;
-            } else {
-                seen.title.reset();  // read under the older name below
-            }
-            seen.states = atomList(states);
-        }
-        if (seen.title) {
-            cl.title = *seen.title;
-        } else {
+        readAgain(asks[i], seen);
+        if (!seen.title) {
             untitled_.push_back(s_.clients.size());
         }
-        cl.states = *seen.states;
-        s_.clientIndex[cl.id] = s_.clients.size();
-        s_.clients.push_back(std::move(cl));
+        s_.clientIndex[stacking_[i]] = s_.clients.size();
+        s_.clients.push_back(describe(stacking_[i], facts->second, seen));
     }
+}
+
+// Takes in what was asked again of a client; every other fact stands as it was seen.
+void Poll::readAgain(const ClientAsk& ask, SeenState& seen) {
+    if (ask.cls) {
+        const auto cls = nulSeparated(collectProperty(c_, *ask.cls), a_.textTypes());
+        seen.wmClass = SeenState::ClassHint{cls.size() > 0 ? cls[0] : std::string(),
+                                            cls.size() > 1 ? cls[1] : std::string()};
+    }
+    if (ask.pid) {
+        seen.pid = static_cast<std::int32_t>(
+            firstCardinal(collectProperty(c_, *ask.pid), XCB_ATOM_CARDINAL).value_or(0));
+    }
+    if (ask.type) {
+        seen.types = atomList(collectProperty(c_, *ask.type));
+    }
+    if (ask.transient) {
+        seen.transient =
+            firstCardinal(collectProperty(c_, *ask.transient), XCB_ATOM_WINDOW).value_or(0) != 0;
+    }
+    if (ask.name) {
+        const auto utf8 = bytes(collectProperty(c_, *ask.name), a_.utf8String);
+        if (utf8 && !utf8->empty()) {
+            seen.title = *utf8;
+        } else {
+            seen.title.reset();  // read under the older name later in the poll
+        }
+    }
+    if (ask.state) {
+        seen.states = atomList(collectProperty(c_, *ask.state));
+    }
+}
+
+// A client as seen now: every fact but the title is known once the window round has run.
+Client Poll::describe(xcb_window_t id, const StaticFacts& facts, const SeenState& seen) const {
+    Client cl;
+    cl.id = id;
+    cl.topLevel = facts.topLevel;
+    cl.pid = *seen.pid != 0 ? *seen.pid : facts.pid;
+    cl.instance = seen.wmClass->instance;
+    cl.windowClass = seen.wmClass->windowClass;
+    cl.types = *seen.types;
+    cl.transient = *seen.transient;
+    cl.title = seen.title.value_or(std::string());
+    cl.states = *seen.states;
+    return cl;
 }
 
 void Poll::readTopLevels(const std::vector<TopAsk>& asks) {
@@ -471,24 +479,45 @@ void Poll::legacyTitleRound() {
     ++s_.roundTrips;
 }
 
-// Rarely needed: unmanaged windows that do not say who owns them are asked about, once each.
+// Rarely needed: windows that do not say who owns them are asked about through the server,
+// once each.
 void Poll::ownerRound() {
-    std::vector<std::pair<std::size_t, xcb_res_query_client_ids_cookie_t>> owners;
-    for (std::size_t i = 0; i < s_.topLevels.size(); ++i) {
-        TopLevel& t = s_.topLevels[i];
+    std::vector<std::pair<StaticFacts*, xcb_res_query_client_ids_cookie_t>> owners;
+    const auto ask = [&](xcb_window_t w, StaticFacts& facts) {
+        facts.ownerAsked = true;
+        owners.emplace_back(&facts, requestOwner(c_, w));
+    };
+    for (const Client& cl : s_.clients) {
+        auto known = cache_.clients.find(cl.id);
+        if (cl.pid == 0 && known != cache_.clients.end() && !known->second.ownerAsked) {
+            ask(cl.id, known->second);
+        }
+    }
+    for (const TopLevel& t : s_.topLevels) {
         auto known = cache_.topLevels.find(t.id);
         if (!t.client && t.viewable && t.pid == 0 && known != cache_.topLevels.end() &&
             !known->second.ownerAsked) {
-            known->second.ownerAsked = true;
-            owners.emplace_back(i, requestOwner(c_, t.id));
+            ask(t.id, known->second);
         }
     }
-    for (auto& [i, cookie] : owners) {
-        s_.topLevels[i].pid = ownerPid(c_, cookie).value_or(0);
-        cache_.topLevels[s_.topLevels[i].id].pid = s_.topLevels[i].pid;
+    if (owners.empty()) {
+        return;
     }
-    if (!owners.empty()) {
-        ++s_.roundTrips;
+    for (auto& [facts, cookie] : owners) {
+        facts->pid = ownerPid(c_, cookie).value_or(0);
+    }
+    ++s_.roundTrips;
+    for (Client& cl : s_.clients) {
+        if (auto known = cache_.clients.find(cl.id); cl.pid == 0 && known != cache_.clients.end()) {
+            cl.pid = known->second.pid;
+        }
+    }
+    for (TopLevel& t : s_.topLevels) {
+        if (t.client) {
+            t.pid = s_.clients[*t.client].pid;
+        } else if (auto known = cache_.topLevels.find(t.id); known != cache_.topLevels.end()) {
+            t.pid = known->second.pid;
+        }
     }
 }
 
@@ -621,6 +650,29 @@ xcb_window_t windowOf(const xcb_generic_event_t& event) {
     return reinterpret_cast<const Event&>(event).window;
 }
 
+// Drops what a changed property contradicts; without the atoms to tell, all a client said.
+void forgetProperty(SeenState& s, xcb_atom_t property, const Atoms* atoms) {
+    const auto is = [&](xcb_atom_t Atoms::*a) { return !atoms || property == atoms->*a; };
+    if (is(&Atoms::wmClass)) {
+        s.wmClass.reset();
+    }
+    if (is(&Atoms::netWmPid)) {
+        s.pid.reset();
+    }
+    if (is(&Atoms::netWmWindowType)) {
+        s.types.reset();
+    }
+    if (is(&Atoms::wmTransientFor)) {
+        s.transient.reset();
+    }
+    if (is(&Atoms::netWmName) || is(&Atoms::wmName)) {
+        s.title.reset();
+    }
+    if (is(&Atoms::netWmState)) {
+        s.states.reset();
+    }
+}
+
 }  // namespace
 
 void FactCache::contradict(const xcb_generic_event_t& event) {
@@ -654,12 +706,7 @@ void FactCache::contradict(const xcb_generic_event_t& event) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (SeenState* s = of(e.window)) {
-                if (!atoms || e.atom == atoms->netWmName || e.atom == atoms->wmName) {
-                    s->title.reset();
-                }
-                if (!atoms || e.atom == atoms->netWmState) {
-                    s->states.reset();
-                }
+                forgetProperty(*s, e.atom, atoms);
             }
             break;
         }

@@ -47,24 +47,30 @@ struct TopLevel {
 
 // What does not change while a window lives: read once per window, reused by later polls.
 struct StaticFacts {
-    std::int32_t pid = 0;
-    std::string instance;
-    std::string windowClass;
-    std::vector<xcb_atom_t> types;
-    bool transient = false;
-    xcb_window_t topLevel = 0;  // 0 until found
-    bool ownerAsked = false;    // the server was asked who owns it
+    std::int32_t pid = 0;           // 0: unknown; a client's only when it names none itself
+    std::vector<xcb_atom_t> types;  // of a root child that is no client
+    xcb_window_t topLevel = 0;      // 0 until found
+    bool ownerAsked = false;        // the server was asked who owns it
 };
 // What a poll read of a window that changes only with an event the program hears of: the
-// root's children's place, size and mapping, and the clients' titles and states. A poll asks
-// again only for what an event has since contradicted, so its cost follows what changed.
+// root's children's place, size and mapping, and what the clients say of themselves. A poll
+// asks again only for what an event has since contradicted, so its cost follows what changed;
+// a client that takes another class, type or owner after it was mapped is seen anew.
 struct SeenState {
     struct Attributes {
         bool viewable = false;
         bool overrideRedirect = false;
     };
+    struct ClassHint {
+        std::string instance;
+        std::string windowClass;
+    };
     std::optional<Attributes> attributes;
-    std::optional<Rect> geometry;      // root coordinates, border included
+    std::optional<Rect> geometry;  // root coordinates, border included
+    std::optional<ClassHint> wmClass;
+    std::optional<std::int32_t> pid;  // as the client names it; 0: it does not
+    std::optional<std::vector<xcb_atom_t>> types;
+    std::optional<bool> transient;
     std::optional<std::string> title;  // UTF-8, from whichever name the window gives
     std::optional<std::vector<xcb_atom_t>> states;
 };
@@ -81,7 +87,8 @@ struct FactCache {
 
     // The events the facts and every later poll depend on: on the root, its children coming,
     // going, moving and restacking, and its properties (the active window, the client lists);
-    // on each client, its end, its reparenting and its properties (title, state).
+    // on each client, its end, its reparenting and its properties (class, owner, type, title,
+    // state).
     static constexpr std::uint32_t kRootEvents = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
                                                  XCB_EVENT_MASK_STRUCTURE_NOTIFY |
                                                  XCB_EVENT_MASK_PROPERTY_CHANGE;

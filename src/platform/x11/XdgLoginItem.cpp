@@ -1,10 +1,11 @@
 #include "platform/x11/XdgLoginItem.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -14,37 +15,60 @@ namespace platform::x11 {
 
 namespace {
 
-// Exec takes the path quoted, with the characters the format reserves escaped.
-std::string quotedPath(const std::string& path) {
-    std::string quoted = "\"";
-    for (char c : path) {
+// Every session's search path holds these, so the name finds the copy a package manager keeps
+// up to date; any other copy (in ~/bin, say) may be on no path the login session knows.
+constexpr std::string_view kSystemDirs[] = {"/usr/bin", "/usr/local/bin", "/bin"};
+
+// The command line's quoting: the word as it stands when it needs none, else in double quotes
+// with " ` $ and \ escaped. A literal % is doubled, or it would start a field code.
+std::string quotedWord(std::string_view word) {
+    constexpr std::string_view reserved = " \t\n\"'\\><~|&;$*?#()`";
+    std::string out;
+    for (char c : word) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') {
-            quoted += "\\\\";
+            out += '\\';
         }
-        quoted += c == '%' ? std::string("%%") : std::string(1, c);
+        out += c == '%' ? std::string("%%") : std::string(1, c);
     }
-    return quoted + "\"";
+    return word.find_first_of(reserved) == std::string_view::npos ? out : '"' + out + '"';
+}
+
+// The key file's own escapes, undone before the quoting when the entry is read.
+std::string escapedValue(std::string_view value) {
+    constexpr std::string_view meant = "\\\n\t\r", escaped = "\\ntr";
+    std::string out;
+    for (char c : value) {
+        const std::size_t k = meant.find(c);
+        if (k == std::string_view::npos) {
+            out += c;
+        } else {
+            out += '\\';
+            out += escaped[k];
+        }
+    }
+    return out;
 }
 
 }  // namespace
 
-std::string XdgLoginItem::execValue(const std::string& executable, const std::string& searchPath) {
+std::optional<std::string> XdgLoginItem::execValue(std::string executable) {
     namespace fs = std::filesystem;
-    std::istringstream dirs(searchPath);
-    for (std::string dir; std::getline(dirs, dir, ':');) {
-        // A relative entry would depend on where the session happens to start the program.
-        if (dir.empty() || dir.front() != '/') {
-            continue;
-        }
-        const fs::path candidate = fs::path(dir) / "tessavo";
-        std::error_code ec;
-        if (!fs::is_regular_file(candidate, ec) || ::access(candidate.c_str(), X_OK) != 0) {
-            continue;
-        }
-        // The session starts the first one it finds: the name is right only if that is us.
-        return fs::equivalent(candidate, executable, ec) ? "tessavo" : quotedPath(executable);
+    // The link to a program that was replaced while it ran names the new file so.
+    constexpr std::string_view replaced = " (deleted)";
+    if (executable.ends_with(replaced)) {
+        executable.resize(executable.size() - replaced.size());
     }
-    return quotedPath(executable);
+    // The format allows no '=' in the program's path, quoted or not.
+    if (executable.empty() || executable.front() != '/' ||
+        executable.find('=') != std::string::npos) {
+        return std::nullopt;
+    }
+    const fs::path path(executable);
+    if (path.filename() == "tessavo" &&
+        std::ranges::find(kSystemDirs, path.parent_path().string()) != std::end(kSystemDirs)) {
+        return "tessavo";
+    }
+    return escapedValue(quotedWord(executable));
 }
 
 XdgLoginItem::XdgLoginItem(std::string configHome, std::string executable)
@@ -71,10 +95,11 @@ LoginItemStatus XdgLoginItem::status() {
 }
 
 LoginItemResult XdgLoginItem::registerItem() {
-    if (executable_.empty()) {
-        return {false, "the program's own executable cannot be found"};
+    const auto exec = execValue(executable_);
+    if (!exec) {
+        return {false, "the program's own executable cannot be named in an autostart entry: " +
+                           executable_};
     }
-    const char* searchPath = std::getenv("PATH");
     const std::string entry =
         "[Desktop Entry]\n"
         "Type=Application\n"
@@ -82,7 +107,7 @@ LoginItemResult XdgLoginItem::registerItem() {
         "Name[ko]=테사보\n"
         "Comment=Covers messenger chat windows\n"
         "Exec=" +
-        execValue(executable_, searchPath ? searchPath : "") +
+        *exec +
         "\n"
         "Icon=tessavo\n"
         "Terminal=false\n"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/LoginItem.h"
@@ -18,10 +19,10 @@ class XdgLoginItem final : public LoginItem {
 
     std::string entryPath() const { return configHome_ + "/autostart/tessavo.desktop"; }
 
-    // The entry's Exec value for `executable`: the bare name when the first `tessavo` on
-    // `searchPath` (a PATH value) is that very file, as for an installed copy; else its
-    // absolute path, quoted.
-    static std::string execValue(const std::string& executable, const std::string& searchPath);
+    // The entry's Exec value for `executable` (an absolute path): the bare name for the copy
+    // installed in a system folder, else the path, quoted and escaped as the format requires.
+    // None for a path the format cannot hold.
+    static std::optional<std::string> execValue(std::string executable);
 
   private:
     std::string configHome_;

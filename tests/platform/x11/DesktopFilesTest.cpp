@@ -118,30 +118,27 @@ TEST_F(XdgLoginItemTest, RegisterWritesAnEntryThatStartsThisProgramAndUnregister
     EXPECT_TRUE(item.unregisterItem().ok);  // nothing to remove is not a failure
 }
 
-TEST_F(XdgLoginItemTest, AnInstalledCopyIsStartedByNameOnlyIfThePathLeadsToIt) {
-    const auto program = [](const fs::path& file) {
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << "#!/bin/sh\n";
-        fs::permissions(file, fs::perms::owner_all);
+// The login session may search another path than the one the program was started from: only
+// the copy in a system folder goes by name, any other by its path, written so that the entry
+// read back gives that very path.
+TEST(XdgLoginItem, TheEntryStartsThisVeryProgram) {
+    EXPECT_EQ(XdgLoginItem::execValue("/usr/bin/tessavo"), "tessavo");
+    EXPECT_EQ(XdgLoginItem::execValue("/usr/local/bin/tessavo"), "tessavo");
+    EXPECT_EQ(XdgLoginItem::execValue("/usr/bin/tessavo (deleted)"), "tessavo");  // upgraded
+    EXPECT_EQ(XdgLoginItem::execValue("/home/u/bin/tessavo"), "/home/u/bin/tessavo");
+    EXPECT_EQ(XdgLoginItem::execValue("/usr/bin/tessavo-dev"), "/usr/bin/tessavo-dev");
+    const std::pair<std::string, std::string> written[] = {
+        {"/home/u/My Apps/tessavo", R"("/home/u/My Apps/tessavo")"},
+        {R"(/home/u/a\b/tessavo)", R"("/home/u/a\\\\b/tessavo")"},
+        {"/home/u/$x `y`/100%/tessavo", R"("/home/u/\\$x \\`y\\`/100%%/tessavo")"},
     };
-    const fs::path installed = dir_ / "usr/bin/tessavo";
-    const fs::path other = dir_ / "opt/bin/tessavo";
-    program(installed);
-    program(other);
-    // Found through a link to its folder, as /bin leads to /usr/bin on a merged /usr.
-    fs::create_directory_symlink(dir_ / "usr/bin", dir_ / "bin");
-    const std::string bin = (dir_ / "bin").string();
-    const std::string optBin = (dir_ / "opt/bin").string();
-    const std::string quoted = "\"" + installed.string() + "\"";
-
-    EXPECT_EQ(XdgLoginItem::execValue(installed, dir_.string() + "/none:" + bin), "tessavo");
-    // Another copy comes first on the path, or ours is not on it: the name would miss us.
-    EXPECT_EQ(XdgLoginItem::execValue(installed, optBin + ":" + bin), quoted);
-    EXPECT_EQ(XdgLoginItem::execValue(installed, optBin), quoted);
-    EXPECT_EQ(XdgLoginItem::execValue(installed, ""), quoted);
-    // A file the session cannot run is passed over, as the session passes it over.
-    fs::permissions(other, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(XdgLoginItem::execValue(installed, optBin + ":" + bin), "tessavo");
+    for (const auto& [path, exec] : written) {
+        EXPECT_EQ(XdgLoginItem::execValue(path), exec);
+        EXPECT_EQ(DesktopEntries::commandOf(exec).args, Args{path}) << exec;
+    }
+    // Nothing the format can hold: the item is not written rather than written wrong.
+    EXPECT_EQ(XdgLoginItem::execValue("/opt/a=b/tessavo"), std::nullopt);
+    EXPECT_EQ(XdgLoginItem::execValue(""), std::nullopt);
 }
 
 TEST_F(XdgLoginItemTest, AnEntrySwitchedOffInTheSessionIsNotEnabled) {

@@ -13,7 +13,6 @@ namespace {
 StaticFacts framedBy(xcb_window_t frame) {
     StaticFacts f;
     f.pid = 500;
-    f.windowClass = "com.kakao.KakaoTalkMac";
     f.topLevel = frame;
     return f;
 }
@@ -75,12 +74,20 @@ TEST(FactCache, EachEventClearsWhatItChanges) {
     atoms.netWmName = 301;
     atoms.wmName = 302;
     atoms.netWmState = 303;
+    atoms.wmClass = 304;
+    atoms.netWmPid = 305;
+    atoms.netWmWindowType = 306;
+    atoms.wmTransientFor = 307;
     FactCache cache;
     cache.atoms = &atoms;
     const auto seenAll = [] {
         SeenState s;
         s.attributes = SeenState::Attributes{true, false};
         s.geometry = platform::Rect{1, 2, 3, 4};
+        s.wmClass = SeenState::ClassHint{"kakaotalk.exe", "kakaotalk.exe"};
+        s.pid = 500;
+        s.types = std::vector<xcb_atom_t>{};
+        s.transient = false;
         s.title = "김민지";
         s.states = std::vector<xcb_atom_t>{7};
         return s;
@@ -120,6 +127,16 @@ TEST(FactCache, EachEventClearsWhatItChanges) {
     EXPECT_TRUE(cache.seen[0x13].title);
     cache.absorb(property(0x14, 999));  // a property no poll reads
     EXPECT_TRUE(cache.seen[0x14].title && cache.seen[0x14].states);
+    // What makes a window a chat may change after it is mapped, each part on its own.
+    for (const xcb_atom_t a :
+         {atoms.wmClass, atoms.netWmPid, atoms.netWmWindowType, atoms.wmTransientFor}) {
+        cache.seen[0x15] = seenAll();
+        cache.absorb(property(0x15, a));
+        const SeenState& s = cache.seen[0x15];
+        EXPECT_EQ(!s.wmClass + !s.pid + !s.types + !s.transient, 1) << a;
+        EXPECT_EQ(!s.wmClass, a == atoms.wmClass);
+        EXPECT_TRUE(s.title && s.states);
+    }
 
     cache.absorb(destroyed(0x14));
     EXPECT_FALSE(cache.seen.contains(0x14));

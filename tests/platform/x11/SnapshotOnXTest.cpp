@@ -169,3 +169,36 @@ TEST_F(X11Snapshot, APollRereadsOnlyWhatChanged) {
     EXPECT_EQ(s.clients[6].title, "café");
     EXPECT_EQ(s.clients[7].title, "창 7");
 }
+
+// A window may say what it is only after it is mapped: one that takes the messenger's class, or
+// becomes another's dialog, is seen so by the next poll, which asks only for what changed.
+TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
+    pretendAManagerRuns();
+    const xcb_window_t owner = window(10, 10);
+    const xcb_window_t w = window(300, 40);
+    setText(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("splash\0Launcher\0", 16));
+    setWindows(root_, atoms_.netClientListStacking, {owner, w});
+    xcb_map_window(c_, owner);
+    xcb_map_window(c_, w);
+    Snapshot s = take();
+    ASSERT_NE(s.client(w), nullptr);
+    EXPECT_EQ(s.client(w)->windowClass, "Launcher");
+    EXPECT_TRUE(s.client(w)->types.empty());
+    EXPECT_FALSE(s.client(w)->transient);
+
+    setText(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk.exe\0KakaoTalk\0", 24));
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atoms_.netWmWindowType, XCB_ATOM_ATOM, 32, 1,
+                        &atoms_.typeDialog);
+    setWindows(w, atoms_.wmTransientFor, {owner});
+    const std::uint32_t pid = 4343;
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atoms_.netWmPid, XCB_ATOM_CARDINAL, 32, 1,
+                        &pid);
+    s = take();
+    EXPECT_EQ(s.roundTrips, 2);  // the root's, then the changed properties'
+    ASSERT_NE(s.client(w), nullptr);
+    EXPECT_EQ(s.client(w)->instance, "kakaotalk.exe");
+    EXPECT_EQ(s.client(w)->windowClass, "KakaoTalk");
+    EXPECT_EQ(s.client(w)->types, std::vector<xcb_atom_t>{atoms_.typeDialog});
+    EXPECT_TRUE(s.client(w)->transient);
+    EXPECT_EQ(s.client(w)->pid, 4343);
+}
