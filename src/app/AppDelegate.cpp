@@ -65,6 +65,8 @@ void AppDelegate::openSettings() {
         connect(settingsWC.get(), &SwitcherSettings::applied, switcher,
                 &ChatSwitcher::reloadSettings);
         offerMenuInSettings();
+    } else {
+        settingsWC->refreshChats(switcher->currentChats());  // chats opened or closed since
     }
     settingsWC->show();
     settingsWC->raise();
