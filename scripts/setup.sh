@@ -17,6 +17,8 @@ packages=(
   fonts-nanum
   # end-to-end tests and the demo
   xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils trayer jq
+  # window managers whose frames are override-redirect
+  fluxbox icewm i3-wm
   # the install check and the Debian package
   desktop-file-utils appstream groff-base file dpkg-dev
 )

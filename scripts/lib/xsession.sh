@@ -1,5 +1,6 @@
-# A private X session for the end-to-end tests and the demo: Xvfb on a free display, openbox,
-# the stand-in messenger, another application, and Tessavo itself. Source it; call xs_start.
+# A private X session for the end-to-end tests and the demo: Xvfb on a free display, openbox (or
+# the window manager XS_WINDOW_MANAGER names), the stand-in messenger, another application, and
+# Tessavo itself. Source it; call xs_start.
 # Everything started here is stopped again by xs_stop (installed as an exit trap).
 
 XS_BUILD="${XS_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build}"
@@ -37,24 +38,40 @@ xs_start() {
   xsetroot -solid '#203040'
 }
 
-# Starts openbox (its pid in XS_WM) and waits until it manages windows. A start that never gets
-# there (seen on loaded machines) is ended and tried again, twice at most.
+# Starts the window manager (its pid in XS_WM) and waits until it manages windows. A start that
+# never gets there (seen on loaded machines) is ended and tried again, twice at most.
+# XS_WINDOW_MANAGER chooses it: openbox (the default), fluxbox, icewm or i3.
 xs_start_wm() {
-  local start
+  local start wm=${XS_WINDOW_MANAGER:-openbox}
   for start in 1 2 3; do
-    openbox --sm-disable >>"$XS_DIR/openbox.log" 2>&1 &
+    xs_run_wm "$wm" >>"$XS_DIR/$wm.log" 2>&1 &
     XS_WM=$!
     XS_PIDS+=($XS_WM)
     if xs_wait 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' &&
        xs_wait_managing; then
       return 0
     fi
-    echo "xsession: openbox start $start does not manage windows" >>"$XS_DIR/openbox.log"
+    echo "xsession: $wm start $start does not manage windows" >>"$XS_DIR/$wm.log"
     kill -KILL "$XS_WM" 2>/dev/null || true
     wait "$XS_WM" 2>/dev/null || true
     xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null || true
   done
-  xs_die "openbox does not manage windows: $(tail -n 20 "$XS_DIR/openbox.log")"
+  xs_die "$wm does not manage windows: $(tail -n 20 "$XS_DIR/$wm.log")"
+}
+
+# Runs one window manager in the foreground with a configuration of the session's own: the
+# user's, if any, is never read or written.
+xs_run_wm() {
+  local home="$XS_DIR/wm-home"
+  mkdir -p "$home"
+  case "$1" in
+    openbox) exec openbox --sm-disable ;;
+    fluxbox | icewm) HOME="$home" exec "$1" ;;
+    # Without this first line i3 reads its configuration as version 3.
+    i3) printf '# i3 config file (v4)\n' >"$home/i3.config"
+        exec i3 -c "$home/i3.config" ;;
+    *) echo "xsession: unknown window manager $1" >&2; exit 1 ;;
+  esac
 }
 
 # openbox announces itself before it manages windows, and a window mapped in between stays
@@ -173,12 +190,20 @@ xs_covers() {
   xdotool search --onlyvisible --name '^tessavo cover' 2>/dev/null | wc -l
 }
 
+# Waits for a process asked to end; one still running after 3 s is killed (fluxbox 1.3.5 can
+# deadlock in its own handler of SIGTERM).
+xs_reap() {
+  xs_wait 3 sh -c "! ps -o stat= -p $1 | grep -qv '^Z'" ||
+    kill -KILL "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
 xs_stop() {
   local status=$? i
   # Last started first: Tessavo and the applications leave before the X server does.
   for ((i = ${#XS_PIDS[@]} - 1; i >= 0; i--)); do
     kill "${XS_PIDS[$i]}" 2>/dev/null || true
-    wait "${XS_PIDS[$i]}" 2>/dev/null || true
+    xs_reap "${XS_PIDS[$i]}"
   done
   [ -n "${XS_KEEP:-}" ] || rm -rf "$XS_DIR"
   exit "$status"

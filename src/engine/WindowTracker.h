@@ -145,4 +145,9 @@ class WindowTracker : public QObject {
     bool ticking_ = false;
     bool changedDuringTick_ = false;
     double lastChangeTick_ = -std::numeric_limits<double>::infinity();
+    // Raises of the reveal target the window manager has not acted on; after a few, no more
+    // are asked until the target changes or comes on top.
+    static constexpr int kRaisesBeforeGivingUp = 3;
+    std::optional<WindowID> raisedTarget_;
+    int unansweredRaises_ = 0;
 };

@@ -249,6 +249,10 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
                                      : protectID    ? protectID
                                      : inGrace()    ? graceTarget
                                                     : std::nullopt;
+    if (target != raisedTarget_) {
+        raisedTarget_ = target;
+        unansweredRaises_ = 0;
+    }
     if (!target || view.coverDragging) {
         return;
     }
@@ -260,8 +264,14 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
         return e.pid == view.pid && titles.contains(e.number);
     });
     if (top != view.snapshot.end() && top->number == *target) {
+        unansweredRaises_ = 0;
         return;
     }
+    // A tiling window manager never restacks its tiles: asking on every tick gains nothing.
+    if (unansweredRaises_ >= kRaisesBeforeGivingUp) {
+        return;
+    }
+    ++unansweredRaises_;
     platform::current().accessibility().performAction(el->second, platform::ax::kRaise);
     Log::line("RAISE reveal target " + std::to_string(*target) + " (top was " +
               (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->number)) +

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end scenarios for the user's controls: the tray menu, the settings window, and both
-# without a tray. A private X server with openbox; a tray host (trayer) unless the scenario
-# says otherwise.
+# without a tray. A private X server with openbox (or XS_WINDOW_MANAGER); a tray host (trayer)
+# unless the scenario says otherwise.
 #   controls.sh NAME     (see the case list at the bottom)
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/lib/xsession.sh"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end scenarios on a private X server with a real window manager:
+# End-to-end scenarios on a private X server with a real window manager (openbox, or the one
+# XS_WINDOW_MANAGER names):
 #   scenario.sh NAME     (see the case list at the bottom)
 # The stand-in messenger opens its main window, chats A and B and a dialog; another
 # application ("other") opens one window. Pixels are read from screenshots of the root window.
@@ -173,7 +174,9 @@ frame_of() {
   read -r cx cy cw ch < <(xwininfo -id "$1" | awk '
     /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
     /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
-  IFS=, read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
+  # i3 sets no frame extents: the frame is then the client.
+  IFS=, read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ') ||
+    true
   echo $((cx - ${l:-0})) $((cy - ${t:-0})) $((cw + ${l:-0} + ${r:-0})) $((ch + ${t:-0} + ${b:-0}))
 }
 
@@ -221,6 +224,29 @@ window_manager_restart_recovers() {
   sleep 1
   xs_send kakao move b 760 260
   wait_pixel 960 590 "$COVER" "chat B covered after the window manager was killed and restarted"
+}
+
+# A dialog of the messenger in front of a covered window shows through that window's cover,
+# whether the window manager's frames are override-redirect (XS_WINDOW_MANAGER: fluxbox, icewm,
+# i3) or not. Window managers keep a dialog above the window it belongs to, the main window. The
+# cover is read in its right margin, where no memo text ever lies.
+dialog_shows_over_covered_window() {
+  local x y w h
+  read -r x y w h < <(frame_of "$MAIN")
+  xs_send kakao move d $((x + 10)) $((y + h / 2))
+  xs_wait 3 dialog_centre_within "$x" "$y" "$w" "$h" ||
+    fail "the dialog ($(frame_of "$D")) never came in front of the main window ($x $y $w $h)"
+  wait_pixel "$DIALOG_X" "$DIALOG_Y" "$DIALOG" "the dialog in front of the covered main window"
+  expect_pixel $((x + w - 7)) $((y + h / 4)) "$COVER" "the main window covered beside the dialog"
+}
+
+# Whether the dialog's centre (then in DIALOG_X, DIALOG_Y) lies within a frame: X Y W H
+dialog_centre_within() {
+  local dx dy dw dh
+  read -r dx dy dw dh < <(frame_of "$D")
+  DIALOG_X=$((dx + dw / 2)) DIALOG_Y=$((dy + dh / 2))
+  [ "$DIALOG_X" -gt "$1" ] && [ "$DIALOG_X" -lt $(($1 + $3)) ] &&
+    [ "$DIALOG_Y" -gt "$2" ] && [ "$DIALOG_Y" -lt $(($2 + $4)) ]
 }
 
 # A chat that gets the id of a chat that just closed is a new window, framed and covered anew.
@@ -423,6 +449,7 @@ case "$1" in
   reused-id) reused_id_is_a_new_window ;;
   processes) every_messenger_process_is_covered ;;
   hole-click) hole_passes_clicks_and_page_takes_them ;;
+  dialog-over-chat) dialog_shows_over_covered_window ;;
   bar) bar_shows_at_top_centre ;;
   bar-pick) bar_pick_reveals_the_chat ;;
   bar-toggle) bar_right_click_switches_covering ;;

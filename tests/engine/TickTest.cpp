@@ -207,3 +207,31 @@ TEST_F(TrackerTest, RevealTargetIsRaisedOverOtherChats) {
     EXPECT_TRUE(recorded("perform window 1001 AXRaise"));
     EXPECT_TRUE(logged("RAISE reveal target 1001 (top was 1002)"));
 }
+
+// A tiling window manager never restacks its tiles: a raise it ignores is asked a few times,
+// not on every tick, and asked again for another target or once the target was on top.
+TEST_F(TrackerTest, ARaiseTheWindowManagerIgnoresIsAskedOnlyAFewTimes) {
+    tick();
+    sim.model().raisesRefused = true;
+    sim.raise(1002);
+    for (int i = 0; i < 10; ++i) {
+        tick();
+    }
+    EXPECT_EQ(countLogged("RAISE reveal target 1001 (top was 1002)"), 3);
+
+    sim.model().app(kMessengerPid)->focusedWindow = 1000;
+    for (int i = 0; i < 10; ++i) {
+        tick();
+    }
+    EXPECT_EQ(countLogged("RAISE reveal target 1000 (top was 1002)"), 3);
+
+    sim.model().raisesRefused = false;
+    sim.model().app(kMessengerPid)->focusedWindow = 1001;
+    tick();
+    for (int i = 0; i < 3; ++i) {
+        tick();  // on top: the raise was heeded
+        sim.raise(1002);
+        tick();
+    }
+    EXPECT_EQ(countLogged("RAISE reveal target 1001 (top was 1002)"), 3 + 4);
+}

@@ -189,6 +189,9 @@ AXError SimAccessibility::performAction(const Element& element, const std::strin
         if (!w) {
             return AXError::InvalidElement;
         }
+        if (m_.raisesRefused) {
+            return AXError::Success;
+        }
         std::erase(m_.stacking, w->number);
         m_.stacking.insert(m_.stacking.begin(), w->number);
         ++m_.generation;

@@ -79,6 +79,8 @@ struct SimModel {
         attributeOverrides;
 
     bool windowListFails = false;
+    // Raises are taken but change nothing, as under a tiling window manager.
+    bool raisesRefused = false;
     std::function<void(WindowInfoList&)> windowListFilter;
     std::int64_t desktopLevel = -2147483623;
     std::uint64_t generation = 0;  // bumped on every change; invalidates the cached list

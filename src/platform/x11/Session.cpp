@@ -207,11 +207,12 @@ void Session::keepFloatingOnTop(const Snapshot& s) {
         return;
     }
     // Our lowest framed window above every foreign one: the floating windows belong under it.
+    // A frame may be override-redirect (Fluxbox, IceWM, i3): that it frames a client is what
+    // counts.
     std::optional<std::size_t> ownAbove;
     for (std::size_t i = highestForeign ? *highestForeign + 1 : 0; i < s.topLevels.size(); ++i) {
         const TopLevel& t = s.topLevels[i];
-        if (t.viewable && t.client && !t.overrideRedirect && t.pid == ownPid &&
-            !floating.contains(t.id)) {
+        if (t.viewable && t.client && t.pid == ownPid && !floating.contains(t.id)) {
             ownAbove = i;
             break;
         }

@@ -42,16 +42,18 @@ std::optional<QImage> toImage(const xcb_get_image_reply_t* r, int width, int hei
 
 }  // namespace
 
-std::int64_t X11WindowServer::layerOf(const TopLevel& t, const Client* c) const {
-    const Atoms& a = s_.atoms();
+std::int64_t X11WindowServer::layerOf(const TopLevel& t, const Client* c, const Atoms& a,
+                                      const std::set<std::uint64_t>& floating) {
     const auto& types = c ? c->types : t.types;
     if (has(types, a.typeDesktop)) {
         return kDesktopLevel;
     }
-    if (s_.floating.contains(t.id)) {
+    if (floating.contains(t.id)) {
         return kFloatingLevel;
     }
-    if (t.overrideRedirect) {
+    // Some window managers (Fluxbox, IceWM, i3) make their frames override-redirect: a frame
+    // stands at its client's level, and only a window no manager took on is a pop-up.
+    if (t.overrideRedirect && !c) {
         return kPopupLevel;
     }
     if (has(types, a.typeDock)) {
@@ -77,7 +79,7 @@ WindowInfoListPtr X11WindowServer::windowList(std::uint32_t options, std::uint32
         const TopLevel& t = *it;
         const Client* c = t.client ? &s.clients[*t.client] : nullptr;
         const std::uint32_t number = c ? c->id : t.id;
-        const std::int64_t layer = layerOf(t, c);
+        const std::int64_t layer = layerOf(t, c, s_.atoms(), s_.floating);
         if ((options & wininfo::kOptionOnScreenOnly) && !t.viewable) {
             continue;
         }

@@ -32,8 +32,11 @@ class X11WindowServer final : public WindowServer {
     void flush() override;
     void onWindowsChanged(std::function<void()> handler) override;
 
+    // The level a root child stands at; `c` is the client it frames, if any.
+    static std::int64_t layerOf(const TopLevel& t, const Client* c, const Atoms& a,
+                                const std::set<std::uint64_t>& floating);
+
   private:
-    std::int64_t layerOf(const TopLevel& t, const Client* c) const;
     void appendDesktopWindows(WindowInfoList& list, std::uint32_t options,
                               std::uint32_t relativeTo);
     std::optional<QImage> desktopPicture(std::size_t screen);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 
 #include "platform/x11/Atoms.h"
 #include "platform/x11/Snapshot.h"
+#include "platform/x11/X11WindowServer.h"
 
 // These run on a real X server without a window manager (tests/e2e/x11-snapshot.sh starts one);
 // elsewhere they skip. The tests play the window manager themselves: they name a check window
@@ -201,4 +203,38 @@ TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
     EXPECT_EQ(s.client(w)->types, std::vector<xcb_atom_t>{atoms_.typeDialog});
     EXPECT_TRUE(s.client(w)->transient);
     EXPECT_EQ(s.client(w)->pid, 4343);
+
+// Fluxbox, IceWM and i3 make their frames override-redirect. Such a frame stands at its client's
+// level, so a messenger's dialog in it counts as an ordinary window; a window no manager took on
+// stays a pop-up.
+TEST_F(X11Snapshot, AnOverrideRedirectFrameStandsAtItsClientsLevel) {
+    pretendAManagerRuns();
+    const xcb_window_t frame = window(300, 40, true);
+    const xcb_window_t dialog = window(0, 0);
+    const xcb_window_t popup = window(600, 40, true);
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, dialog, atoms_.netWmWindowType, XCB_ATOM_ATOM,
+                        32, 1, &atoms_.typeDialog);
+    xcb_reparent_window(c_, dialog, frame, 0, 20);
+    setWindows(root_, atoms_.netClientListStacking, {dialog});
+    for (xcb_window_t w : {dialog, frame, popup}) {
+        xcb_map_window(c_, w);
+    }
+
+    const Snapshot s = take();
+    const std::set<std::uint64_t> floating;
+    int seen = 0;
+    for (const TopLevel& t : s.topLevels) {
+        const Client* c = t.client ? &s.clients[*t.client] : nullptr;
+        const auto layer = X11WindowServer::layerOf(t, c, atoms_, floating);
+        if (t.id == frame) {
+            ASSERT_NE(c, nullptr);
+            EXPECT_EQ(c->id, dialog);
+            EXPECT_EQ(layer, 0);
+            ++seen;
+        } else if (t.id == popup) {
+            EXPECT_EQ(layer, X11WindowServer::kPopupLevel);
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 2);
 }
