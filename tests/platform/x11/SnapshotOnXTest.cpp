@@ -203,6 +203,7 @@ TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
     EXPECT_EQ(s.client(w)->types, std::vector<xcb_atom_t>{atoms_.typeDialog});
     EXPECT_TRUE(s.client(w)->transient);
     EXPECT_EQ(s.client(w)->pid, 4343);
+}
 
 // Fluxbox, IceWM and i3 make their frames override-redirect. Such a frame stands at its client's
 // level, so a messenger's dialog in it counts as an ordinary window; a window no manager took on
