@@ -6,7 +6,8 @@
 #   b. the focus leaves the chat in use for another program;
 #   c. a covered chat moves 200 px (the part of the screen it moves into);
 #   d. a covered chat grows 150 px in width and height (the strips it grows into);
-#   e. a covered chat is restored from minimized.
+#   e. a covered chat is restored from minimized;
+#   f. a window of another program takes the messenger's class after it is mapped.
 # Then Tessavo's CPU use (share of one core) and resident memory with 10 and with 50 covered
 # chats and another program in front, and with the messenger not running at all.
 # Usage: bench/exposure.sh [trials] [seconds]   (40 trials, 20 s per CPU figure; run
@@ -123,6 +124,19 @@ for ((i = 0; i < trials; i++)); do
   timed e "$e_colour" kakao "unminimize e" "$e_area"
   xwininfo -id "$(xs_id kakao e)" | grep -q IsViewable || xs_die "chat E was not restored"
 done
+
+# f. A window of another program takes the messenger's class after it is mapped (and gives it
+#    back after each trial), while that program's other window has the focus.
+xs_send other open-unfocused w 700 480 300 300 "바뀌는 창"
+w_colour=$(colour_of w other)
+w_area=$(client_area w other)
+xs_send other focus x
+for ((i = 0; i < trials; i++)); do
+  probe_wait "window W shown as another program's" "$w_colour" all 3000 --quiet 50 "$w_area"
+  timed f "$w_colour" other "reclass w com.kakao.KakaoTalkMac" "$w_area"
+  xs_send other reclass w org.example.Editor
+done
+xs_send other close w
 exposure_done=$SECONDS
 
 summary_header
@@ -131,6 +145,7 @@ summary b "b. focus leaves the chat for another program"
 summary c "c. covered chat moves 200 px"
 summary d "d. covered chat grows 150 px each way"
 summary e "e. covered chat restored from minimized"
+summary f "f. a window takes the messenger's class"
 awk '$1 == "b" { for (i = 2; i <= NF; i++) { split($i, kv, "="); if (kv[1] == "active_ms" && kv[2] >= 0) { s += kv[2]; n++ } } }
   END { if (n) printf "(b: the window manager announced the focus change %.1f ms after the command, on average)\n", s / n }' "$RESULTS"
 echo "Steady state: $leak pixels of covered chat B (and ${INSET} px around it) show its colour"

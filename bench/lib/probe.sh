@@ -44,17 +44,18 @@ expect_client() {  # KEY "X Y W H"
   now=$(client_of kakao "$1")
   [ "$now" = "$2" ] || xs_die "chat $1 is at $now, not at $2 as asked"
 }
-colour_of() {  # KEY
-  xs_send kakao colour "$1"
-  awk -v k="$1" '$1 == "colour" && $2 == k { c = $3 } END { print c }' "$XS_DIR/kakao.out"
+colour_of() {  # KEY [APP]
+  local app=${2:-kakao}
+  xs_send "$app" colour "$1"
+  awk -v k="$1" '$1 == "colour" && $2 == k { c = $3 } END { print c }' "$XS_DIR/$app.out"
 }
 # An area X,Y,W,H from its edges (right and bottom exclusive), kept INSET inside.
 area() {  # LEFT TOP RIGHT BOTTOM
   echo "$(($1 + INSET)),$(($2 + INSET)),$(($3 - $1 - 2 * INSET)),$(($4 - $2 - 2 * INSET))"
 }
-client_area() {  # KEY
+client_area() {  # KEY [APP]
   local x y w h
-  read -r x y w h < <(client_of kakao "$1")
+  read -r x y w h < <(client_of "${2:-kakao}" "$1")
   area "$x" "$y" $((x + w)) $((y + h))
 }
 probe_wait() {  # WHAT COLOURS any|none|all LIMIT_MS AREA...
