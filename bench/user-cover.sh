@@ -81,23 +81,10 @@ for ((i = 0; i < trials; i++)); do
   timed c release "xdotool click 3"
 done
 
-# d. Paused from the tray menu, then resumed. The menu is open when a window more of Tessavo's
-#    shows; "일시정지" is three steps down.
-#    A right click that comes while the last menu is still closing opens nothing: it is tried
-#    again.
-windows() { xdotool search --onlyvisible --class tessavo 2>/dev/null | wc -l; }
+# d. Paused from the tray menu, then resumed: "일시정지" is three steps down.
 open_menu() {
-  local before x y attempt
-  before=$(windows)
-  read -r x y < <(xs_tray_icon) || xs_die "no tray icon"
-  for attempt in 1 2 3; do
-    xdotool mousemove "$x" "$y" click 3
-    if xs_wait 1 sh -c "[ \$(xdotool search --onlyvisible --class tessavo | wc -l) -gt $before ]"; then
-      xdotool key Down Down Down
-      return 0
-    fi
-  done
-  xs_die "the tray menu did not open"
+  xs_open_tray_menu
+  xdotool key Down Down Down
 }
 for ((i = 0; i < trials; i++)); do
   open_menu

@@ -118,6 +118,21 @@ xs_tray_icon() {
   echo $((x + 11)) $((y + 11))
 }
 
+# Opens Tessavo's tray menu with a right click on its icon and waits until the menu shows (a
+# window more of Tessavo's). A click that comes while the last menu is still closing opens
+# nothing: it is tried again.
+xs_open_tray_menu() {
+  local before x y attempt
+  before=$(xdotool search --onlyvisible --class tessavo 2>/dev/null | wc -l)
+  read -r x y < <(xs_tray_icon) || xs_die "no tray icon"
+  for attempt in 1 2 3; do
+    xdotool mousemove "$x" "$y" click 3
+    xs_wait 1 sh -c "[ \$(xdotool search --onlyvisible --class tessavo | wc -l) -gt $before ]" &&
+      return 0
+  done
+  xs_die "the tray menu did not open"
+}
+
 # The switcher bar's window id.
 xs_bar() { xdotool search --onlyvisible --name "^tessavo switcher" | sed -n 1p; }
 

@@ -31,10 +31,7 @@ setup() {
 
 # Opens the tray menu with a right click on the icon and picks the item `$1` steps down.
 menu_pick() {
-  local x y
-  read -r x y < <(xs_tray_icon) || fail "no tray icon"
-  xdotool mousemove "$x" "$y" click 3
-  sleep 0.4
+  xs_open_tray_menu
   local keys=()
   for ((i = 0; i < $1; ++i)); do keys+=(Down); done
   xdotool key "${keys[@]}" Return
@@ -58,7 +55,9 @@ tray_menu_controls_everything() {
   ! bar_id >/dev/null || fail "the bar stays while paused"
   grep -q '"paused": true' <<<"$(settings)" || fail "pause not stored: $(settings)"
 
-  menu_pick 5  # 종료
+  # The open menu answers q with 종료, as its shortcut says.
+  xs_open_tray_menu
+  xdotool key q
   xs_wait 3 sh -c "! kill -0 $XS_TESSAVO" || fail "Tessavo did not quit"
   wait "$XS_TESSAVO" && status=0 || status=$?
   [ "$status" -eq 0 ] || fail "Tessavo exited with $status"
