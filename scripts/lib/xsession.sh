@@ -118,19 +118,30 @@ xs_tray_icon() {
   echo $((x + 11)) $((y + 11))
 }
 
-# Opens Tessavo's tray menu with a right click on its icon and waits until the menu shows (a
-# window more of Tessavo's). A click that comes while the last menu is still closing opens
-# nothing: it is tried again.
+# Tessavo's windows on screen, one id a line, in order.
+xs_shown() { xdotool search --onlyvisible --class tessavo 2>/dev/null | sort; }
+
+# Opens Tessavo's tray menu with a right click on its icon and waits until it shows: a window of
+# Tessavo's that did not show before. A click that comes while the last menu is still closing
+# opens nothing: it is tried again.
 xs_open_tray_menu() {
-  local before x y attempt
-  before=$(xdotool search --onlyvisible --class tessavo 2>/dev/null | wc -l)
+  local x y attempt
   read -r x y < <(xs_tray_icon) || xs_die "no tray icon"
+  xs_shown >"$XS_DIR/shown.before"
   for attempt in 1 2 3; do
     xdotool mousemove "$x" "$y" click 3
-    xs_wait 1 sh -c "[ \$(xdotool search --onlyvisible --class tessavo | wc -l) -gt $before ]" &&
-      return 0
+    xs_wait 1 sh -c "xdotool search --onlyvisible --class tessavo | sort |
+      comm -13 '$XS_DIR/shown.before' - | grep -q ." && return 0
   done
   xs_die "the tray menu did not open"
+}
+
+# Picks the tray menu's item `$1` steps down.
+xs_menu_pick() {
+  local keys=() i
+  xs_open_tray_menu
+  for ((i = 0; i < $1; ++i)); do keys+=(Down); done
+  xdotool key "${keys[@]}" Return
 }
 
 # The switcher bar's window id.

@@ -29,16 +29,8 @@ setup() {
   xs_wait 3 bar_id || fail "no switcher bar"
 }
 
-# Opens the tray menu with a right click on the icon and picks the item `$1` steps down.
-menu_pick() {
-  xs_open_tray_menu
-  local keys=()
-  for ((i = 0; i < $1; ++i)); do keys+=(Down); done
-  xdotool key "${keys[@]}" Return
-}
-
 tray_menu_controls_everything() {
-  menu_pick 2  # 위장: 배경화면
+  xs_menu_pick 2  # 위장: 배경화면
   xs_wait 3 sh -c "grep -q '\"disguiseMode\": 1' '$XDG_CONFIG_HOME/tessavo/settings.json'" ||
     fail "the desktop-picture disguise was not stored: $(settings)"
   xdotool mousemove 5 895
@@ -49,7 +41,7 @@ tray_menu_controls_everything() {
     fail "chat A shows $seen, not the desktop-picture disguise"
   [ "$(xs_covers)" -eq 2 ] || fail "the covers went away while the disguise changed"
 
-  menu_pick 3  # 일시정지
+  xs_menu_pick 3  # 일시정지
   xs_wait 3 sh -c '[ "$(xdotool search --onlyvisible --name "^tessavo cover" | wc -l)" -eq 0 ]' ||
     fail "covers left while paused: $(xs_covers)"
   ! bar_id >/dev/null || fail "the bar stays while paused"

@@ -170,38 +170,16 @@ no_window_manager_at_first() {
   wait_pixel 1000 300 "$COVER" "chat B covered"
 }
 
-start_tray() {
-  trayer --edge top --align right --widthtype request --height 24 --transparent false \
-    --tint 0x404040 >"$XS_DIR/trayer.log" 2>&1 &
-  XS_PIDS+=($!)
-  xs_wait 5 sh -c 'xwininfo -root -tree | grep -q "\"panel\": (\"panel\" \"trayer\")"' ||
-    fail "trayer did not start"
-}
-
-# Opens the tray menu with a right click on the icon and picks the item `$1` steps down.
-menu_pick() {
-  local icon x y keys=() i
-  icon=$(xwininfo -root -tree | awk '/\("tessavo" "tessavo"\)  22x22\+/ && !id { id = $1 }
-    END { print id }')
-  [ -n "$icon" ] || fail "no tray icon"
-  read -r x y < <(xwininfo -id "$icon" |
-    awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')
-  xdotool mousemove $((x + 11)) $((y + 11)) click 3
-  sleep 0.4
-  for ((i = 0; i < $1; ++i)); do keys+=(Down); done
-  xdotool key "${keys[@]}" Return
-}
-
 # Pausing and resuming from the tray menu: two saves that fail. The settings file stays as it
 # was, the failure is told once, and covering goes on as chosen.
 saving_fails() {
   local settings="$XDG_CONFIG_HOME/tessavo/settings.json"
   cp "$settings" "$XS_DIR/settings.before"
   start_covering
-  menu_pick 3  # 일시정지
+  xs_menu_pick 3  # 일시정지
   expect_covers 0 "paused"
   xs_wait 3 grep -q "^SETTINGS cannot save: " "$XS_LOG" || fail "the failed save was not told"
-  menu_pick 3  # 일시정지 again: covering resumes
+  xs_menu_pick 3  # 일시정지 again: covering resumes
   expect_covers 3 "resumed"
   sleep 0.5
   cmp -s "$settings" "$XS_DIR/settings.before" || fail "settings.json changed: $(cat "$settings")"
@@ -247,7 +225,7 @@ case "${1:?scenario}" in
   no-wm) XS_NO_WM=1 xs_start ;;
   *) xs_start ;;
 esac
-case "$1" in config-*) start_tray ;; esac
+case "$1" in config-*) xs_start_tray ;; esac
 open_windows
 case "$1" in
   no-wm | config-*) ;;
