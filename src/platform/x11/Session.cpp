@@ -155,7 +155,9 @@ const Snapshot& Session::snapshot() {
     static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);
     AppGroup::unify(snapshot_, messenger, AppGroup::isOwnProcess);
     snapshot_.generation = generation;
-    taken_ = now;
+    // Aged from when it was done: a poll that took longer than the minimum age (many windows,
+    // a busy server) is otherwise taken again by every later query of the same tick.
+    taken_ = std::chrono::steady_clock::now();
     scale_ = ScreenScale::current();  // screens come and go rarely; once a poll is plenty
     keepFloatingOnTop(snapshot_);
     // Waiting for replies reads whatever events came meanwhile off the socket, so the socket's
