@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWindow>
 
 #include <unistd.h>
 
@@ -77,6 +78,10 @@ void Session::readQueued() {
         facts_.absorb(*event);
         any = true;
     }
+    if (any && facts_.restacked) {
+        raiseFloatingAtOnce();
+        facts_.absorbQueued(c_.get());  // read while its replies were awaited
+    }
     if (any && facts_.changed) {
         announceLater();
     }
@@ -88,6 +93,9 @@ void Session::readEvents() {
         notifier_->setEnabled(false);  // a closed socket stays readable: stop listening
         facts_.changed = true;
         displayLost();
+    } else if (facts_.restacked) {
+        raiseFloatingAtOnce();
+        facts_.absorbQueued(c_.get());  // read while its replies were awaited
     }
     if (facts_.changed && onChange) {
         onChange();
@@ -144,8 +152,14 @@ const Snapshot& Session::snapshot() {
         snapshot_ = Snapshot{};
         return snapshot_;
     }
+    // What the server has sent by now is read first (a poll costs round trips anyway): the
+    // change that started this tick may be only the first of several told together.
+    facts_.absorbPending(c_.get());
     // A change told while this poll runs may or may not be in it: it leads to another poll.
     facts_.changed = false;
+    if (facts_.restacked) {
+        raiseFloatingAtOnce();  // first: a poll that learns many windows anew takes long
+    }
     if (!fullReadAt_ || now - *fullReadAt_ >= kFullReadInterval) {
         facts_.seen.clear();
         fullReadAt_ = now;
@@ -155,7 +169,9 @@ const Snapshot& Session::snapshot() {
     static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);
     AppGroup::unify(snapshot_, messenger, AppGroup::isOwnProcess);
     snapshot_.generation = generation;
-    taken_ = now;
+    // Aged from when it was done: a poll that took longer than the minimum age (many windows,
+    // a busy server) is otherwise taken again by every later query of the same tick.
+    taken_ = std::chrono::steady_clock::now();
     scale_ = ScreenScale::current();  // screens come and go rarely; once a poll is plenty
     keepFloatingOnTop(snapshot_);
     // Waiting for replies reads whatever events came meanwhile off the socket, so the socket's
@@ -169,10 +185,103 @@ const Snapshot& Session::snapshot() {
 
 namespace {
 // Window managers keep tiny windows of their own off screen (a check window, say).
+bool canBeSeen(const Rect& r) {
+    return r.width > 1 && r.height > 1 && r.maxX() > 0 && r.maxY() > 0;
+}
 bool canBeSeen(const TopLevel& t) {
-    return t.rect.width > 1 && t.rect.height > 1 && t.rect.maxX() > 0 && t.rect.maxY() > 0;
+    return canBeSeen(t.rect);
 }
 }  // namespace
+
+// Made by one of this program's connections (its menus, say): never a window to stay above.
+bool Session::isOwnWindow(xcb_window_t w) {
+    for (xcb_connection_t* c : {c_.get(), toolkitConnection()}) {
+        const xcb_setup_t* setup = c ? xcb_get_setup(c) : nullptr;
+        if (setup && (w & ~setup->resource_id_mask) == setup->resource_id_base) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The program's own framed windows (the settings window, a question) stand above the floating
+// ones, which only a poll can arrange.
+bool Session::ownFramedWindowShown() const {
+    if (!qGuiApp) {
+        return false;
+    }
+    const auto windows = QGuiApplication::topLevelWindows();
+    return std::any_of(windows.begin(), windows.end(), [this](const QWindow* w) {
+        return w->isVisible() && (w->type() == Qt::Window || w->type() == Qt::Dialog) &&
+               !(w->flags() & Qt::BypassWindowManagerHint) && !floating.contains(w->winId());
+    });
+}
+
+// A window that comes onto the root or is raised there (a new frame, a chat a window manager
+// that ended left behind) may stand above the floating windows, showing what they cover until
+// the next poll has read every window: they are raised again at once. This reads only the
+// root's stacking, plus the state of what stands above them.
+void Session::raiseFloatingAtOnce() {
+    facts_.restacked = false;
+    xcb_connection_t* c = connection();
+    if (!c || floating.empty() || ownFramedWindowShown()) {
+        return;
+    }
+    const auto tree =
+        collect<xcb_query_tree_reply_t>(c, xcb_query_tree(c, root_), xcb_query_tree_reply);
+    if (!tree) {
+        return;
+    }
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    std::vector<xcb_window_t> ours;  // bottom to top
+    std::vector<xcb_window_t> above;
+    for (int i = 0; i < count; ++i) {
+        if (floating.contains(children[i])) {
+            ours.push_back(children[i]);
+        } else if (!ours.empty() && !isOwnWindow(children[i])) {
+            above.push_back(children[i]);
+        }
+    }
+    if (above.empty()) {
+        return;
+    }
+    std::vector<std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>> asks;
+    asks.reserve(above.size());
+    for (const xcb_window_t w : above) {
+        asks.emplace_back(xcb_get_window_attributes(c, w), xcb_get_geometry(c, w));
+    }
+    bool covering = false;
+    for (std::size_t i = 0; i < above.size(); ++i) {
+        const auto attrs = collect<xcb_get_window_attributes_reply_t>(
+            c, asks[i].first, xcb_get_window_attributes_reply);
+        const auto g = collect<xcb_get_geometry_reply_t>(c, asks[i].second, xcb_get_geometry_reply);
+        covering = covering ||
+                   (attrs && g && attrs->map_state == XCB_MAP_STATE_VIEWABLE && !isDock(above[i]) &&
+                    canBeSeen(Rect{static_cast<double>(g->x), static_cast<double>(g->y),
+                                   static_cast<double>(g->width), static_cast<double>(g->height)}));
+    }
+    if (!covering) {
+        return;
+    }
+    const std::uint32_t top = XCB_STACK_MODE_ABOVE;
+    for (const xcb_window_t w : ours) {
+        xcb_configure_window(c, w, XCB_CONFIG_WINDOW_STACK_MODE, &top);
+    }
+    xcb_flush(c);
+    taken_.reset();  // the stacking a poll read is gone
+}
+
+// As the last poll knew it: a panel or dock is no window to stay above.
+bool Session::isDock(xcb_window_t w) const {
+    for (const TopLevel& t : snapshot_.topLevels) {
+        if (t.id == w) {
+            const auto& types = t.client ? snapshot_.clients[*t.client].types : t.types;
+            return std::find(types.begin(), types.end(), atoms_.typeDock) != types.end();
+        }
+    }
+    return false;
+}
 
 // Another program's window that our floating windows must stay above. Panels and docks are
 // not: they hold no chat, and our own windows could never come above them.

@@ -71,6 +71,10 @@ class Session {
     void readQueued();
     void announceLater();
     void announceAfter(std::chrono::steady_clock::duration wait);
+    void raiseFloatingAtOnce();
+    bool isOwnWindow(xcb_window_t w);
+    bool ownFramedWindowShown() const;
+    bool isDock(xcb_window_t w) const;
     void keepFloatingOnTop(const Snapshot& s);
     bool mustStayBelowFloating(const Snapshot& s, const TopLevel& t) const;
 

@@ -630,6 +630,7 @@ void FactCache::forget(xcb_window_t w) {
 
 void FactCache::absorb(const xcb_generic_event_t& event) {
     changed = changed || isChange(event);
+    restacked = restacked || isRestack(event);
     contradict(event);
     switch (event.response_type & 0x7f) {
         case XCB_DESTROY_NOTIFY:
@@ -735,6 +736,32 @@ bool FactCache::isChange(const xcb_generic_event_t& event) const {
             // Clients change some properties all the time (the last input's time, say).
             const xcb_atom_t a = reinterpret_cast<const xcb_property_notify_event_t&>(event).atom;
             return !atoms || atoms->watched(a);
+        }
+        default:
+            return false;
+    }
+}
+
+// Only the root selects its children's changes: an event told to another window than the one
+// it is about comes from the root.
+bool FactCache::isRestack(const xcb_generic_event_t& event) const {
+    const auto ours = [this](xcb_window_t w) { return ignored && ignored->contains(w); };
+    switch (event.response_type & 0x7f) {
+        case XCB_MAP_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+            return e.event != e.window && !ours(e.window);
+        }
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            return e.event != e.window && !ours(e.window);
+        }
+        case XCB_REPARENT_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+            return e.event != e.window && e.parent == e.event;
+        }
+        case XCB_CIRCULATE_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
+            return e.event != e.window && e.place == XCB_PLACE_ON_TOP && !ours(e.window);
         }
         default:
             return false;

@@ -97,6 +97,9 @@ struct FactCache {
 
     // Set by any event that may change what a poll reads; the owner clears it when it polls.
     bool changed = false;
+    // Set by an event that may have put a window above the program's own: one mapped,
+    // restacked or reparented on the root. The owner clears it when it has looked.
+    bool restacked = false;
     // For telling such events apart: the atoms, and windows whose own changes never matter
     // (the program's covers and bar).
     const Atoms* atoms = nullptr;
@@ -110,6 +113,8 @@ struct FactCache {
     void absorb(const xcb_generic_event_t& event);
     // Whether an event tells of a change a poll would see.
     bool isChange(const xcb_generic_event_t& event) const;
+    // Whether it may have put another window above the ignored ones.
+    bool isRestack(const xcb_generic_event_t& event) const;
     // Reads every event queued on the connection into the cache.
     void absorbPending(xcb_connection_t* c);
     // The same for events already read from the socket, without reading it (no system call).
