@@ -9,8 +9,8 @@
 #   dialogs: 500 of the messenger's dialogs opened over a chat and closed again, 10 ms apart;
 #   wm-kill: the window manager killed and started again twice within 2 s, 200 chats open.
 # Usage: bench/storms.sh [rounds]   (each storm this many times, 1 unless given; run
-# scripts/setup.sh first). STORMS="remap wm-kill", say, runs only those. STORMS_LOG=1 runs Tessavo with its debug log, kept with the session
-# (XS_KEEP=1). The figures are for the record: a busy machine makes them worse, never makes
+# scripts/setup.sh first). STORMS="remap wm-kill", say, runs only those. STORMS_LOG=1 runs
+# Tessavo with its debug log, kept with the session (XS_KEEP=1). The figures are for the record: a busy machine makes them worse, never makes
 # this fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."
