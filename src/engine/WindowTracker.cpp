@@ -52,12 +52,21 @@ void WindowTracker::start() {
     emit started();
 }
 
-void WindowTracker::windowsChanged() {
+// Whether a change tick may run now: not before the tracker runs, and not inside a tick, which
+// then runs another when it is done.
+bool WindowTracker::mayTickNow() {
     if (!timer) {
-        return;
+        return false;
     }
     if (ticking_) {
         changedDuringTick_ = true;
+        return false;
+    }
+    return true;
+}
+
+void WindowTracker::windowsChanged() {
+    if (!mayTickNow()) {
         return;
     }
     const double wait = lastChangeTick_ + kChangeTickGap - platform::current().clock().now();
@@ -71,14 +80,9 @@ void WindowTracker::windowsChanged() {
 }
 
 void WindowTracker::refresh() {
-    if (!timer) {
-        return;
+    if (mayTickNow()) {
+        changeTick();
     }
-    if (ticking_) {
-        changedDuringTick_ = true;
-        return;
-    }
-    changeTick();
 }
 
 void WindowTracker::changeTick() {

@@ -113,6 +113,7 @@ class WindowTracker : public QObject {
     // what counts as moving is measured over the timer's interval alone.
     void runTick(bool onTimer);
     void tickOnce(bool onTimer);
+    bool mayTickNow();
     void changeTick();
     void reportWhilePaused();
     std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
