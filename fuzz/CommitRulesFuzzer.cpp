@@ -26,13 +26,14 @@ int graphemes(const QString& s) {
     return n;
 }
 
-bool horizontalSpace(QChar c) {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+// Any white space, the ideographic space of a Korean input method included.
+bool whiteSpace(QChar c) {
+    return c.isSpace();
 }
 
 bool blank(const QString& s) {
     for (const QChar c : s) {
-        if (!horizontalSpace(c)) {
+        if (!whiteSpace(c)) {
             return false;
         }
     }
@@ -47,7 +48,7 @@ void checkLabel(const QString& typed) {
     }
     // Trimmed, at most two characters, taken from what was typed, and stable once stored.
     FUZZ_CHECK(!label->isEmpty());
-    FUZZ_CHECK(!horizontalSpace(label->front()) && !horizontalSpace(label->back()));
+    FUZZ_CHECK(!whiteSpace(label->front()) && !whiteSpace(label->back()));
     FUZZ_CHECK(graphemes(*label) <= 2);
     FUZZ_CHECK(typed.contains(*label));
     FUZZ_CHECK(SwitcherSettings::normalisedLabel(*label) == label);
