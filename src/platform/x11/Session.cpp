@@ -73,17 +73,19 @@ xcb_connection_t* Session::connection() {
 // events that came meanwhile off the socket, whose watcher then never hears of them: they are
 // looked at before the event loop sleeps.
 void Session::readQueued() {
-    bool any = false;
-    while (const Event event{xcb_poll_for_queued_event(c_.get())}) {
-        facts_.absorb(*event);
-        any = true;
+    if (!facts_.absorbQueued(c_.get())) {
+        return;
     }
-    if (any && facts_.restacked) {
+    raiseIfRestacked();
+    if (facts_.changed) {
+        announceLater();
+    }
+}
+
+void Session::raiseIfRestacked() {
+    if (facts_.restacked) {
         raiseFloatingAtOnce();
         facts_.absorbQueued(c_.get());  // read while its replies were awaited
-    }
-    if (any && facts_.changed) {
-        announceLater();
     }
 }
 
@@ -93,9 +95,8 @@ void Session::readEvents() {
         notifier_->setEnabled(false);  // a closed socket stays readable: stop listening
         facts_.changed = true;
         displayLost();
-    } else if (facts_.restacked) {
-        raiseFloatingAtOnce();
-        facts_.absorbQueued(c_.get());  // read while its replies were awaited
+    } else {
+        raiseIfRestacked();
     }
     if (facts_.changed && onChange) {
         onChange();

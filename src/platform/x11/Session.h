@@ -71,6 +71,7 @@ class Session {
     void readQueued();
     void announceLater();
     void announceAfter(std::chrono::steady_clock::duration wait);
+    void raiseIfRestacked();
     void raiseFloatingAtOnce();
     bool isOwnWindow(xcb_window_t w);
     bool ownFramedWindowShown() const;

@@ -768,10 +768,13 @@ bool FactCache::isRestack(const xcb_generic_event_t& event) const {
     }
 }
 
-void FactCache::absorbQueued(xcb_connection_t* c) {
+bool FactCache::absorbQueued(xcb_connection_t* c) {
+    bool any = false;
     while (const Event event{xcb_poll_for_queued_event(c)}) {
         absorb(*event);
+        any = true;
     }
+    return any;
 }
 
 void FactCache::absorbPending(xcb_connection_t* c) {

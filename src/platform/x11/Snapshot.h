@@ -118,7 +118,8 @@ struct FactCache {
     // Reads every event queued on the connection into the cache.
     void absorbPending(xcb_connection_t* c);
     // The same for events already read from the socket, without reading it (no system call).
-    void absorbQueued(xcb_connection_t* c);
+    // Whether there was any.
+    bool absorbQueued(xcb_connection_t* c);
     // Drops what the current window manager and root children contradict.
     void reconcile(xcb_window_t wmCheck, const std::unordered_map<xcb_window_t, bool>& isTopLevel);
 };
