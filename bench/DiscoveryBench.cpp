@@ -2,7 +2,7 @@
 
 #include "discovery/AX.h"
 #include "discovery/OnScreen.h"
-#include "platform/sim/SimScenarios.h"
+#include "sim/SimScenarios.h"
 
 using namespace platform::sim;
 

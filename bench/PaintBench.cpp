@@ -6,7 +6,7 @@
 #include "cover/CoverPainter.h"
 #include "cover/CoverView.h"
 #include "engine/WindowTracker.h"
-#include "platform/sim/SimScenarios.h"
+#include "sim/SimScenarios.h"
 
 using namespace platform::sim;
 

@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/WindowTracker.h"
-#include "platform/sim/SimScenarios.h"
+#include "sim/SimScenarios.h"
 #include "switcher/ChatSwitcher.h"
 
 using namespace platform::sim;

@@ -13,7 +13,7 @@
 #include "common/Settings.h"
 #include "common/SettingsKeys.h"
 #include "platform/Platform.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 
 namespace fs = std::filesystem;
 using Settings::Store;

@@ -12,7 +12,7 @@
 #include "discovery/OnScreen.h"
 #include "platform/Platform.h"
 #include "platform/WindowInfo.h"
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 
 using namespace platform;
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/sim/SimScenarios.h"
+#include "sim/SimScenarios.h"
 
 // Every test runs against its own fresh simulated desktop, so program state (settings, log)
 // never leaks from one test into another.

@@ -1,4 +1,4 @@
-#include "platform/sim/SimScenarios.h"
+#include "sim/SimScenarios.h"
 
 #include <string>
 

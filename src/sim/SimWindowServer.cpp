@@ -1,4 +1,4 @@
-#include "platform/sim/SimWindowServer.h"
+#include "sim/SimWindowServer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/sim/SimModel.h"
+#include "sim/SimModel.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "platform/sim/SimWorkspace.h"
+#include "sim/SimWorkspace.h"
 
 #include <algorithm>
 

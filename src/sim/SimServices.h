@@ -3,7 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/LoginItem.h"
 #include "platform/Screens.h"
-#include "platform/sim/SimModel.h"
+#include "sim/SimModel.h"
 
 // The three small simulated services: screens, login item and clock.
 

@@ -1,4 +1,4 @@
-#include "platform/sim/SimServices.h"
+#include "sim/SimServices.h"
 
 namespace platform::sim {
 

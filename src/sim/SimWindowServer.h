@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/WindowServer.h"
-#include "platform/sim/SimModel.h"
+#include "sim/SimModel.h"
 
 namespace platform::sim {
 

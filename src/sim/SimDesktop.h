@@ -3,12 +3,12 @@
 #include <memory>
 
 #include "platform/Platform.h"
-#include "platform/sim/SimAccessibility.h"
-#include "platform/sim/SimInput.h"
-#include "platform/sim/SimModel.h"
-#include "platform/sim/SimServices.h"
-#include "platform/sim/SimWindowServer.h"
-#include "platform/sim/SimWorkspace.h"
+#include "sim/SimAccessibility.h"
+#include "sim/SimInput.h"
+#include "sim/SimModel.h"
+#include "sim/SimServices.h"
+#include "sim/SimWindowServer.h"
+#include "sim/SimWorkspace.h"
 
 namespace platform::sim {
 

@@ -1,4 +1,4 @@
-#include "platform/sim/SimAccessibility.h"
+#include "sim/SimAccessibility.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/sim/SimDesktop.h"
+#include "sim/SimDesktop.h"
 
 // Ready-made desktops for tests, benchmarks and demos.
 namespace platform::sim {

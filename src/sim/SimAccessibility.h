@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Accessibility.h"
-#include "platform/sim/SimModel.h"
+#include "sim/SimModel.h"
 
 namespace platform::sim {
 

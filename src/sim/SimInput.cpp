@@ -1,4 +1,4 @@
-#include "platform/sim/SimInput.h"
+#include "sim/SimInput.h"
 
 namespace platform::sim {
 
