@@ -38,7 +38,6 @@ void PaintWallpaperCover(benchmark::State& state) {
     picture.number = 2;
     picture.pid = 1;
     picture.frame = {0, 0, 1440, 900};
-    picture.layer = desktop.model().desktopLevel;
     picture.desktop = true;
     QImage image(1440, 900, QImage::Format_RGB32);
     image.fill(QColor(40, 90, 160));

@@ -117,8 +117,8 @@ void DiscoveryX11Pass(benchmark::State& state) {
         const auto app = Discovery::kakaoApp();
         const auto wins = AX::windows(app ? app->pid : 0);
         benchmark::DoNotOptimize(AX::focusedWindowID(app ? app->pid : 0));
-        benchmark::DoNotOptimize(Discovery::frontIndexMap());
         const auto snapshot = Discovery::onScreenWindows();
+        benchmark::DoNotOptimize(Discovery::frontIndexMap(snapshot));
         for (const KWindow& w : wins) {
             benchmark::DoNotOptimize(Discovery::isOccluded(w, snapshot, app ? app->pid : 0));
         }

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-20}"
-targets=(settings desktop-entry title window-info commit-rules)
+targets=(settings desktop-entry title commit-rules)
 
 # clang with libFuzzer and the sanitizer runtimes.
 source scripts/lib/packages.sh

@@ -25,7 +25,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     setupTray();
     connect(&Settings::d(), &Settings::Store::saveFailed, this, &AppDelegate::tellSettingsNotSaved);
     auto& p = platform::current();
-    if (p.accessibility().isTrusted(true)) {
+    if (p.appWindows().readable(true)) {
         tracker->start();
     } else {
         waitForPermission();
@@ -46,7 +46,7 @@ void AppDelegate::waitForPermission() {
 }
 
 void AppDelegate::pollPermission() {
-    if (!platform::current().accessibility().isTrusted(false)) {
+    if (!platform::current().appWindows().readable(false)) {
         return;
     }
     permTimer->stop();

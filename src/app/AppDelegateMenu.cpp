@@ -71,7 +71,7 @@ void AppDelegate::rebuildMenu() {
         connect(a, &QAction::triggered, this, action);
         return a;
     };
-    if (!platform::current().accessibility().isTrusted(false)) {
+    if (!platform::current().appWindows().readable(false)) {
         item("⚠︎ 손쉬운 사용 권한 필요 (클릭)", &AppDelegate::openAccessibility);
         next->addSeparator();
     }

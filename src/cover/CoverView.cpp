@@ -259,13 +259,12 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
     switch (downZone_) {
         case Zone::close:
             if (release == Zone::close && w) {
-                AX::pressButton(w->element, platform::ax::kCloseButton);
+                platform::current().appWindows().close(w->chat);
             }
             break;
         case Zone::minimize:
             if (release == Zone::minimize && w) {
-                platform::current().accessibility().setAttribute(w->element,
-                                                                 platform::ax::kMinimized, true);
+                platform::current().appWindows().minimize(w->chat);
             }
             break;
         case Zone::green:

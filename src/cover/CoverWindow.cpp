@@ -27,7 +27,7 @@ CoverWindow::CoverWindow(const KWindow& target)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                            Qt::NoDropShadowWindowHint | Qt::BypassWindowManagerHint),
       targetID(target.id),
-      element(target.element),
+      chat(target.ref()),
       cover(new CoverView(this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -106,7 +106,7 @@ void CoverWindow::showsFirst(DisguiseMode mode) {
 
 void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
                        const std::vector<platform::Rect>& holes) {
-    element = to.element;
+    chat = to.ref();
     // A file drag took the cover away so the drop reaches the chat; it returns only when the
     // chat must be covered again.
     if (fileDragging) {
@@ -211,9 +211,14 @@ void CoverWindow::beginDrag() {
     isDragging = true;
     auto& p = platform::current();
     dragStartMouse = p.input().mouseLocation();
-    dragStartPos = AX::position(element).value_or(platform::Point{});
+    const auto start = p.appWindows().frameOf(chat);
+    dragStartPos.reset();
     dragStartCoverFrame = frame_;
-    p.accessibility().setAttribute(element, platform::ax::kPosition, kParkPosition);
+    // A chat whose place is unknown could not be put back where the user drops it: it stays.
+    if (start) {
+        dragStartPos = platform::Point{start->x, start->y};
+        p.appWindows().move(chat, kParkPosition);
+    }
 }
 
 void CoverWindow::dragMoved() {
@@ -230,11 +235,13 @@ void CoverWindow::endDrag() {
     isDragging = false;
     auto& p = platform::current();
     const platform::Point now = p.input().mouseLocation();
+    if (!dragStartPos) {
+        return;
+    }
     const double dx = now.x - dragStartMouse.x;
     const double dy = now.y - dragStartMouse.y;
     // Accessibility y grows downwards, screen y upwards.
-    p.accessibility().setAttribute(element, platform::ax::kPosition,
-                                   platform::Point{dragStartPos.x + dx, dragStartPos.y - dy});
+    p.appWindows().move(chat, platform::Point{dragStartPos->x + dx, dragStartPos->y - dy});
 }
 
 void CoverWindow::clickedToReveal() {

@@ -51,12 +51,12 @@ class CoverWindow : public QWidget {
     void makeKeyAndOrderFront();
 
     const std::uint32_t targetID;
-    platform::Element element;
+    platform::WindowRef chat;
     bool fileDragging = false;
     CoverView* const cover;
     bool isEditing = false;
     platform::Point dragStartMouse;
-    platform::Point dragStartPos;
+    std::optional<platform::Point> dragStartPos;  // absent: the chat's place was unreadable
     platform::Rect dragStartCoverFrame;
     bool isDragging = false;
 

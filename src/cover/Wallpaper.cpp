@@ -10,46 +10,16 @@ namespace Wallpaper {
 
 namespace {
 
-struct Candidate {
-    std::uint32_t number = 0;
-    platform::Rect rect;
-};
-
-// A window at or below the desktop level, with a number and a whole bounds rectangle.
-std::optional<Candidate> candidateFrom(const platform::InfoDict& d, std::int64_t desktopLevel) {
-    using namespace platform;
-    const InfoValue* layer = d.find(wininfo::kLayer);
-    const InfoValue* number = d.find(wininfo::kNumber);
-    const InfoValue* bounds = d.find(wininfo::kBounds);
-    const auto* l = layer ? std::get_if<std::int64_t>(layer) : nullptr;
-    const auto* n = number ? std::get_if<std::int64_t>(number) : nullptr;
-    const auto* b = bounds ? std::get_if<InfoBounds>(bounds) : nullptr;
-    if (!l || *l > desktopLevel || !n || *n < 0 || *n > 0xFFFFFFFFLL || !b) {
-        return std::nullopt;
-    }
-    double v[4];
-    const char* keys[4] = {wininfo::kX, wininfo::kY, wininfo::kWidth, wininfo::kHeight};
-    for (int i = 0; i < 4; ++i) {
-        const InfoScalar* s = b->find(keys[i]);
-        if (const double* d = s ? std::get_if<double>(s) : nullptr) {
-            v[i] = *d;
-        } else if (const std::int64_t* k = s ? std::get_if<std::int64_t>(s) : nullptr) {
-            v[i] = static_cast<double>(*k);
-        } else {
-            return std::nullopt;
-        }
-    }
-    return Candidate{static_cast<std::uint32_t>(*n), {v[0], v[1], v[2], v[3]}};
-}
+using Candidate = platform::ScreenWindow;
 
 const Candidate* pick(const std::vector<Candidate>& cands, const platform::Rect& r) {
     for (const Candidate& c : cands) {
-        if (std::abs(c.rect.x - r.x) < 2 && std::abs(c.rect.y - r.y) < 2) {
+        if (std::abs(c.frame.x - r.x) < 2 && std::abs(c.frame.y - r.y) < 2) {
             return &c;
         }
     }
     for (const Candidate& c : cands) {
-        if (std::abs(c.rect.width - r.width) < 2 && std::abs(c.rect.height - r.height) < 2) {
+        if (std::abs(c.frame.width - r.width) < 2 && std::abs(c.frame.height - r.height) < 2) {
             return &c;
         }
     }
@@ -63,11 +33,11 @@ std::string describe(const Candidate* c) {
         return "nil";
     }
     std::string out = "#";
-    out += std::to_string(c->number);
+    out += std::to_string(c->id);
     out += ' ';
-    out += Log::whole(c->rect.width);
+    out += Log::whole(c->frame.width);
     out += 'x';
-    out += Log::whole(c->rect.height);
+    out += Log::whole(c->frame.height);
     return out;
 }
 
@@ -89,27 +59,17 @@ platform::Rect cgFrame(const platform::Screen& screen) {
 
 std::optional<Picture> captureDesktopImage(const platform::Rect& r) {
     auto& server = platform::current().windowServer();
-    const auto list = server.windowList(platform::wininfo::kOptionAll, 0);
-    if (!list) {
-        return std::nullopt;
-    }
-    const std::int64_t level = server.desktopWindowLevel();
-    std::vector<Candidate> cands;
-    for (const platform::InfoDict& d : *list) {
-        if (auto c = candidateFrom(d, level)) {
-            cands.push_back(*c);
-        }
-    }
+    const std::vector<Candidate> cands = server.desktopWindows();
     const Candidate* chosen = pick(cands, r);
     Log::line("WP cands=" + std::to_string(cands.size()) + " pick=" + describe(chosen));
     if (!chosen) {
         return std::nullopt;
     }
-    auto image = server.windowImage(chosen->number);
+    auto image = server.windowImage(chosen->id);
     if (!image || image->isNull()) {
         return std::nullopt;
     }
-    return Picture{*image, {chosen->rect.width, chosen->rect.height}};
+    return Picture{*image, {chosen->frame.width, chosen->frame.height}};
 }
 
 std::optional<Picture> captured(const platform::Screen& screen) {

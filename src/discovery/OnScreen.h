@@ -7,6 +7,7 @@
 
 #include "discovery/AX.h"
 #include "platform/Geometry.h"
+#include "platform/WindowTypes.h"
 #include "platform/Workspace.h"
 
 // Which windows are on screen, in what front-to-back order, and whether another application's
@@ -14,13 +15,8 @@
 
 inline constexpr const char* kMessengerIdentifier = "com.kakao.KakaoTalkMac";
 
-// One entry of the on-screen list. `bounds` are in accessibility coordinates.
-struct OnScreenWin {
-    std::uint32_t number = 0;
-    std::int32_t pid = 0;
-    std::int64_t layer = 0;  // 0: ordinary application windows
-    platform::Rect bounds;
-};
+// One entry of the on-screen list; layer 0 holds ordinary application windows.
+using OnScreenWin = platform::ScreenWindow;
 
 namespace Discovery {
 
@@ -28,8 +24,8 @@ namespace Discovery {
 std::optional<platform::RunningApp> kakaoApp();
 // On-screen windows, front-most first; empty when the window server cannot answer.
 std::vector<OnScreenWin> onScreenWindows();
-// Window number to position in the on-screen list (0 = front-most).
-std::unordered_map<std::uint32_t, int> frontIndexMap();
+// Window number to position in an on-screen list (0 = front-most).
+std::unordered_map<std::uint32_t, int> frontIndexMap(const std::vector<OnScreenWin>& onScreen);
 // True when one ordinary window of a third application in front of `w` covers at least 90 % of
 // its area.
 bool isOccluded(const KWindow& w, const std::vector<OnScreenWin>& snapshot, std::int32_t kakaoPid);

@@ -174,18 +174,16 @@ void WindowTracker::reveal(WindowID id, double grace) {
         it->second->setAlpha(0.0);
         it->second->setIgnoresMouseEvents(true);
     }
-    if (auto el = elements.find(id); el != elements.end()) {
-        bringForward(el->second);
+    if (auto ref = windowRefs.find(id); ref != windowRefs.end()) {
+        bringForward(ref->second);
     }
 }
 
 // Un-minimize, focus and raise a chat, and bring the messenger forward with it.
-void WindowTracker::bringForward(const platform::Element& chat) {
+void WindowTracker::bringForward(const platform::WindowRef& chat) {
     auto& p = platform::current();
-    auto& access = p.accessibility();
-    access.setAttribute(chat, platform::ax::kMinimized, false);
-    access.setAttribute(chat, platform::ax::kMain, true);
-    access.performAction(chat, platform::ax::kRaise);
+    p.appWindows().activate(chat);
+    p.appWindows().raise(chat);
     if (const auto app = Discovery::kakaoApp()) {
         p.workspace().activate(app->pid);
     }

@@ -81,7 +81,7 @@ class WindowTracker : public QObject {
     std::map<WindowID, platform::Rect> lastRect;
     std::optional<WindowID> lastMovedHwnd;  // the chat last seen moving or resizing
     std::map<WindowID, std::string> titles;
-    std::map<WindowID, platform::Element> elements;
+    std::map<WindowID, platform::WindowRef> windowRefs;
     std::set<std::string> excluded;
     IdleWatcher idle;
     std::int64_t idleSec = 0;
@@ -101,7 +101,7 @@ class WindowTracker : public QObject {
   private:
     struct TickView;
 
-    void bringForward(const platform::Element& chat);
+    void bringForward(const platform::WindowRef& chat);
     void loadChatSettings();
     void installClickMonitors();
     void endStickyReveal();

@@ -99,8 +99,8 @@ void WindowTracker::tickOnce(bool onTimer) {
     }
 
     view.mode = disguiseModeFromStored(Settings::d().integerForKey(Settings::key::kDisguiseMode));
-    view.onScreen = Discovery::frontIndexMap();
     view.snapshot = Discovery::onScreenWindows();
+    view.onScreen = Discovery::frontIndexMap(view.snapshot);
     keepRevealTargetOnTop(view);
     view.holes = computeHoles(view);
     view.movingNow = view.coverDragging || anyMoved(view.chats);
@@ -131,8 +131,7 @@ void WindowTracker::reportWhilePaused() {
 // The messenger's standard windows, or absent when it has none (the caller then tears down).
 std::optional<std::vector<KWindow>> WindowTracker::chatWindows(std::int32_t pid) {
     std::vector<KWindow> chats = AX::windows(pid);
-    std::erase_if(chats,
-                  [](const KWindow& w) { return w.subrole != platform::ax::kStandardWindow; });
+    std::erase_if(chats, [](const KWindow& w) { return w.role != platform::WindowRole::Standard; });
     if (chats.empty()) {
         return std::nullopt;
     }
@@ -141,10 +140,10 @@ std::optional<std::vector<KWindow>> WindowTracker::chatWindows(std::int32_t pid)
 
 void WindowTracker::rememberChats(const std::vector<KWindow>& chats) {
     titles.clear();
-    elements.clear();
+    windowRefs.clear();
     for (const KWindow& w : chats) {
         titles[w.id] = w.title;
-        elements[w.id] = w.element;
+        windowRefs[w.id] = w.ref();
     }
 }
 
@@ -154,7 +153,7 @@ void WindowTracker::logWindowSignature(const std::vector<KWindow>& chats) {
         if (!sig.empty()) {
             sig += " | ";
         }
-        sig += std::to_string(w.id) + ":" + w.subrole + ":" + Log::whole(w.frame.width) + "x" +
+        sig += std::to_string(w.id) + ":" + platform::roleName(w.role) + ":" + Log::whole(w.frame.width) + "x" +
                Log::whole(w.frame.height) + ":'" + w.title + "'";
     }
     if (sig != loggedWinSig) {
@@ -174,8 +173,8 @@ void WindowTracker::handBackGrace(bool coverDragging) {
     if (!front || front->pid != p.workspace().ownPid() || QApplication::activeWindow()) {
         return;
     }
-    if (auto el = elements.find(*graceTarget); el != elements.end()) {
-        bringForward(el->second);
+    if (auto ref = windowRefs.find(*graceTarget); ref != windowRefs.end()) {
+        bringForward(ref->second);
     }
 }
 
@@ -229,15 +228,12 @@ void WindowTracker::endDragReveal(const std::set<WindowID>& liveIDs) {
     if (p.input().pressedMouseButtons() & platform::mouse::kLeftButton) {
         return;
     }
-    if (auto el = elements.find(d); el != elements.end()) {
-        auto& access = p.accessibility();
+    if (auto ref = windowRefs.find(d); ref != windowRefs.end()) {
         if (const auto app = Discovery::kakaoApp()) {
             p.workspace().activate(app->pid);
-            access.setAttribute(access.applicationElement(app->pid), platform::ax::kFrontmost,
-                                true);
         }
-        access.setAttribute(el->second, platform::ax::kMain, true);
-        access.performAction(el->second, platform::ax::kRaise);
+        p.appWindows().activate(ref->second);
+        p.appWindows().raise(ref->second);
     }
     stickyReveal = d;
     dragRevealID.reset();
@@ -256,14 +252,14 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
     if (!target || view.coverDragging) {
         return;
     }
-    auto el = elements.find(*target);
-    if (el == elements.end()) {
+    auto ref = windowRefs.find(*target);
+    if (ref == windowRefs.end()) {
         return;
     }
     const auto top = std::find_if(view.snapshot.begin(), view.snapshot.end(), [&](const auto& e) {
-        return e.pid == view.pid && titles.contains(e.number);
+        return e.pid == view.pid && titles.contains(e.id);
     });
-    if (top != view.snapshot.end() && top->number == *target) {
+    if (top != view.snapshot.end() && top->id == *target) {
         unansweredRaises_ = 0;
         return;
     }
@@ -272,9 +268,9 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
         return;
     }
     ++unansweredRaises_;
-    platform::current().accessibility().performAction(el->second, platform::ax::kRaise);
+    platform::current().appWindows().raise(ref->second);
     Log::line("RAISE reveal target " + std::to_string(*target) + " (top was " +
-              (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->number)) +
+              (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->id)) +
               ")");
 }
 
@@ -288,9 +284,9 @@ std::vector<Rect> WindowTracker::computeHoles(const TickView& view) const {
         }
     }
     for (const OnScreenWin& e : view.snapshot) {
-        if (e.pid == view.pid && e.layer == 0 && !titles.contains(e.number) && e.bounds.width > 1 &&
-            e.bounds.height > 1) {
-            holes.push_back(axFrameToCocoa(e.bounds));
+        if (e.pid == view.pid && e.layer == platform::level::kNormal && !titles.contains(e.id) &&
+            e.frame.width > 1 && e.frame.height > 1) {
+            holes.push_back(axFrameToCocoa(e.frame));
         }
     }
     return holes;

@@ -4,7 +4,7 @@
 #include <typeindex>
 #include <unordered_map>
 
-#include "platform/Accessibility.h"
+#include "platform/AppWindows.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
 #include "platform/LoginItem.h"
@@ -21,7 +21,7 @@ class Platform {
     virtual ~Platform() = default;
 
     virtual Workspace& workspace() = 0;
-    virtual Accessibility& accessibility() = 0;
+    virtual AppWindows& appWindows() = 0;
     virtual WindowServer& windowServer() = 0;
     virtual Screens& screens() = 0;
     virtual Input& input() = 0;

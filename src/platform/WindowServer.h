@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QImage>
 
-#include "platform/WindowInfo.h"
+#include "platform/WindowTypes.h"
 
 namespace platform {
 
@@ -15,13 +16,13 @@ class WindowServer {
   public:
     virtual ~WindowServer() = default;
 
-    // Windows front-most first, filtered by `options` (see wininfo); null when the server cannot
-    // answer. `relativeTo` is the reference window for the relative options (0: none).
-    virtual WindowInfoListPtr windowList(std::uint32_t options, std::uint32_t relativeTo) = 0;
-    // The layer of the desktop picture window; windows at or below it are desktop.
-    virtual std::int64_t desktopWindowLevel() = 0;
+    // The windows on screen, front-most first, the desktop picture left out; absent when the
+    // server cannot answer.
+    virtual std::optional<std::vector<ScreenWindow>> onScreenWindows() = 0;
+    // The windows that show the desktop picture (at level::kDesktop), whether on screen or not.
+    virtual std::vector<ScreenWindow> desktopWindows() = 0;
     // An image of one window alone, without its frame decoration; absent on failure.
-    virtual std::optional<QImage> windowImage(std::uint32_t number) = 0;
+    virtual std::optional<QImage> windowImage(WindowId id) = 0;
 
     // Screen-capture permission: check without asking, and ask (the answer is not awaited).
     virtual bool screenCaptureAllowed() = 0;
@@ -41,7 +42,7 @@ class WindowServer {
     virtual void flush() = 0;
 
     // Calls `handler` on the main thread, soon after any change to the windows that the window
-    // list or the accessibility queries may show (a window mapped, moved, restacked, retitled;
+    // list or the application windows may show (a window mapped, moved, restacked, retitled;
     // the active window). Replaces the previous handler; an empty one stops the calls.
     virtual void onWindowsChanged(std::function<void()> handler) = 0;
 };

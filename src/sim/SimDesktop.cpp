@@ -89,12 +89,6 @@ void SimDesktop::quitApp(std::int32_t pid) {
     m_.endApp(pid);
 }
 
-void SimDesktop::forceAttribute(const Element& element, const std::string& attribute,
-                                AXResult result) {
-    m_.attributeOverrides[{static_cast<int>(element.kind), element.pid, element.ref, attribute}] =
-        std::move(result);
-}
-
 void SimDesktop::mouseDown(MouseButton button) {
     const std::uint64_t bit = button == MouseButton::Left    ? mouse::kLeftMouseDownMask
                               : button == MouseButton::Right ? mouse::kRightMouseDownMask

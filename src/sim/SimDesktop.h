@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/Platform.h"
-#include "sim/SimAccessibility.h"
+#include "sim/SimAppWindows.h"
 #include "sim/SimInput.h"
 #include "sim/SimModel.h"
 #include "sim/SimServices.h"
@@ -26,7 +26,7 @@ class SimDesktop final : public Platform {
     static SimDesktop& installFresh();
 
     Workspace& workspace() override { return workspace_; }
-    Accessibility& accessibility() override { return accessibility_; }
+    AppWindows& appWindows() override { return appWindows_; }
     WindowServer& windowServer() override { return windowServer_; }
     Screens& screens() override { return screens_; }
     Input& input() override { return input_; }
@@ -53,11 +53,6 @@ class SimDesktop final : public Platform {
     void setFrontmost(std::optional<std::int32_t> pid);
     void quitApp(std::int32_t pid);
 
-    // Forces what a read of `attribute` on `element` answers.
-    void forceAttribute(const Element& element, const std::string& attribute, AXResult result);
-    static Element windowElement(std::int32_t pid, std::uint32_t number) {
-        return {Element::Kind::Window, pid, number};
-    }
 
     // Input events as the user would make them.
     void mouseDown(MouseButton button);
@@ -74,7 +69,7 @@ class SimDesktop final : public Platform {
   private:
     SimModel m_;
     SimWorkspace workspace_{m_};
-    SimAccessibility accessibility_{m_};
+    SimAppWindows appWindows_{m_};
     SimWindowServer windowServer_{m_};
     SimScreens screens_{m_};
     SimInput input_{m_};

@@ -1,7 +1,6 @@
 #include "sim/SimModel.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace platform::sim {
 
@@ -31,45 +30,8 @@ SimWindow* SimModel::window(std::uint32_t number) {
     return it == windows.end() ? nullptr : &it->second;
 }
 
-std::string describe(const Element& e) {
-    switch (e.kind) {
-        case Element::Kind::Application:
-            return "app " + std::to_string(e.pid);
-        case Element::Kind::Window:
-            return "window " + std::to_string(e.ref);
-        case Element::Kind::Button:
-            return "close button of " + std::to_string(e.ref);
-        case Element::Kind::None:
-            break;
-    }
-    return "null element";
-}
-
-std::string describe(const AXValue& v) {
-    std::ostringstream out;
-    std::visit(
-        [&](const auto& x) {
-            using T = std::decay_t<decltype(x)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                out << "nothing";
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                out << '"' << x << '"';
-            } else if constexpr (std::is_same_v<T, bool>) {
-                out << (x ? "true" : "false");
-            } else if constexpr (std::is_same_v<T, double>) {
-                out << x;
-            } else if constexpr (std::is_same_v<T, Point>) {
-                out << '(' << x.x << ',' << x.y << ')';
-            } else if constexpr (std::is_same_v<T, Size>) {
-                out << x.width << 'x' << x.height;
-            } else if constexpr (std::is_same_v<T, Element>) {
-                out << describe(x);
-            } else {
-                out << x.size() << " elements";
-            }
-        },
-        v);
-    return out.str();
+std::string describe(const WindowRef& w) {
+    return "window " + std::to_string(w.id);
 }
 
 }  // namespace platform::sim

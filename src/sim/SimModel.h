@@ -6,16 +6,14 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include <QImage>
 
-#include "platform/AXTypes.h"
 #include "platform/Input.h"
 #include "platform/LoginItem.h"
 #include "platform/Screens.h"
-#include "platform/WindowInfo.h"
+#include "platform/WindowTypes.h"
 
 namespace platform::sim {
 
@@ -35,14 +33,12 @@ struct SimWindow {
     std::uint32_t number = 0;
     std::int32_t pid = 0;
     std::string title;
-    Rect frame;  // accessibility coordinates, the frame's top-left origin
+    Rect frame;  // desktop coordinates
     bool minimized = false;
-    std::string subrole = ax::kStandardWindow;
-    std::int64_t layer = 0;
-    bool onScreen = true;         // false: on another workspace, hidden, not yet mapped
-    bool desktop = false;         // a desktop-picture window (excluded with that list option)
-    bool hasCloseButton = true;   // exposes "AXCloseButton"
-    bool numberAvailable = true;  // the window-number bridge succeeds
+    WindowRole role = WindowRole::Standard;
+    std::int64_t layer = level::kNormal;
+    bool onScreen = true;  // false: on another workspace, hidden, not yet mapped
+    bool desktop = false;  // a desktop-picture window
     std::optional<QImage> image;
 };
 
@@ -72,17 +68,12 @@ struct SimModel {
     std::string configHome;
     std::string temporaryDirectory;
 
-    bool trusted = true;
+    bool windowsReadable = true;
     bool screenCaptureAllowed = true;
-    // Forced results: (element kind, pid, ref, attribute) -> what the read answers.
-    std::map<std::tuple<int, std::int32_t, std::uint64_t, std::string>, AXResult>
-        attributeOverrides;
 
     bool windowListFails = false;
     // Raises are taken but change nothing, as under a tiling window manager.
     bool raisesRefused = false;
-    std::function<void(WindowInfoList&)> windowListFilter;
-    std::int64_t desktopLevel = -2147483623;
     std::uint64_t generation = 0;  // bumped on every change; invalidates the cached list
 
     std::vector<Screen> screens;
@@ -120,7 +111,7 @@ struct SimModel {
     void note(std::string line) { record.push_back(std::move(line)); }
 };
 
-std::string describe(const Element& e);
-std::string describe(const AXValue& v);
+// A window as the record names it.
+std::string describe(const WindowRef& w);
 
 }  // namespace platform::sim

@@ -5,15 +5,14 @@
 
 namespace platform::sim {
 
-// The window list of the simulated desktop, built from the model front to back. The list is
-// cached until the model changes, as a real server answers from its own state.
+// The window list of the simulated desktop, built from the model front to back.
 class SimWindowServer final : public WindowServer {
   public:
     explicit SimWindowServer(SimModel& model) : m_(model) {}
 
-    WindowInfoListPtr windowList(std::uint32_t options, std::uint32_t relativeTo) override;
-    std::int64_t desktopWindowLevel() override { return m_.desktopLevel; }
-    std::optional<QImage> windowImage(std::uint32_t number) override;
+    std::optional<std::vector<ScreenWindow>> onScreenWindows() override;
+    std::vector<ScreenWindow> desktopWindows() override;
+    std::optional<QImage> windowImage(WindowId id) override;
     bool screenCaptureAllowed() override { return m_.screenCaptureAllowed; }
     void requestScreenCapture() override { m_.note("request screen capture"); }
     double secondsSinceLastInput() override { return m_.idleSeconds; }
@@ -32,16 +31,11 @@ class SimWindowServer final : public WindowServer {
     }
 
   private:
-    WindowInfoListPtr build(std::uint32_t options, std::uint32_t relativeTo) const;
+    // Windows of running applications (and the program's own), front to back: higher layers
+    // in front of lower ones, the stacking order within a layer.
+    std::vector<const SimWindow*> ordered() const;
 
     SimModel& m_;
-    struct Cached {
-        std::uint64_t generation = 0;
-        std::uint32_t options = 0;
-        std::uint32_t relativeTo = 0;
-        WindowInfoListPtr list;
-    };
-    Cached cache_;
 };
 
 }  // namespace platform::sim

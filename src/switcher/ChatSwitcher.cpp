@@ -303,7 +303,7 @@ void ChatSwitcher::toggleCover(int i) {
 void ChatSwitcher::arrangeStack() {
     std::vector<WindowID> ids;
     for (const WindowID id : switchList) {
-        if (tracker_.elements.contains(id)) {
+        if (tracker_.windowRefs.contains(id)) {
             ids.push_back(id);
         }
     }
@@ -316,24 +316,19 @@ void ChatSwitcher::arrangeStack() {
     const WindowID anchor = among(tracker_.lastMovedHwnd) ? *tracker_.lastMovedHwnd
                             : among(tracker_.protectID)   ? *tracker_.protectID
                                                           : ids.front();
-    const platform::Element anchorElement = tracker_.elements.at(anchor);
-    const auto position = AX::position(anchorElement);
-    const auto size = AX::size(anchorElement);
-    if (!position || !size) {
+    auto& windows = platform::current().appWindows();
+    const auto frame = windows.frameOf(tracker_.windowRefs.at(anchor));
+    if (!frame) {
         return;
     }
-    auto& access = platform::current().accessibility();
     for (const WindowID id : ids) {
         if (id != anchor) {
-            const platform::Element el = tracker_.elements.at(id);
-            access.setAttribute(el, platform::ax::kPosition, *position);
-            access.setAttribute(el, platform::ax::kSize, *size);
+            windows.setFrame(tracker_.windowRefs.at(id), *frame);
         }
     }
     // The next tick must not take these moves for the user's.
-    const platform::Rect frame{position->x, position->y, size->width, size->height};
     for (const WindowID id : ids) {
-        tracker_.lastRect[id] = frame;
+        tracker_.lastRect[id] = *frame;
     }
     tracker_.lastMovedHwnd = anchor;
 }

@@ -76,7 +76,7 @@ TEST_F(LaunchTest, WithPermissionTheEngineStartsAtOnce) {
 }
 
 TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
-    sim.model().trusted = false;
+    sim.model().windowsReadable = false;
     auto d = launch();
     EXPECT_FALSE(d->tracker->timer);
     ASSERT_TRUE(d->permTimer);
@@ -90,7 +90,7 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     // Polls find nothing and do not prompt; the first one that finds it starts the engine.
     QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
     EXPECT_FALSE(d->tracker->timer);
-    sim.model().trusted = true;
+    sim.model().windowsReadable = true;
     QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
     EXPECT_TRUE(d->tracker->timer);
     EXPECT_FALSE(d->permTimer);
@@ -156,7 +156,7 @@ TEST_F(LaunchTest, OneSettingsWindowAtATimeAndApplyingReloadsTheEngine) {
     EXPECT_FALSE(first->isVisible());
     EXPECT_EQ(d->tracker->idleSec, 300);
     EXPECT_TRUE(sim.pressHotKey(12, modifier::kControl | modifier::kShift));  // Q
-    EXPECT_TRUE(recorded("perform window 1001 AXRaise"));
+    EXPECT_TRUE(recorded("raise window 1001"));
     EXPECT_FALSE(sim.pressHotKey(40, modifier::kControl | modifier::kOption));
 
     emit d->switcher->openSettingsRequested();

@@ -159,11 +159,11 @@ TEST_F(CoverViewTest, LightsActOnlyWhenReleasedWhereTheyWerePressed) {
     EXPECT_FALSE(recordedStartingWith("set"));
 
     click(view(), {36, h - 14});
-    EXPECT_TRUE(recorded("set window 1001 AXMinimized=true"));
+    EXPECT_TRUE(recorded("minimize window 1001"));
     click(view(), {56, h - 14});  // the third light does nothing
     EXPECT_EQ(reveals, 0);
     click(view(), {16, h - 14});
-    EXPECT_TRUE(recorded("perform close button of 1001 AXPress"));
+    EXPECT_TRUE(recorded("close window 1001"));
     EXPECT_FALSE(sim.hasWindow(1001));
 }
 

@@ -23,7 +23,6 @@ class WallpaperTest : public SimTest {
         w.number = number;
         w.pid = 1;
         w.frame = bounds;
-        w.layer = sim.model().desktopLevel;
         w.desktop = true;
         QImage image(8, 8, QImage::Format_RGB32);
         image.fill(colour);

@@ -8,16 +8,6 @@ using namespace platform::sim;
 
 namespace {
 
-InfoDict entry(std::int64_t number, std::int64_t pid, Rect b, std::int64_t layer = 0) {
-    return InfoDict{{wininfo::kNumber, number},
-                    {wininfo::kOwnerPID, pid},
-                    {wininfo::kLayer, layer},
-                    {wininfo::kBounds, InfoBounds{{wininfo::kX, b.x},
-                                                  {wininfo::kY, b.y},
-                                                  {wininfo::kWidth, b.width},
-                                                  {wininfo::kHeight, b.height}}}};
-}
-
 KWindow chatAt(std::uint32_t id, Rect frame) {
     KWindow w;
     w.id = id;
@@ -28,73 +18,20 @@ KWindow chatAt(std::uint32_t id, Rect frame) {
 
 }  // namespace
 
-class OnScreenTest : public SimTest {
-  protected:
-    // Replaces whatever the window server would list.
-    void serve(const WindowInfoList& list) {
-        sim.model().windowListFilter = [list](WindowInfoList& out) { out = list; };
-    }
-};
+using OnScreenTest = SimTest;
 
-TEST_F(OnScreenTest, MalformedEntriesAreSkippedOrDefaulted) {
-    InfoDict noLayer = entry(3, 10, {1, 2, 3, 4});
-    noLayer.erase(wininfo::kLayer);
-    InfoDict noHeight = entry(4, 10, {1, 2, 3, 4});
-    noHeight.set(wininfo::kBounds,
-                 InfoBounds{{wininfo::kX, 1.0}, {wininfo::kY, 2.0}, {wininfo::kWidth, 3.0}});
-    InfoDict integerBounds = entry(5, 10, {});
-    integerBounds.set(wininfo::kBounds, InfoBounds{{wininfo::kX, std::int64_t{1}},
-                                                   {wininfo::kY, std::int64_t{2}},
-                                                   {wininfo::kWidth, std::int64_t{3}},
-                                                   {wininfo::kHeight, std::int64_t{4}}});
-    InfoDict stringWidth = entry(6, 10, {1, 2, 3, 4});
-    stringWidth.set(wininfo::kBounds, InfoBounds{{wininfo::kX, 1.0},
-                                                 {wininfo::kY, 2.0},
-                                                 {wininfo::kWidth, std::string("3")},
-                                                 {wininfo::kHeight, 4.0}});
-    InfoDict textLayer = entry(7, 10, {1, 2, 3, 4});
-    textLayer.set(wininfo::kLayer, std::string("25"));
-    InfoDict noPid = entry(8, 10, {});
-    noPid.erase(wininfo::kOwnerPID);
-    InfoDict fractionalNumber = entry(9, 10, {});
-    fractionalNumber.set(wininfo::kNumber, 9.0);
-
-    serve({InfoDict{}, noLayer, noHeight, integerBounds, stringWidth, textLayer, noPid,
-           fractionalNumber, entry(4294967296LL, 10, {}), entry(-1, 10, {}),
-           entry(10, 2147483648LL, {}), entry(11, -2147483648LL, {}), entry(4294967295LL, 10, {})});
-
-    const auto wins = Discovery::onScreenWindows();
-    std::vector<std::uint32_t> numbers;
-    for (const auto& w : wins) {
-        numbers.push_back(w.number);
-    }
-    EXPECT_EQ(numbers, (std::vector<std::uint32_t>{3, 4, 5, 6, 7, 11, 4294967295u}));
-    EXPECT_EQ(wins[0].layer, 0);
-    EXPECT_EQ(wins[0].bounds, Rect(1, 2, 3, 4));
-    EXPECT_EQ(wins[1].bounds, Rect(0, 0, 0, 0));  // no partial rectangle
-    EXPECT_EQ(wins[2].bounds, Rect(1, 2, 3, 4));
-    EXPECT_EQ(wins[3].bounds, Rect(0, 0, 0, 0));
-    EXPECT_EQ(wins[4].layer, 0);
-    EXPECT_EQ(wins[5].pid, -2147483648);
-}
-
-TEST_F(OnScreenTest, FrontMapCountsEveryEntryAndKeepsTheLastDuplicate) {
-    InfoDict unnamed = entry(1, 10, {});
-    unnamed.erase(wininfo::kNumber);
-    serve({unnamed, entry(20, 10, {}), entry(30, 10, {}), entry(20, 11, {}),
-           entry(4294967296LL, 10, {}), entry(40, 10, {})});
-    const auto map = Discovery::frontIndexMap();
+TEST_F(OnScreenTest, FrontMapNumbersTheListFrontToBack) {
+    const auto map = Discovery::frontIndexMap({{20, 10, 0, {}}, {30, 10, 0, {}}, {40, 10, 3, {}}});
     EXPECT_EQ(map.size(), 3u);
-    EXPECT_EQ(map.at(20), 3);
-    EXPECT_EQ(map.at(30), 2);
-    EXPECT_EQ(map.at(40), 5);
+    EXPECT_EQ(map.at(20), 0);
+    EXPECT_EQ(map.at(30), 1);
+    EXPECT_EQ(map.at(40), 2);
 }
 
 TEST_F(OnScreenTest, FailedWindowListGivesNothing) {
     addMessenger(sim, {.chats = 2});
     sim.model().windowListFails = true;
     EXPECT_TRUE(Discovery::onScreenWindows().empty());
-    EXPECT_TRUE(Discovery::frontIndexMap().empty());
 }
 
 TEST_F(OnScreenTest, MessengerIsTheFirstRunningInstance) {

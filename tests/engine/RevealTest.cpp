@@ -24,9 +24,8 @@ TEST_F(RevealTest, AClickRevealsAtOnceAndForExactlyTheGrace) {
     click(1002);
     EXPECT_EQ(cover(1002)->alpha(), 0.0);  // before any tick
     EXPECT_TRUE(cover(1002)->ignoresMouseEvents());
-    EXPECT_TRUE(recorded("set window 1002 AXMinimized=false"));
-    EXPECT_TRUE(recorded("set window 1002 AXMain=true"));
-    EXPECT_TRUE(recorded("perform window 1002 AXRaise"));
+    EXPECT_TRUE(recorded("activate window 1002"));  // restores it when minimized
+    EXPECT_TRUE(recorded("raise window 1002"));
     EXPECT_TRUE(recorded("activate 500"));
     EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));
 
@@ -81,9 +80,9 @@ TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
     EXPECT_EQ(tracker().stickyReveal, 1002u);
     EXPECT_FALSE(tracker().dragRevealID);
     EXPECT_TRUE(recorded("activate 500"));
-    EXPECT_TRUE(recorded("set app 500 AXFrontmost=true"));
-    EXPECT_TRUE(recorded("set window 1002 AXMain=true"));
-    EXPECT_TRUE(recorded("perform window 1002 AXRaise"));
+    EXPECT_TRUE(recorded("activate 500"));
+    EXPECT_TRUE(recorded("activate window 1002"));
+    EXPECT_TRUE(recorded("raise window 1002"));
 
     frontOther();
     advance(30);
@@ -157,8 +156,8 @@ TEST_F(RevealTest, FocusComesBackToTheRevealedChatWhenThisProgramTookTheFront) {
     sim.setFrontmost(sim.model().ownPid);  // a click on a cover activated this program
     sim.clearRecord();
     tick();
-    EXPECT_TRUE(recorded("set window 1002 AXMain=true"));
-    EXPECT_TRUE(recorded("perform window 1002 AXRaise"));
+    EXPECT_TRUE(recorded("activate window 1002"));
+    EXPECT_TRUE(recorded("raise window 1002"));
     EXPECT_TRUE(recorded("activate 500"));
 }
 

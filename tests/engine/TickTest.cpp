@@ -20,9 +20,9 @@ TEST_F(TrackerTest, FocusedChatIsRevealedAndEveryOtherChatCovered) {
     EXPECT_TRUE(logged("STATE 1002 '채팅 2' = COVERED"));
     EXPECT_TRUE(logged("PROTECT → 1001 '채팅 1' [front=KakaoTalk]"));
     EXPECT_TRUE(
-        logged("WINS 1001:AXStandardWindow:420x560:'채팅 1' | "
-               "1002:AXStandardWindow:420x560:'채팅 2' | "
-               "1000:AXStandardWindow:380x640:'카카오톡'"));
+        logged("WINS 1001:standard:420x560:'채팅 1' | "
+               "1002:standard:420x560:'채팅 2' | "
+               "1000:standard:380x640:'카카오톡'"));
 }
 
 TEST_F(TrackerTest, AnotherApplicationInFrontCoversEverythingWithinOneTick) {
@@ -104,7 +104,7 @@ TEST_F(TrackerTest, TheMessengersOtherWindowsStayVisibleThroughCovers) {
     dialog.number = 1500;
     dialog.pid = kMessengerPid;
     dialog.title = "파일 보내기";
-    dialog.subrole = ax::kDialog;
+    dialog.role = WindowRole::Dialog;
     dialog.frame = {500, 100, 300, 200};
     sim.addWindow(dialog);
     SimWindow sliver = dialog;  // too thin to matter
@@ -201,10 +201,10 @@ TEST_F(TrackerTest, MessengerQuittingDestroysCoversButKeepsItsMemory) {
 
 TEST_F(TrackerTest, RevealTargetIsRaisedOverOtherChats) {
     tick();  // 1001 focused and on top: nothing to raise
-    EXPECT_FALSE(recordedStartingWith("perform window 1001 AXRaise"));
+    EXPECT_FALSE(recordedStartingWith("raise window 1001"));
     sim.raise(1002);  // another chat comes above without taking focus
     tick();
-    EXPECT_TRUE(recorded("perform window 1001 AXRaise"));
+    EXPECT_TRUE(recorded("raise window 1001"));
     EXPECT_TRUE(logged("RAISE reveal target 1001 (top was 1002)"));
 }
 

@@ -6,73 +6,69 @@ using namespace platform;
 using namespace platform::sim;
 
 namespace {
-std::vector<std::int64_t> listedNumbers(std::uint32_t options, std::uint32_t relativeTo = 0) {
-    std::vector<std::int64_t> out;
-    const auto list = current().windowServer().windowList(options, relativeTo);
-    for (const InfoDict& d : *list) {
-        out.push_back(std::get<std::int64_t>(*d.find(wininfo::kNumber)));
+std::vector<WindowId> onScreenIds() {
+    std::vector<WindowId> out;
+    const auto list = current().windowServer().onScreenWindows();
+    for (const ScreenWindow& w : list.value()) {
+        out.push_back(w.id);
     }
     return out;
 }
 }  // namespace
 
 // The simulated desktop must behave like a window system, or scenario tests prove nothing.
-TEST_F(SimTest, WindowListFollowsStackingLayersAndOptions) {
+TEST_F(SimTest, WindowListFollowsStackingAndLayers) {
     addMessenger(sim, {.chats = 2, .otherWindows = 1, .focusFirstChat = false});
     sim.window(1001).minimized = true;
     SimWindow panel{.number = 9, .pid = 700, .title = "panel", .frame = {0, 0, 10, 10}};
-    panel.layer = 20;
+    panel.layer = level::kDock;
     sim.addWindow(panel);
     SimWindow desk{.number = 8, .pid = 700, .title = "", .frame = {0, 0, 1440, 900}};
-    desk.layer = sim.model().desktopLevel;
     desk.desktop = true;
     sim.addWindow(desk);
 
-    // Higher layer first; minimized and desktop windows only where the options allow.
-    EXPECT_EQ(listedNumbers(wininfo::kOptionOnScreenOnly | wininfo::kOptionExcludeDesktopElements),
-              (std::vector<std::int64_t>{9, 1002, 1000, 5000}));
-    EXPECT_EQ(listedNumbers(wininfo::kOptionAll),
-              (std::vector<std::int64_t>{9, 1002, 1001, 1000, 5000, 8}));
-    EXPECT_EQ(listedNumbers(wininfo::kOptionIncludingWindow, 8), (std::vector<std::int64_t>{8}));
+    // Higher layer first; minimized and desktop windows are not on screen.
+    EXPECT_EQ(onScreenIds(), (std::vector<WindowId>{9, 1002, 1000, 5000}));
+    ASSERT_EQ(current().windowServer().desktopWindows().size(), 1u);
+    EXPECT_EQ(current().windowServer().desktopWindows()[0].id, 8u);
 
-    current().accessibility().performAction(SimDesktop::windowElement(kMessengerPid, 1000),
-                                            ax::kRaise);
-    EXPECT_EQ(listedNumbers(wininfo::kOptionOnScreenOnly).at(1), 1000);
-    EXPECT_TRUE(recorded("perform window 1000 AXRaise"));
+    EXPECT_TRUE(current().appWindows().raise({kMessengerPid, 1000}));
+    EXPECT_EQ(onScreenIds().at(1), 1000u);
+    EXPECT_TRUE(recorded("raise window 1000"));
 }
 
-TEST_F(SimTest, WritesActOnTheModelAndAreRecorded) {
+TEST_F(SimTest, RequestsActOnTheModelAndAreRecorded) {
     addMessenger(sim, {.chats = 1});
-    auto& access = current().accessibility();
-    const Element chat = SimDesktop::windowElement(kMessengerPid, 1001);
+    auto& windows = current().appWindows();
+    const WindowRef chat{kMessengerPid, 1001};
 
-    EXPECT_EQ(access.setAttribute(chat, ax::kPosition, Point{5, 6}), AXError::Success);
-    EXPECT_EQ(sim.window(1001).frame.x, 5);
-    EXPECT_EQ(access.setAttribute(chat, ax::kPosition, std::string("x")), AXError::IllegalArgument);
-    EXPECT_TRUE(recorded("set window 1001 AXPosition=(5,6)"));
+    EXPECT_TRUE(windows.move(chat, {5, 6}));
+    EXPECT_EQ(sim.window(1001).frame, Rect(5, 6, 420, 560));
+    EXPECT_TRUE(recorded("move window 1001 to (5,6)"));
+    windows.minimize(chat);
+    EXPECT_TRUE(sim.window(1001).minimized);
+    windows.activate(chat);
+    EXPECT_FALSE(sim.window(1001).minimized);
 
-    access.setAttribute(access.applicationElement(kMessengerPid), ax::kFrontmost, true);
-    EXPECT_EQ(current().workspace().frontmostApplication()->pid, kMessengerPid);
-
-    const auto button = access.copyAttribute(chat, ax::kCloseButton);
-    ASSERT_NE(button.get<Element>(), nullptr);
-    access.performAction(*button.get<Element>(), ax::kPress);
+    EXPECT_TRUE(windows.close(chat));
     EXPECT_FALSE(sim.hasWindow(1001));
-    // The element is now stale: reads fail instead of answering for another window.
-    EXPECT_FALSE(access.copyAttribute(chat, ax::kTitle).ok());
+    // The name is now stale: requests fail instead of acting on another window.
+    EXPECT_FALSE(windows.frameOf(chat));
+    EXPECT_FALSE(windows.raise(chat));
+    // A live window named with another owner is not that window.
+    EXPECT_FALSE(windows.close({kMessengerPid + 1, 1000}));
+    EXPECT_TRUE(sim.hasWindow(1000));
 }
 
-TEST_F(SimTest, WithoutPermissionEveryAccessibilityCallFails) {
+TEST_F(SimTest, UnreadableWindowsGiveNothing) {
     addMessenger(sim, {.chats = 1});
-    sim.model().trusted = false;
-    auto& access = current().accessibility();
-    EXPECT_FALSE(access.isTrusted(true));
+    sim.model().windowsReadable = false;
+    auto& windows = current().appWindows();
+    EXPECT_FALSE(windows.readable(true));
     EXPECT_TRUE(recorded("accessibility prompt"));
-    EXPECT_FALSE(access.copyAttribute(access.applicationElement(kMessengerPid), ax::kWindows).ok());
-    std::uint32_t n = 7;
-    EXPECT_NE(access.windowNumber(SimDesktop::windowElement(kMessengerPid, 1001), n),
-              AXError::Success);
-    EXPECT_EQ(n, 7u);
+    EXPECT_TRUE(windows.windowsOf(kMessengerPid).empty());
+    EXPECT_FALSE(windows.focusedWindow(kMessengerPid));
+    EXPECT_FALSE(windows.minimize({kMessengerPid, 1001}));
 }
 
 TEST_F(SimTest, TerminationHotKeysMonitorsAndLoginItem) {

@@ -238,18 +238,18 @@ TEST_F(SwitcherTest, ArrangeStacksEveryChatExactlyOntoTheAnchor) {
 TEST_F(SwitcherTest, ArrangeNeedsTwoWindowsAndAReadableAnchor) {
     sim.focus(1001);
     step();
-    sim.forceAttribute(sim::SimDesktop::windowElement(sim::kMessengerPid, 1001), ax::kSize,
-                       {AXError::CannotComplete, {}});
+    sim.model().windowsReadable = false;
     sim.clearRecord();
-    switcher().arrangeStack();  // the chat in use anchors, and its size cannot be read
-    EXPECT_FALSE(recordedStartingWith("set "));
+    switcher().arrangeStack();  // the chat in use anchors, and its frame cannot be read
+    EXPECT_FALSE(recordedStartingWith("frame "));
+    sim.model().windowsReadable = true;
 
     sim.closeWindow(1000);
     sim.closeWindow(1002);
     sim.closeWindow(1003);
     step();
     switcher().arrangeStack();
-    EXPECT_FALSE(recordedStartingWith("set "));
+    EXPECT_FALSE(recordedStartingWith("frame "));
 }
 
 TEST_F(SwitcherTest, TheSettingsWindowIsOfferedTheTitledChatsOnly) {

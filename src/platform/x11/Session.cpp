@@ -358,7 +358,7 @@ Point Session::primaryOrigin() const {
     return {static_cast<double>(g.x()), static_cast<double>(g.y())};
 }
 
-Rect Session::toAccessibility(const Rect& r) const {
+Rect Session::toDesktop(const Rect& r) const {
     const Point o = primaryOrigin();
     const Rect l = scale_.toLogical(r);
     return {l.x - o.x, l.y - o.y, l.width, l.height};

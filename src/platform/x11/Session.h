@@ -44,13 +44,13 @@ class Session {
     // Called, from the event loop, when the server announced a change a poll would see.
     std::function<void()> onChange;
 
-    // Root coordinates (device pixels, top-left of the whole screen) to accessibility
-    // coordinates (logical pixels, top-left of the primary screen) and back.
+    // Root coordinates (device pixels, top-left of the whole screen) to desktop coordinates
+    // (logical pixels, top-left of the primary screen) and back.
     Point primaryOrigin() const;
-    Rect toAccessibility(const Rect& rootRect) const;
+    Rect toDesktop(const Rect& rootRect) const;
     // Root coordinates to Qt's global coordinates (logical pixels, top-left of the whole screen).
     Point toQtGlobal(const Point& rootPoint) const { return scale_.toLogical(rootPoint); }
-    Point toRoot(const Point& accessibilityPoint) const;
+    Point toRoot(const Point& desktopPoint) const;
     // Device pixels per logical pixel where a window with this root rectangle lies.
     double deviceRatioAt(const Rect& rootRect) const { return scale_.ratioAt(rootRect); }
 

@@ -6,7 +6,7 @@
 #include "platform/x11/Processes.h"
 #include "platform/x11/QtScreens.h"
 #include "platform/x11/Session.h"
-#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11AppWindows.h"
 #include "platform/x11/X11Input.h"
 #include "platform/x11/X11WindowServer.h"
 #include "platform/x11/X11Workspace.h"
@@ -36,14 +36,14 @@ class SteadyClock final : public Clock {
 class X11Platform final : public Platform {
   public:
     X11Platform()
-        : accessibility_(session_),
-          workspace_(session_, accessibility_),
+        : appWindows_(session_),
+          workspace_(session_, appWindows_),
           windowServer_(session_),
           input_(session_),
           loginItem_(workspace_.configHome(), Processes::ownExecutable()) {}
 
     Workspace& workspace() override { return workspace_; }
-    Accessibility& accessibility() override { return accessibility_; }
+    AppWindows& appWindows() override { return appWindows_; }
     WindowServer& windowServer() override { return windowServer_; }
     Screens& screens() override { return screens_; }
     Input& input() override { return input_; }
@@ -52,7 +52,7 @@ class X11Platform final : public Platform {
 
   private:
     Session session_;
-    X11Accessibility accessibility_;
+    X11AppWindows appWindows_;
     X11Workspace workspace_;
     X11WindowServer windowServer_;
     QtScreens screens_;

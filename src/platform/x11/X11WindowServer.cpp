@@ -17,16 +17,6 @@ bool has(const std::vector<xcb_atom_t>& list, xcb_atom_t atom) {
     return std::find(list.begin(), list.end(), atom) != list.end();
 }
 
-InfoDict describe(std::uint32_t number, std::int32_t pid, std::int64_t layer, const Rect& b) {
-    return InfoDict{{wininfo::kNumber, std::int64_t{number}},
-                    {wininfo::kOwnerPID, std::int64_t{pid}},
-                    {wininfo::kLayer, layer},
-                    {wininfo::kBounds, InfoBounds{{wininfo::kX, b.x},
-                                                  {wininfo::kY, b.y},
-                                                  {wininfo::kWidth, b.width},
-                                                  {wininfo::kHeight, b.height}}}};
-}
-
 // A 24- or 32-bit ZPixmap image as the server sends it (little-endian BGRx).
 std::optional<QImage> toImage(const xcb_get_image_reply_t* r, int width, int height) {
     if (!r || (r->depth != 24 && r->depth != 32)) {
@@ -46,77 +36,66 @@ std::int64_t X11WindowServer::layerOf(const TopLevel& t, const Client* c, const 
                                       const std::set<std::uint64_t>& floating) {
     const auto& types = c ? c->types : t.types;
     if (has(types, a.typeDesktop)) {
-        return kDesktopLevel;
+        return level::kDesktop;
     }
     if (floating.contains(t.id)) {
-        return kFloatingLevel;
+        return level::kFloating;
     }
     // Some window managers (Fluxbox, IceWM, i3) make their frames override-redirect: a frame
     // stands at its client's level, and only a window no manager took on is a pop-up.
     if (t.overrideRedirect && !c) {
-        return kPopupLevel;
+        return level::kPopup;
     }
     if (has(types, a.typeDock)) {
-        return kDockLevel;
+        return level::kDock;
     }
     if (c && has(c->states, a.stateAbove)) {
-        return kAboveLevel;
+        return level::kFloating;
     }
-    return 0;
+    return level::kNormal;
 }
 
-WindowInfoListPtr X11WindowServer::windowList(std::uint32_t options, std::uint32_t relativeTo) {
+std::optional<std::vector<ScreenWindow>> X11WindowServer::onScreenWindows() {
     if (!s_.connection()) {
-        return nullptr;
+        return std::nullopt;
     }
     const Snapshot& s = s_.snapshot();
-    if (cache_.list && cache_.generation == s.generation && cache_.options == options &&
-        cache_.relativeTo == relativeTo) {
-        return cache_.list;
-    }
-    auto list = std::make_shared<WindowInfoList>();
+    std::vector<ScreenWindow> list;
+    list.reserve(s.topLevels.size());
     for (auto it = s.topLevels.rbegin(); it != s.topLevels.rend(); ++it) {
         const TopLevel& t = *it;
+        if (!t.viewable) {
+            continue;
+        }
         const Client* c = t.client ? &s.clients[*t.client] : nullptr;
-        const std::uint32_t number = c ? c->id : t.id;
         const std::int64_t layer = layerOf(t, c, s_.atoms(), s_.floating);
-        if ((options & wininfo::kOptionOnScreenOnly) && !t.viewable) {
+        if (layer == level::kDesktop) {
             continue;
         }
-        if ((options & wininfo::kOptionExcludeDesktopElements) && layer == kDesktopLevel) {
-            continue;
-        }
-        if ((options & wininfo::kOptionIncludingWindow) && number != relativeTo) {
-            continue;
-        }
-        list->push_back(describe(number, c ? c->pid : t.pid, layer, s_.toAccessibility(t.rect)));
+        list.push_back({c ? c->id : t.id, c ? c->pid : t.pid, layer, s_.toDesktop(t.rect)});
     }
-    appendDesktopWindows(*list, options, relativeTo);
-    cache_ = {s.generation, options, relativeTo, list};
     return list;
 }
 
 // The root background lies below every window. Each screen gets its own piece of it, so a
 // capture for one screen shows that screen's part of the picture.
-void X11WindowServer::appendDesktopWindows(WindowInfoList& list, std::uint32_t options,
-                                           std::uint32_t relativeTo) {
-    if (options & wininfo::kOptionExcludeDesktopElements) {
-        return;
+std::vector<ScreenWindow> X11WindowServer::desktopWindows() {
+    std::vector<ScreenWindow> list;
+    if (!s_.connection()) {
+        return list;
     }
     const auto screens = QGuiApplication::screens();
     for (int i = 0; i < screens.size(); ++i) {
-        const std::uint32_t number = kDesktopWindowBase + static_cast<std::uint32_t>(i);
-        if ((options & wininfo::kOptionIncludingWindow) && number != relativeTo) {
-            continue;
-        }
         const QRect g = screens[i]->geometry();
         const Rect root{static_cast<double>(g.x()), static_cast<double>(g.y()),
                         static_cast<double>(g.width()), static_cast<double>(g.height())};
-        list.push_back(describe(number, 0, kDesktopLevel, s_.toAccessibility(root)));
+        list.push_back({kDesktopWindowBase + static_cast<std::uint32_t>(i), 0, level::kDesktop,
+                        s_.toDesktop(root)});
     }
+    return list;
 }
 
-std::optional<QImage> X11WindowServer::windowImage(std::uint32_t number) {
+std::optional<QImage> X11WindowServer::windowImage(WindowId number) {
     xcb_connection_t* c = s_.connection();
     if (!c) {
         return std::nullopt;

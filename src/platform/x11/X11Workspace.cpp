@@ -120,7 +120,7 @@ std::optional<RunningApp> X11Workspace::frontmostApplication() {
 // active window; else its topmost one.
 void X11Workspace::activate(std::int32_t pid) {
     const Snapshot& s = s_.snapshot();
-    const auto clients = X11Accessibility::clientsOf(s, pid);
+    const auto clients = X11AppWindows::clientsOf(s, pid);
     if (clients.empty()) {
         return;
     }
@@ -136,7 +136,7 @@ void X11Workspace::activate(std::int32_t pid) {
     } else if (belongs(s.active)) {
         target = s.active;
     }
-    access_.activateWindow(target);
+    windows_.activateWindow(target);
 }
 
 std::optional<std::string> X11Workspace::applicationLocation(const std::string& identifier) {

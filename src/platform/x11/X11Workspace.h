@@ -5,7 +5,7 @@
 #include "platform/Workspace.h"
 #include "platform/x11/Processes.h"
 #include "platform/x11/Session.h"
-#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11AppWindows.h"
 
 namespace platform::x11 {
 
@@ -19,8 +19,8 @@ class X11Workspace final : public Workspace {
     // How often processes without a window are looked for (each look costs milliseconds).
     static constexpr auto kProcessScanInterval = std::chrono::seconds(2);
 
-    X11Workspace(Session& session, X11Accessibility& accessibility)
-        : s_(session), access_(accessibility) {}
+    X11Workspace(Session& session, X11AppWindows& windows)
+        : s_(session), windows_(windows) {}
 
     std::int32_t ownPid() override;
     std::uint32_t ownUid() override;
@@ -43,7 +43,7 @@ class X11Workspace final : public Workspace {
     const std::vector<ProcessInfo>& processes();
 
     Session& s_;
-    X11Accessibility& access_;
+    X11AppWindows& windows_;
     std::optional<std::string> picture_;
     std::optional<std::chrono::steady_clock::time_point> pictureCheckedAt_;
     // The last look through every process, and the clients there were then: a new client may

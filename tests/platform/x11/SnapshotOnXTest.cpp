@@ -233,7 +233,7 @@ TEST_F(X11Snapshot, AnOverrideRedirectFrameStandsAtItsClientsLevel) {
             EXPECT_EQ(layer, 0);
             ++seen;
         } else if (t.id == popup) {
-            EXPECT_EQ(layer, X11WindowServer::kPopupLevel);
+            EXPECT_EQ(layer, platform::level::kPopup);
             ++seen;
         }
     }
