@@ -309,11 +309,12 @@ bool drawWallpaper(QPainter& p, const Scene& s) {
         p.fillRect(bounds, fallback);
         return false;
     }
-    const Rect local{target.x - s.windowScreenFrame.x, target.y - s.windowScreenFrame.y,
-                     target.width, target.height};
+    // Both in desktop coordinates, as the painter's are: no flip.
+    const QRectF local(target.x - s.windowScreenFrame.x, target.y - s.windowScreenFrame.y,
+                       target.width, target.height);
     p.save();
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(toPainter(local, s.height), image);
+    p.drawImage(local, image);
     p.restore();
     return live;
 }

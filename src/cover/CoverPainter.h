@@ -32,7 +32,7 @@ struct Scene {
     bool editing = false;
     bool showTitleBar = true;  // wallpaper covers show it only under the mouse, by default
     std::vector<platform::Rect> holes;
-    platform::Rect windowScreenFrame;
+    platform::Rect windowScreenFrame;  // the cover's own frame, in desktop coordinates
     QString badgeLabel;  // the chat's switcher label; empty: no badge
     bool badgeActive = false;
 };

@@ -50,7 +50,7 @@ std::uint64_t CoverWindow::nativeId() {
 }
 
 platform::Rect CoverWindow::targetFrame(const KWindow& to, DisguiseMode mode) const {
-    platform::Rect f = axFrameToCocoa(to.frame);
+    platform::Rect f = to.frame;
     if (mode == DisguiseMode::wallpaper &&
         !Settings::d().boolForKey(Settings::key::kWallpaperTightFit)) {
         f = {f.x - kWallpaperMargin, f.y - kWallpaperMargin, f.width + 2 * kWallpaperMargin,
@@ -74,17 +74,17 @@ platform::Rect CoverWindow::onScreens(const platform::Rect& f) {
     if (screens.empty()) {
         return f;
     }
-    double left = screens.front().frame.minX(), bottom = screens.front().frame.minY();
-    double right = screens.front().frame.maxX(), top = screens.front().frame.maxY();
+    double left = screens.front().frame.minX(), top = screens.front().frame.minY();
+    double right = screens.front().frame.maxX(), bottom = screens.front().frame.maxY();
     for (const platform::Screen& s : screens) {
         left = std::min(left, s.frame.minX());
-        bottom = std::min(bottom, s.frame.minY());
+        top = std::min(top, s.frame.minY());
         right = std::max(right, s.frame.maxX());
-        top = std::max(top, s.frame.maxY());
+        bottom = std::max(bottom, s.frame.maxY());
     }
-    const platform::Rect desktop{left - kWallpaperMargin, bottom - kWallpaperMargin,
+    const platform::Rect desktop{left - kWallpaperMargin, top - kWallpaperMargin,
                                  right - left + 2 * kWallpaperMargin,
-                                 top - bottom + 2 * kWallpaperMargin};
+                                 bottom - top + 2 * kWallpaperMargin};
     const platform::Rect seen = f.intersected(desktop);
     if (seen.isNull() || seen.area() <= 0) {
         return {f.x, f.y, std::min(f.width, 1.0), std::min(f.height, 1.0)};  // nothing to see
@@ -128,8 +128,9 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
     if (covered) {
         std::vector<platform::Rect> local;
         local.reserve(holes.size());
+        // The view draws with its origin at its bottom-left corner.
         for (const platform::Rect& h : holes) {
-            local.push_back({h.x - f.x, h.y - f.y, h.width, h.height});
+            local.push_back({h.x - f.x, f.maxY() - h.maxY(), h.width, h.height});
         }
         cover->setContent(mode, f, std::move(local));
     }
@@ -240,8 +241,7 @@ void CoverWindow::endDrag() {
     }
     const double dx = now.x - dragStartMouse.x;
     const double dy = now.y - dragStartMouse.y;
-    // Accessibility y grows downwards, screen y upwards.
-    p.appWindows().move(chat, platform::Point{dragStartPos->x + dx, dragStartPos->y - dy});
+    p.appWindows().move(chat, platform::Point{dragStartPos->x + dx, dragStartPos->y + dy});
 }
 
 void CoverWindow::clickedToReveal() {

@@ -41,7 +41,7 @@ class CoverWindow : public QWidget {
     void setAlpha(double alpha);
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool ignore);
-    // The frame in screen coordinates (bottom-left origin, y up).
+    // The frame in desktop coordinates.
     platform::Rect frame() const { return frame_; }
     void setFrame(const platform::Rect& frame);
     void orderFront();

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "common/Log.h"
-#include "discovery/AX.h"
 #include "platform/Platform.h"
 
 namespace Wallpaper {
@@ -51,12 +50,6 @@ std::optional<std::uint32_t> displayID(const platform::Screen& screen) {
     return screen.displayNumber;
 }
 
-// Flipping about the primary screen's height is its own inverse: the conversion that turns
-// top-left frames into screen frames also turns screen frames into top-left ones.
-platform::Rect cgFrame(const platform::Screen& screen) {
-    return axFrameToCocoa(screen.frame);
-}
-
 std::optional<Picture> captureDesktopImage(const platform::Rect& r) {
     auto& server = platform::current().windowServer();
     const std::vector<Candidate> cands = server.desktopWindows();
@@ -86,7 +79,7 @@ std::optional<Picture> captured(const platform::Screen& screen) {
         Log::line("WP: no screen-rec perm");
         return std::nullopt;
     }
-    const platform::Rect cg = cgFrame(screen);
+    const platform::Rect cg = screen.frame;
     auto picture = captureDesktopImage(cg);
     Log::line("WP capture id=" + std::to_string(*id) + " cg=" + Log::whole(cg.x) + "," +
               Log::whole(cg.y) + "," + Log::whole(cg.width) + "," + Log::whole(cg.height) + " -> " +

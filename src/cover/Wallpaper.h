@@ -33,10 +33,8 @@ struct Caches {
 Caches& caches();
 
 std::optional<std::uint32_t> displayID(const platform::Screen& screen);
-// A screen's frame with the origin at the primary screen's top-left corner, y down.
-platform::Rect cgFrame(const platform::Screen& screen);
 // A fresh capture of the desktop window that matches the screen's rectangle best.
-std::optional<Picture> captureDesktopImage(const platform::Rect& screenCGFrame);
+std::optional<Picture> captureDesktopImage(const platform::Rect& screenFrame);
 std::optional<Picture> captured(const platform::Screen& screen);
 std::optional<QImage> fileImage(const platform::Screen& screen);
 

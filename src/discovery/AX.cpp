@@ -1,7 +1,6 @@
 #include "discovery/AX.h"
 
 #include "platform/Platform.h"
-#include "platform/QtCoords.h"
 
 namespace AX {
 
@@ -21,7 +20,3 @@ std::optional<std::uint32_t> focusedWindowID(std::int32_t pid) {
 }
 
 }  // namespace AX
-
-platform::Rect axFrameToCocoa(const platform::Rect& r) {
-    return QtCoords::flipped(r);
-}

@@ -21,7 +21,3 @@ std::vector<KWindow> windows(std::int32_t pid);
 std::optional<std::uint32_t> focusedWindowID(std::int32_t pid);
 
 }  // namespace AX
-
-// Desktop frame to screen coordinates (bottom-left origin, y up), anchored to the primary
-// screen's height. With no screen at all the result's y is 0.
-platform::Rect axFrameToCocoa(const platform::Rect& r);

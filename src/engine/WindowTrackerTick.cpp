@@ -280,13 +280,13 @@ std::vector<Rect> WindowTracker::computeHoles(const TickView& view) const {
     for (const KWindow& w : view.chats) {
         if (revealedNow(w.id, focusedChat_) && !forceCovered.contains(w.id) &&
             !excluded.contains(w.title)) {
-            holes.push_back(axFrameToCocoa(w.frame));
+            holes.push_back(w.frame);
         }
     }
     for (const OnScreenWin& e : view.snapshot) {
         if (e.pid == view.pid && e.layer == platform::level::kNormal && !titles.contains(e.id) &&
             e.frame.width > 1 && e.frame.height > 1) {
-            holes.push_back(axFrameToCocoa(e.frame));
+            holes.push_back(e.frame);
         }
     }
     return holes;

@@ -2,9 +2,8 @@
 
 #include <cstdint>
 
-// Plain value geometry shared by every subsystem. Rectangles carry no coordinate space of their
-// own: callers document whether a rectangle is in accessibility space (origin top-left of the
-// primary screen, y down) or screen space (origin bottom-left of the primary screen, y up).
+// Plain value geometry shared by every subsystem. Unless a comment says otherwise, positions are
+// in desktop coordinates: logical pixels, y down, origin at the primary screen's top-left.
 
 namespace platform {
 

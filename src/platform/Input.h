@@ -43,7 +43,7 @@ class Input {
 
     virtual ~Input() = default;
 
-    // Mouse position in screen coordinates.
+    // Mouse position in desktop coordinates.
     virtual Point mouseLocation() = 0;
     // Buttons held now (mouse::k*Button bits).
     virtual std::uint32_t pressedMouseButtons() = 0;

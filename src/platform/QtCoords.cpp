@@ -6,25 +6,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/Platform.h"
-
 namespace QtCoords {
 
-platform::Rect flipped(const platform::Rect& r) {
-    const auto primary = platform::current().screens().primaryFrame();
-    const double h = primary ? primary->height : r.maxY();
-    return {r.x, h - r.y - r.height, r.width, r.height};
-}
-
-Anchor currentAnchor() {
-    Anchor a;
-    if (const auto primary = platform::current().screens().primaryFrame()) {
-        a.height = primary->height;
+QPointF primaryOrigin() {
+    if (const QScreen* primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr) {
+        return primary->geometry().topLeft();
     }
-    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
-        a.origin = primary->geometry().topLeft();
-    }
-    return a;
+    return {};
 }
 
 namespace {
@@ -46,23 +34,22 @@ int ceiled(double v) {
 
 }  // namespace
 
-QRect toQt(const platform::Rect& r, const Anchor& a) {
-    const double top = a.origin.y() + a.height - r.y - r.height;
-    return QRect(QPoint(floored(a.origin.x() + r.x), floored(top)),
-                 QPoint(ceiled(a.origin.x() + r.x + r.width) - 1, ceiled(top + r.height) - 1));
+QRect toQt(const platform::Rect& r, QPointF o) {
+    return QRect(QPoint(floored(o.x() + r.x), floored(o.y() + r.y)),
+                 QPoint(ceiled(o.x() + r.x + r.width) - 1, ceiled(o.y() + r.y + r.height) - 1));
 }
 
-platform::Rect fromQt(const QRect& q, const Anchor& a) {
-    return {q.x() - a.origin.x(), a.origin.y() + a.height - q.y() - q.height(),
-            static_cast<double>(q.width()), static_cast<double>(q.height())};
+platform::Rect fromQt(const QRect& q, QPointF o) {
+    return {q.x() - o.x(), q.y() - o.y(), static_cast<double>(q.width()),
+            static_cast<double>(q.height())};
 }
 
-platform::Point fromQt(const QPointF& p, const Anchor& a) {
-    return {p.x() - a.origin.x(), a.origin.y() + a.height - p.y()};
+platform::Point fromQt(const QPointF& p, QPointF o) {
+    return {p.x() - o.x(), p.y() - o.y()};
 }
 
-QPointF toQt(const platform::Point& p, const Anchor& a) {
-    return {a.origin.x() + p.x, a.origin.y() + a.height - p.y};
+QPointF toQt(const platform::Point& p, QPointF o) {
+    return {o.x() + p.x, o.y() + p.y};
 }
 
 }  // namespace QtCoords

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// One display, in screen coordinates (origin bottom-left of the primary screen, y up).
+// One display, in desktop coordinates (logical pixels, y down, origin at the primary screen's
+// top-left).
 struct Screen {
     Rect frame;
     Rect visibleFrame;  // without panels and docks
@@ -16,14 +17,14 @@ struct Screen {
     friend bool operator==(const Screen&, const Screen&) = default;
 };
 
-// The display layout. The first screen is the primary one: both coordinate spaces are anchored
-// to its corners.
+// The display layout. The first screen is the primary one: desktop coordinates are anchored
+// to its top-left corner.
 class Screens {
   public:
     virtual ~Screens() = default;
     virtual std::vector<Screen> screens() = 0;
-    // The primary screen's frame, or absent when there is no screen. Every coordinate
-    // conversion asks for it, so it must cost next to nothing.
+    // The primary screen's frame, or absent when there is no screen. Asked often, so it must
+    // cost next to nothing.
     virtual std::optional<Rect> primaryFrame() = 0;
     // The screen holding the focused window, or absent when there is no screen.
     virtual std::optional<Screen> mainScreen() = 0;

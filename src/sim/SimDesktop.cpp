@@ -18,8 +18,8 @@ SimDesktop::SimDesktop() {
     m_.temporaryDirectory = root_ + "/tmp";
     fs::create_directories(m_.configHome);
     fs::create_directories(m_.temporaryDirectory);
-    // One 1440 x 900 screen with a 25-point panel, unless a test arranges others.
-    m_.screens.push_back({{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1});
+    // One 1440 x 900 screen with a 25-point panel along the top, unless a test arranges others.
+    m_.screens.push_back({{0, 0, 1440, 900}, {0, 25, 1440, 875}, 1});
     // The program itself is a running application like any other.
     addApp(m_.ownPid, *m_.ownIdentifier, "Tessavo").uid = m_.ownUid;
 }

@@ -58,7 +58,7 @@ void SwitcherBar::setContentWidth(double width) {
     applyFrame({frame_.x, frame_.y, width, frame_.height});
 }
 
-// The frame is kept in screen coordinates as given, so moving and resizing never drift by
+// The frame is kept in desktop coordinates as given, so moving and resizing never drift by
 // the rounding to Qt's whole pixels.
 void SwitcherBar::applyFrame(const platform::Rect& f) {
     frame_ = f;
@@ -98,7 +98,7 @@ bool SwitcherBar::isOnAnyScreen(platform::Point p) const {
 }
 
 void SwitcherBar::placeInitially() {
-    if (const auto saved = Settings::barOrigin(); saved && isOnAnyScreen(*saved)) {
+    if (const auto saved = storedOrigin(); saved && isOnAnyScreen(*saved)) {
         setFrameOrigin(*saved);
         return;
     }
@@ -108,7 +108,7 @@ void SwitcherBar::placeInitially() {
     }
     // The visible area, so a panel or menu bar along the top never hides the bar.
     const platform::Rect& v = main->visibleFrame;
-    setFrameOrigin({v.midX() - frame_.width / 2, v.maxY() - frame_.height - kTopGap});
+    setFrameOrigin({v.midX() - frame_.width / 2, v.minY() + kTopGap});
 }
 
 platform::Point SwitcherBar::snapped(platform::Point p) const {
@@ -141,16 +141,31 @@ platform::Point SwitcherBar::snapped(platform::Point p) const {
     }
     double y = p.y;
     // The bottom edge beats the top.
-    if (std::abs(r.maxY() - v.maxY()) < kSnapDistance) {
-        y = v.maxY() - r.height;
-    }
     if (std::abs(r.minY() - v.minY()) < kSnapDistance) {
         y = v.minY();
+    }
+    if (std::abs(r.maxY() - v.maxY()) < kSnapDistance) {
+        y = v.maxY() - r.height;
     }
     return {x, y};
 }
 
+// The stored origin is the bar's bottom-left corner measured upwards from the primary screen's
+// bottom edge, as settings files have always kept it.
+double SwitcherBar::flippedY(double y) const {
+    const auto primary = platform::current().screens().primaryFrame();
+    return (primary ? primary->height : 0) - y - frame_.height;
+}
+
+std::optional<platform::Point> SwitcherBar::storedOrigin() const {
+    const auto saved = Settings::barOrigin();
+    if (!saved) {
+        return std::nullopt;
+    }
+    return platform::Point{saved->x, flippedY(saved->y)};
+}
+
 void SwitcherBar::saveOrigin() {
     Settings::d().setDouble(Settings::key::kBarX, frame_.x);
-    Settings::d().setDouble(Settings::key::kBarY, frame_.y);
+    Settings::d().setDouble(Settings::key::kBarY, flippedY(frame_.y));
 }

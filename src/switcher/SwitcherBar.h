@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include <QWidget>
 
@@ -10,7 +11,7 @@
 
 // The floating switcher: a small frameless strip above ordinary windows that never takes the
 // keyboard focus. It shows what the chat switcher hands its view and reports clicks through
-// four callbacks; it keeps no chat state of its own. Its frame is in screen coordinates.
+// four callbacks; it keeps no chat state of its own. Its frame is in desktop coordinates.
 class SwitcherBar : public QWidget {
     Q_OBJECT
   public:
@@ -50,6 +51,9 @@ class SwitcherBar : public QWidget {
 
   private:
     void applyFrame(const platform::Rect& f);
+    // The stored origin, in desktop coordinates; and the flip between the two.
+    std::optional<platform::Point> storedOrigin() const;
+    double flippedY(double y) const;
     std::uint64_t nativeId();
 
     platform::Rect frame_{0, 0, 240, SwitcherBarView::kHeight};

@@ -49,7 +49,7 @@ class SwitcherBarView : public QWidget {
     std::set<int> coverOff;
     std::vector<QString> labels;
     bool dragging = false;
-    platform::Point lastMouse;  // screen coordinates, at the previous drag step
+    platform::Point lastMouse;  // desktop coordinates, at the previous drag step
     int repaintRequests = 0;    // how many repaints were asked for
 
   protected:

@@ -175,15 +175,15 @@ TEST_F(CoverViewTest, ATitleBarPressRevealsUnlessItBecameADrag) {
     EXPECT_EQ(reveals, 1);
 
     // Four points of movement make it a drag: the chat is parked, then moved; no reveal.
-    sim.model().mouse = {600, 800};
+    sim.model().mouse = {600, 100};
     press(view(), {200, h - 10});
     moveTo(view(), {204, h - 10});
     EXPECT_TRUE(window->isDragging);
     EXPECT_EQ(sim.window(1001).frame.x, CoverWindow::kParkPosition.x);
-    sim.model().mouse = {650, 780};
+    sim.model().mouse = {650, 120};
     moveTo(view(), {250, h - 30});
     EXPECT_EQ(window->frame().x, 420 + 50);
-    EXPECT_EQ(view().windowScreenFrame().y, 280 - 20);
+    EXPECT_EQ(view().windowScreenFrame().y, 60 + 20);
     release(view(), {250, h - 30});
     EXPECT_EQ(reveals, 1);
     EXPECT_FALSE(window->isDragging);
@@ -200,7 +200,7 @@ TEST_F(CoverViewTest, ABodyClickRevealsAndLogsButACheckboxClickTicksInstead) {
     EXPECT_EQ(reveals, 0);
     EXPECT_EQ(view().memoText().findBlockByNumber(5).text(), QStringLiteral("☑ 책 반납"));
 
-    window->sync(target, DisguiseMode::memo, true, {{400, 300, 100, 100}});
+    window->sync(target, DisguiseMode::memo, true, {{400, 500, 100, 100}});
     click(view(), {200, 100});
     EXPECT_EQ(reveals, 1);
     EXPECT_NE(
@@ -347,7 +347,8 @@ TEST_F(CoverViewTest, CheckboxesBelowTheBottomOfTheViewAreRecordedToo) {
 }
 
 TEST_F(CoverViewTest, HolesInTheImage) {
-    window->sync(target, DisguiseMode::memo, true, {{420 + 100, 280 + 100, 50, 50}});
+    // 100 points in from the chat's left and bottom edges.
+    window->sync(target, DisguiseMode::memo, true, {{420 + 100, 60 + 560 - 100 - 50, 50, 50}});
     const QImage image = render(view());
     EXPECT_EQ(qAlpha(image.pixel(125, H() - 125)), 0);    // inside the hole: see-through
     EXPECT_EQ(qAlpha(image.pixel(175, H() - 125)), 255);  // beside it: the page

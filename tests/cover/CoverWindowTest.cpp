@@ -17,7 +17,7 @@ class CoverWindowTest : public SimTest {
         target = AX::windows(kMessengerPid).front();  // chat 1001 at (420, 60, 420, 560)
     }
     KWindow target;
-    const Rect screenFrame{420, 900 - 60 - 560, 420, 560};
+    const Rect screenFrame{420, 60, 420, 560};
 };
 
 TEST_F(CoverWindowTest, MemoCoversTheChatExactlyAndWallpaperReachesPastIt) {
@@ -28,12 +28,12 @@ TEST_F(CoverWindowTest, MemoCoversTheChatExactlyAndWallpaperReachesPastIt) {
     EXPECT_TRUE(c.isVisible());
     EXPECT_EQ(c.alpha(), 1.0);
     EXPECT_FALSE(c.ignoresMouseEvents());
-    // In Qt's top-left space the same frame sits at y = 60 from the primary screen's top.
+    // Qt's global space differs only by where the primary screen sits.
     const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
     EXPECT_EQ(c.geometry(), QRect(origin + QPoint{420, 60}, QSize(420, 560)));
 
     c.sync(target, DisguiseMode::wallpaper, true, {});
-    EXPECT_EQ(c.frame(), Rect(420 - 18, 280 - 18, 420 + 36, 560 + 36));
+    EXPECT_EQ(c.frame(), Rect(420 - 18, 60 - 18, 420 + 36, 560 + 36));
     Settings::d().setBool(Settings::key::kWallpaperTightFit, true);
     c.sync(target, DisguiseMode::wallpaper, true, {});
     EXPECT_EQ(c.frame(), screenFrame);
@@ -41,9 +41,10 @@ TEST_F(CoverWindowTest, MemoCoversTheChatExactlyAndWallpaperReachesPastIt) {
 
 TEST_F(CoverWindowTest, UncoveredSyncIsTransparentClickThroughAndKeepsTheView) {
     CoverWindow c(target);
-    c.sync(target, DisguiseMode::memo, true, {{400, 300, 50, 50}});
+    c.sync(target, DisguiseMode::memo, true, {{400, 550, 50, 50}});
     const auto holes = c.cover->holes();
-    EXPECT_EQ(holes, (std::vector<Rect>{{-20, 20, 50, 50}}));  // in the view's own coordinates
+    // In the view's own coordinates, whose origin is its bottom-left corner.
+    EXPECT_EQ(holes, (std::vector<Rect>{{-20, 20, 50, 50}}));
 
     c.sync(target, DisguiseMode::wallpaper, false, {});
     EXPECT_EQ(c.alpha(), 0.0);
@@ -57,17 +58,16 @@ TEST_F(CoverWindowTest, UncoveredSyncIsTransparentClickThroughAndKeepsTheView) {
 // left out of the window's shape, lets them through to that window.
 TEST_F(CoverWindowTest, ACoveringCoverTakesClicksOnItsPageAndShapesItsHolesAway) {
     CoverWindow c(target);
-    c.sync(target, DisguiseMode::memo, true, {{800, 700, 100, 100}});  // its top-right corner
+    c.sync(target, DisguiseMode::memo, true, {{800, 100, 100, 100}});  // its top-right corner
     EXPECT_FALSE(c.ignoresMouseEvents());
     EXPECT_EQ(c.alpha(), 1.0);
-    // Qt's y runs down from the cover's top edge (screen y 840): the hole spans x 380..420,
-    // y 40..140 of the cover.
+    // The hole spans x 380..420, y 40..140 of the cover.
     const QRegion shape = c.mask();
     EXPECT_FALSE(shape.contains(QPoint{400, 100}));
     EXPECT_TRUE(shape.contains(QPoint{200, 300}));
     EXPECT_TRUE(shape.contains(QPoint{400, 200}));
 
-    c.sync(target, DisguiseMode::memo, false, {{800, 700, 100, 100}});
+    c.sync(target, DisguiseMode::memo, false, {{800, 100, 100, 100}});
     EXPECT_TRUE(c.ignoresMouseEvents());
 }
 
@@ -84,7 +84,7 @@ TEST_F(CoverWindowTest, AHugeChatGetsACoverNoLargerThanTheScreens) {
 
     huge.frame = {420, 60, 20000, 20000};  // on screen from its top-left corner on
     c.sync(huge, DisguiseMode::wallpaper, true, {});
-    EXPECT_EQ(c.frame(), Rect(420 - 18, -18, 1440 - 420 + 36, 900 - 60 + 36));
+    EXPECT_EQ(c.frame(), Rect(420 - 18, 60 - 18, 1440 - 420 + 36, 900 - 60 + 36));
 
     KWindow gone = target;
     gone.frame = {30000, 30000, 400, 400};  // wholly off every screen
@@ -145,7 +145,7 @@ TEST_F(CoverWindowTest, AFileDragKeepsTheCoverAwayUntilItMustCoverAgain) {
 TEST_F(CoverWindowTest, DraggingTheCoverParksTheChatThenMovesIt) {
     CoverWindow c(target);
     c.sync(target, DisguiseMode::memo, true, {});
-    sim.model().mouse = {500, 800};
+    sim.model().mouse = {500, 100};
     c.beginDrag();
     EXPECT_EQ(c.dragStartPos, (Point{420, 60}));
     EXPECT_EQ(c.dragStartCoverFrame, screenFrame);
@@ -159,7 +159,7 @@ TEST_F(CoverWindowTest, DraggingTheCoverParksTheChatThenMovesIt) {
     EXPECT_EQ(c.frame(), Rect(600, 100, 420, 560));
     EXPECT_EQ(c.alpha(), 0.0);
 
-    sim.model().mouse = {530, 790};  // right 30, down 10 in screen space
+    sim.model().mouse = {530, 110};  // right 30, down 10
     c.endDrag();
     EXPECT_FALSE(c.isDragging);
     EXPECT_EQ(sim.window(1001).frame, Rect(450, 70, 420, 560));

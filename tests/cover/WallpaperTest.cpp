@@ -91,12 +91,6 @@ TEST_F(WallpaperTest, PictureFilesAreCachedByPathAndRetriedUntilTheyLoad) {
     EXPECT_EQ(Wallpaper::fileImage(primary())->pixelColor(0, 0), QColor(Qt::magenta));
 }
 
-TEST_F(WallpaperTest, ScreenFramesTurnIntoTopLeftSpace) {
-    sim.model().screens.push_back({{0, 900, 1920, 1080}, {0, 900, 1920, 1080}, 2});
-    EXPECT_EQ(Wallpaper::cgFrame(sim.model().screens[1]), Rect(0, -1080, 1920, 1080));
-    EXPECT_EQ(Wallpaper::cgFrame(sim.model().screens[0]), Rect(0, 0, 1440, 900));
-}
-
 // Two screens side by side, each with its own picture: a cover on the second one that only
 // touches the first along its edge shows the second one's picture.
 TEST_F(WallpaperTest, ACoverShowsThePictureOfTheScreenItLiesOnNotOneItTouches) {

@@ -40,13 +40,3 @@ TEST_F(AXTest, FocusedWindowIsAbsentWithoutFocusOrPermission) {
     EXPECT_FALSE(AX::focusedWindowID(kMessengerPid));
     EXPECT_TRUE(AX::windows(kMessengerPid).empty());
 }
-
-TEST_F(AXTest, FramesConvertAgainstThePrimaryScreenHeight) {
-    EXPECT_EQ(axFrameToCocoa({100, 50, 400, 300}), Rect(100, 550, 400, 300));
-    EXPECT_EQ(axFrameToCocoa({0, 0, 30, 20}), Rect(0, 880, 30, 20));
-    // A taller second screen does not change the anchor; a window on it converts the same way.
-    sim.model().screens.push_back({{1440, -180, 1920, 1080}, {1440, -180, 1920, 1080}, 2});
-    EXPECT_EQ(axFrameToCocoa({1500, 1000, 100, 80}), Rect(1500, -180, 100, 80));
-    sim.model().screens.clear();
-    EXPECT_EQ(axFrameToCocoa({7, 50, 400, 300}), Rect(7, 0, 400, 300));
-}

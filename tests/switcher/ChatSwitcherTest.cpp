@@ -17,7 +17,7 @@ TEST_F(SwitcherTest, TheMainWindowComesFirstAsKThenTheChatsAsFirstSeen) {
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->isVisible());
     // 30 per slot plus margins, buttons and grip; top centre of the visible area, 6 below it.
-    EXPECT_EQ(bar->frame(), (Rect{720 - 111, 875 - 34 - 6, 222, 34}));
+    EXPECT_EQ(bar->frame(), (Rect{720 - 111, 25 + 6, 222, 34}));
     EXPECT_EQ(bar->view->labels, (std::vector<QString>{"K", "1", "2", "3"}));
     EXPECT_EQ(badge(1000), "K");
     EXPECT_EQ(badge(1003), "3");
@@ -34,7 +34,7 @@ TEST_F(SwitcherTest, TheMainWindowComesFirstAsKThenTheChatsAsFirstSeen) {
     EXPECT_FALSE(switcher().hasMain);
     EXPECT_EQ(labels(), (Strings{"1", "2", "3"}));
     // The bar shrank about its centre.
-    EXPECT_EQ(switcher().bar->frame(), (Rect{720 - 96, 835, 192, 34}));
+    EXPECT_EQ(switcher().bar->frame(), (Rect{720 - 96, 25 + 6, 192, 34}));
 }
 
 TEST_F(SwitcherTest, OnlyTheFirstMainTitleIsTheMainWindow) {

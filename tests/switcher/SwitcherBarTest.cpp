@@ -20,7 +20,7 @@ class SwitcherBarTest : public SimTest {
         bar.onSettings = [this] { events.push_back("settings"); };
     }
     SwitcherBarView::Hit hit(double x) const { return bar.view->hit(x); }
-    // A mouse event at view x, with the mouse at `screen` (screen coordinates) where given.
+    // A mouse event at view x, with the mouse at `screen` (desktop coordinates) where given.
     void send(QEvent::Type type, Qt::MouseButton button, double x,
               std::optional<Point> screen = std::nullopt) {
         const QPointF at(x, 17);
@@ -40,6 +40,8 @@ class SwitcherBarTest : public SimTest {
         send(QEvent::MouseMove, Qt::LeftButton, x, Point{500 + by.x, 500 + by.y});
         send(QEvent::MouseButtonRelease, Qt::LeftButton, x);
     }
+    // As settings files keep it: the bottom-left corner, measured up from the primary screen's
+    // bottom edge.
     Point stored() const {
         return {Settings::d().numberForKey(Settings::key::kBarX).value_or(-1),
                 Settings::d().numberForKey(Settings::key::kBarY).value_or(-1)};
@@ -71,13 +73,13 @@ TEST_F(SwitcherBarTest, GripsDragTheBarAndStoreWhereItWasLeft) {
     bar.setFrameOrigin({200, 400});
     dragBy(5, {40, -30});
     EXPECT_EQ(bar.frameOrigin(), (Point{240, 370}));
-    EXPECT_EQ(stored(), (Point{240, 370}));
+    EXPECT_EQ(stored(), (Point{240, 900 - 370 - 34}));
     dragBy(158, {-10, 0});  // the right grip
     EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));
     // A press on a grip without a move still ends in storing the origin, and picks nothing.
     Settings::d().setDouble(Settings::key::kBarX, 0);
     click(Qt::LeftButton, 5);
-    EXPECT_EQ(stored(), (Point{230, 370}));
+    EXPECT_EQ(stored(), (Point{230, 900 - 370 - 34}));
     // A press on a slot is no drag.
     dragBy(35, {50, 50});
     EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));
@@ -85,41 +87,43 @@ TEST_F(SwitcherBarTest, GripsDragTheBarAndStoreWhereItWasLeft) {
 }
 
 TEST_F(SwitcherBarTest, DragsSnapToTheVisibleAreasEdgesAndCentre) {
-    // The visible area is 0..1440 wide and 0..875 high (a dock along the top).
+    // The visible area is 0..1440 wide and 25..900 high (a dock along the top).
     const double w = bar.frame().width;
     EXPECT_EQ(bar.snapped({10, 400}).x, 0);
     EXPECT_EQ(bar.snapped({18, 400}).x, 18);  // exactly 18 away: stays
     EXPECT_EQ(bar.snapped({1440 - w - 17, 400}).x, 1440 - w);
     EXPECT_EQ(bar.snapped({720 - w / 2 + 17.9, 400}).x, 720 - w / 2);
-    EXPECT_EQ(bar.snapped({600, 875 - 34 - 5}).y, 875 - 34);
-    EXPECT_EQ(bar.snapped({600, 7}).y, 0);
+    EXPECT_EQ(bar.snapped({600, 25 + 5}).y, 25);
+    EXPECT_EQ(bar.snapped({600, 900 - 34 - 7}).y, 900 - 34);
 
     // A narrow screen: near the left edge and the centre line at once, the centre wins; near
     // both the top and the bottom, the bottom wins.
     sim.model().screens = {{{0, 0, 180, 50}, {0, 0, 180, 50}, 1}};
-    EXPECT_EQ(bar.snapped({5, 5}), (Point{90 - w / 2, 0}));
+    EXPECT_EQ(bar.snapped({5, 5}), (Point{90 - w / 2, 50 - 34}));
     // A drag step keeps the snapped origin.
     bar.setFrameOrigin({300, 300});
-    sim.model().screens = {{{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1}};
+    sim.model().screens = {{{0, 0, 1440, 900}, {0, 25, 1440, 875}, 1}};
     dragBy(5, {-285, 0});
     EXPECT_EQ(bar.frameOrigin(), (Point{0, 300}));
 
     // Off every screen, the main screen is the reference; with none, nothing snaps.
-    EXPECT_EQ(bar.snapped({-500, 5}), (Point{-500, 0}));
+    EXPECT_EQ(bar.snapped({-500, 30}), (Point{-500, 25}));
     sim.model().screens.clear();
     EXPECT_EQ(bar.snapped({5, 5}), (Point{5, 5}));
 }
 
 TEST_F(SwitcherBarTest, FirstPlacementTakesTheStoredOriginOnlyWhenItIsOnAScreen) {
     bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 875 - 34 - 6}));
+    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 25 + 6}));
+    // Stored as settings files have always kept it: 200 up from the bottom to the bar's own
+    // bottom edge.
     Settings::d().setDouble(Settings::key::kBarX, 100);
     Settings::d().setDouble(Settings::key::kBarY, 200);
     bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{100, 200}));
+    EXPECT_EQ(bar.frameOrigin(), (Point{100, 900 - 200 - 34}));
     Settings::d().setDouble(Settings::key::kBarX, 3000);  // a monitor that is gone
     bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 875 - 34 - 6}));
+    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 25 + 6}));
     sim.model().screens.clear();
     bar.setFrameOrigin({7, 7});
     bar.placeInitially();

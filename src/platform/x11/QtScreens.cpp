@@ -8,15 +8,14 @@ namespace platform::x11 {
 
 namespace {
 
-// Screen coordinates are anchored to the primary screen's bottom-left corner, y up.
-Rect toScreenSpace(const QRect& g, const QRect& primary) {
-    return {static_cast<double>(g.x() - primary.x()),
-            static_cast<double>((primary.y() + primary.height()) - (g.y() + g.height())),
+// Desktop coordinates are anchored to the primary screen's top-left corner.
+Rect toDesktop(const QRect& g, const QRect& primary) {
+    return {static_cast<double>(g.x() - primary.x()), static_cast<double>(g.y() - primary.y()),
             static_cast<double>(g.width()), static_cast<double>(g.height())};
 }
 
 Screen describe(const QScreen* s, const QRect& primary, std::uint32_t number) {
-    return {toScreenSpace(s->geometry(), primary), toScreenSpace(s->availableGeometry(), primary),
+    return {toDesktop(s->geometry(), primary), toDesktop(s->availableGeometry(), primary),
             number};
 }
 

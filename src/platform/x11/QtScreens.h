@@ -8,7 +8,7 @@
 
 namespace platform::x11 {
 
-// The displays as Qt knows them, the primary one first, in screen coordinates. The list is
+// The displays as Qt knows them, the primary one first, in desktop coordinates. The list is
 // kept until Qt reports a change to the screens: every frame conversion reads it.
 class QtScreens final : public Screens {
   public:

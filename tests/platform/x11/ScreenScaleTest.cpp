@@ -23,13 +23,12 @@ QRect qtToDevice(const QRect& logical, const Rect& screen, double ratio) {
 }
 
 // The whole way a chat's frame takes to become its cover: device pixels read from X, logical
-// pixels, the program's screen space, Qt's window geometry, and Qt's own scaling back.
+// pixels, the program's desktop space, Qt's window geometry, and Qt's own scaling back.
 QRect coverOver(const Rect& device, const ScreenScale& scale, const Rect& primary, double ratio) {
     const Rect l = scale.toLogical(device);
-    const QtCoords::Anchor anchor{primary.height, QPointF(primary.x, primary.y)};
-    const Rect screenSpace{l.x - primary.x, primary.y + primary.height - l.y - l.height, l.width,
-                           l.height};
-    return qtToDevice(QtCoords::toQt(screenSpace, anchor), primary, ratio);
+    const QPointF origin(primary.x, primary.y);
+    const Rect desktop{l.x - primary.x, l.y - primary.y, l.width, l.height};
+    return qtToDevice(QtCoords::toQt(desktop, origin), primary, ratio);
 }
 
 }  // namespace
