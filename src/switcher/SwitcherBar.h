@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include <QWidget>
 
@@ -10,7 +9,7 @@
 
 // The floating switcher: a small frameless strip above ordinary windows that never takes the
 // keyboard focus. It shows what the chat switcher hands its view and reports clicks through
-// four callbacks; it keeps no chat state of its own. Its frame is in screen coordinates.
+// its signals; it keeps no chat state of its own. Its frame is in screen coordinates.
 class SwitcherBar : public QWidget {
     Q_OBJECT
   public:
@@ -38,18 +37,23 @@ class SwitcherBar : public QWidget {
     // Shows the bar without activating anything, above every other floating window.
     void orderFront();
 
-    std::function<void(int)> onPick;
-    std::function<void(int)> onToggleCover;
-    std::function<void()> onArrange;
-    std::function<void()> onSettings;
     SwitcherBarView* const view;
     bool placed = false;
+
+  signals:
+    // A left click on a slot.
+    void pickRequested(int slot);
+    // A right click on a slot.
+    void toggleCoverRequested(int slot);
+    void arrangeRequested();
+    void settingsRequested();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void applyFrame(const platform::Rect& f);
+    void dragBy(platform::Point from, platform::Point to);
     std::uint64_t nativeId();
 
     platform::Rect frame_{0, 0, 240, SwitcherBarView::kHeight};
