@@ -62,7 +62,7 @@ void PaintRepaintsOfUnchangedCover(benchmark::State& state) {
     desktop.setFrontmost(700);
     WindowTracker tracker;
     tracker.tick();
-    CoverView& view = *tracker.covers.at(1001)->cover;
+    CoverView& view = *tracker.coverOf(1001)->cover;
     const int before = view.repaintRequests();
     int ticks = 0;
     for (auto _ : state) {

@@ -21,7 +21,7 @@ void TickSteadyCovered(benchmark::State& state) {
     for (auto _ : state) {
         tracker.tick();
     }
-    state.counters["covers"] = static_cast<double>(tracker.covers.size());
+    state.counters["covers"] = static_cast<double>(tracker.coverCount());
 }
 BENCHMARK(TickSteadyCovered)->Unit(benchmark::kMicrosecond);
 
@@ -51,7 +51,7 @@ void SwitcherUpdate(benchmark::State& state) {
                      [&chats](const std::vector<KWindow>& found, auto) { chats = found; });
     tracker.tick();
     for (auto _ : state) {
-        switcher->updateSwitcher(chats, tracker.protectID);
+        switcher->updateSwitcher(chats, tracker.chatInUse());
     }
     state.counters["slots"] = static_cast<double>(switcher->switchList.size());
 }

@@ -51,7 +51,7 @@ void AppDelegate::setupTray() {
             "with the switcher bar's settings button";
         Log::line(std::string("TRAY none: ") + why);
         platform::current().workspace().systemLog(std::string("tessavo: ") + why);
-        tracker->reportChatsWhilePaused = true;
+        tracker->setReportChatsWhilePaused(true);
     }
     // A left click opens the menu too, as the status item's click does.
     connect(statusItem, &QSystemTrayIcon::activated, this,
@@ -113,7 +113,7 @@ void AppDelegate::refreshMarks() {
         } else if (t == QString::fromUtf8(kWallpaperItem)) {
             a->setChecked(wallpaper);
         } else if (t == QString::fromUtf8(kPauseItem)) {
-            a->setChecked(tracker->paused);
+            a->setChecked(tracker->isPaused());
         } else if (t == QString::fromUtf8(kAutostartItem)) {
             a->setChecked(autostart);
         }
@@ -149,15 +149,7 @@ void AppDelegate::setWallpaper() {
 }
 
 void AppDelegate::togglePause() {
-    tracker->paused = !tracker->paused;
-    if (tracker->paused) {
-        tracker->hideAll();
-        if (hasTray) {
-            switcher->hideBar();
-        }
-    }
-    Settings::d().setBool(Settings::key::kPaused, tracker->paused);
-    tracker->refresh();  // on resuming, the covers are back before the menu has closed
+    tracker->setPaused(!tracker->isPaused());
     rebuildMenu();
 }
 

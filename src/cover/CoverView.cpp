@@ -10,12 +10,9 @@
 #include "common/Log.h"
 #include "common/Settings.h"
 #include "cover/CoverStyle.h"
-#include "cover/CoverWindow.h"
 #include "cover/Memo.h"
 #include "cover/MemoEditor.h"
 #include "cover/TitlePrompt.h"
-#include "discovery/AX.h"
-#include "platform/Platform.h"
 #include "platform/QtCoords.h"
 
 using platform::Point;
@@ -35,14 +32,6 @@ std::string holesText(const std::vector<Rect>& holes) {
                Log::whole(h.width) + "x" + Log::whole(h.height) + ")\"";
     }
     return out + "]";
-}
-
-std::string decimalText(double v) {
-    QString s = QString::number(v, 'g', 6);
-    if (!s.contains('.') && !s.contains('e')) {
-        s += ".0";
-    }
-    return s.toStdString();
 }
 
 bool draggableContent(const QMimeData* data) {
@@ -69,25 +58,22 @@ bool draggableContent(const QMimeData* data) {
 
 }  // namespace
 
-CoverView::CoverView(QWidget* parent)
+CoverView::CoverView(QWidget* parent, std::uint32_t chatID)
     : QWidget(parent),
       askTitle([this](const QString& current, TitleAnswer answer) {
           openTitlePrompt(current, std::move(answer));
       }),
+      chatID_(chatID),
       memoText_(Memo::defaultMemo()),
       memoTitle_(Memo::kDefaultTitle) {
     setAcceptDrops(true);
-    Log::line(std::string("DRAG register types on view (window=") +
-              (coverWindow() ? "true" : "false") + ")");
+    Log::line(std::string("DRAG register types on view (window=") + (parent ? "true" : "false") +
+              ")");
 }
 
 // An open question goes first, while the view it answers to is still whole.
 CoverView::~CoverView() {
     delete titlePrompt_;
-}
-
-CoverWindow* CoverView::coverWindow() const {
-    return qobject_cast<CoverWindow*>(window());
 }
 
 void CoverView::requestRepaint() {
@@ -228,21 +214,15 @@ void CoverView::mouseMoveEvent(QMouseEvent* event) {
     if (!pressed_ || downZone_ != Zone::titlebar) {
         return;
     }
-    CoverWindow* w = coverWindow();
     if (!dragStarted_) {
         const QPointF d = event->scenePosition() - downPoint_;
         if (std::hypot(d.x(), d.y()) < kDragThreshold) {
             return;
         }
         dragStarted_ = true;
-        if (!w) {
-            return;
-        }
-        w->beginDrag();
+        emit titleBarDragStarted();
     }
-    if (w) {
-        w->dragMoved();
-    }
+    emit titleBarDragMoved();
 }
 
 void CoverView::mouseReleaseEvent(QMouseEvent* event) {
@@ -250,28 +230,27 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     pressed_ = false;
-    CoverWindow* w = coverWindow();
-    if (w && dragStarted_) {
-        w->endDrag();
+    if (dragStarted_) {
+        emit titleBarDragEnded();
     }
     const Point p = viewPoint(event->position());
     const Zone release = zone(p);
     switch (downZone_) {
         case Zone::close:
-            if (release == Zone::close && w) {
-                platform::current().appWindows().close(w->chat);
+            if (release == Zone::close) {
+                emit closeClicked();
             }
             break;
         case Zone::minimize:
-            if (release == Zone::minimize && w) {
-                platform::current().appWindows().minimize(w->chat);
+            if (release == Zone::minimize) {
+                emit minimizeClicked();
             }
             break;
         case Zone::green:
             break;
         case Zone::edit:
-            if (release == Zone::edit && w) {
-                w->editClicked();
+            if (release == Zone::edit) {
+                emit editClicked();
             }
             break;
         case Zone::menu:
@@ -280,31 +259,29 @@ void CoverView::mouseReleaseEvent(QMouseEvent* event) {
             }
             break;
         case Zone::titlebar:
-            if (!dragStarted_ && !editing_ && w) {
-                w->clickedToReveal();
+            if (!dragStarted_ && !editing_) {
+                emit revealClicked();
             }
             break;
         case Zone::body:
             if (!editing_) {
-                clickBody(p, w);
+                clickBody(p);
             }
             break;
     }
 }
 
-void CoverView::clickBody(Point p, CoverWindow* w) {
+void CoverView::clickBody(Point p) {
     for (const auto& box : checkboxRects_) {
         if (box.rect.contains(p)) {
             toggleCheckbox(box.line);
             return;
         }
     }
-    Log::line("CLICK→reveal cover=" + std::to_string(w ? w->targetID : 0) + " p=(" +
-              Log::whole(p.x) + "," + Log::whole(p.y) + ") holes=" + holesText(holes_) +
+    Log::line("CLICK→reveal cover=" + std::to_string(chatID_) + " p=(" + Log::whole(p.x) + "," +
+              Log::whole(p.y) + ") holes=" + holesText(holes_) +
               " inHole=" + (inHole(p) ? "true" : "false"));
-    if (w) {
-        w->clickedToReveal();
-    }
+    emit revealClicked();
 }
 
 void CoverView::toggleCheckbox(int line) {
@@ -383,10 +360,8 @@ void CoverView::dragMoveEvent(QDragMoveEvent* event) {
     event->ignore();
 }
 
-// Files or pictures dragged onto a covering cover: reveal the chat and step out of the way, so
-// the drop lands in the chat.
+// What is dragged over the cover, for its window to step aside for files or pictures.
 void CoverView::onDragOver(const QMimeData* data) {
-    CoverWindow* w = coverWindow();
     std::string types = "[";
     if (data) {
         const QStringList formats = data->formats();
@@ -395,10 +370,5 @@ void CoverView::onDragOver(const QMimeData* data) {
         }
     }
     types += "]";
-    Log::line("DRAG ENTER types=" + types + " alpha=" + decimalText(w ? w->alpha() : -1.0) +
-              " editing=" + (w && w->isEditing ? "true" : "false"));
-    if (w && w->alpha() > 0.5 && !w->isEditing && draggableContent(data)) {
-        Log::line("DRAG REVEAL → triggerFileDrag");
-        w->fileDragStarted();
-    }
+    emit dragHovered(types, draggableContent(data));
 }

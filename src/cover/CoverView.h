@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -15,15 +16,16 @@
 class MemoEditor;
 class TitlePrompt;
 
-// The content of a cover: draws the disguise, hosts the memo editor and turns mouse actions on
-// the cover into actions on the hidden chat. Its own coordinates have the origin at the
+// The content of a cover: draws the disguise, hosts the memo editor and tells its window, by
+// signals, what the mouse asks of the hidden chat. Its own coordinates have the origin at the
 // bottom-left corner, y up; the title bar is the top 28 points.
 class CoverView : public QWidget {
     Q_OBJECT
   public:
     enum class Zone { close, minimize, green, edit, menu, titlebar, body };
 
-    explicit CoverView(QWidget* parent = nullptr);
+    // `chatID`: the chat under the cover, named in the log.
+    explicit CoverView(QWidget* parent = nullptr, std::uint32_t chatID = 0);
     ~CoverView() override;
 
     // Takes what the cover shows; asks for a repaint only when something drawn changed.
@@ -62,6 +64,20 @@ class CoverView : public QWidget {
     // The scene as the next paint pass will draw it.
     CoverPainter::Scene scene() const;
 
+  signals:
+    // A title bar press moved far enough to drag the chat; moves follow, then the end.
+    void titleBarDragStarted();
+    void titleBarDragMoved();
+    void titleBarDragEnded();
+    void closeClicked();
+    void minimizeClicked();
+    void editClicked();
+    // A click on the page or the title bar asks to see the chat.
+    void revealClicked();
+    // Something is dragged over the view: the formats it offers, and whether among them are
+    // files or pictures.
+    void dragHovered(const std::string& types, bool filesOrPictures);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -73,17 +89,17 @@ class CoverView : public QWidget {
     void dragMoveEvent(QDragMoveEvent* event) override;
 
   private:
-    class CoverWindow* coverWindow() const;
     platform::Point viewPoint(const QPointF& widgetPoint) const;
     bool inHole(platform::Point p) const;
     bool titleBarShown() const;
     void requestRepaint();
     void retryMissingPicture();
-    void clickBody(platform::Point p, class CoverWindow* w);
+    void clickBody(platform::Point p);
     void onDragOver(const class QMimeData* data);
     void openTitlePrompt(const QString& current, TitleAnswer answer);
     void takeTitle(const QString& entered);
 
+    const std::uint32_t chatID_;
     DisguiseMode mode_ = DisguiseMode::memo;
     platform::Rect windowScreenFrame_;
     std::vector<platform::Rect> holes_;

@@ -10,14 +10,25 @@
 #include <QResizeEvent>
 #include <QWindow>
 
+#include "common/Log.h"
 #include "common/Settings.h"
 #include "cover/CoverPainter.h"
 #include "platform/Platform.h"
 #include "platform/QtCoords.h"
 
 namespace {
+
 // Wallpaper covers reach past the chat window so its drop shadow is hidden too.
 constexpr double kWallpaperMargin = 18;
+
+std::string decimalText(double v) {
+    QString s = QString::number(v, 'g', 6);
+    if (!s.contains('.') && !s.contains('e')) {
+        s += ".0";
+    }
+    return s.toStdString();
+}
+
 }  // namespace
 
 CoverWindow::CoverWindow(const KWindow& target)
@@ -28,11 +39,23 @@ CoverWindow::CoverWindow(const KWindow& target)
                            Qt::NoDropShadowWindowHint | Qt::BypassWindowManagerHint),
       targetID(target.id),
       chat(target.ref()),
-      cover(new CoverView(this)) {
+      cover(new CoverView(this, target.id)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("tessavo cover"));
     setFocusPolicy(Qt::NoFocus);
+    connectView();
+}
+
+void CoverWindow::connectView() {
+    connect(cover, &CoverView::titleBarDragStarted, this, &CoverWindow::beginDrag);
+    connect(cover, &CoverView::titleBarDragMoved, this, &CoverWindow::dragMoved);
+    connect(cover, &CoverView::titleBarDragEnded, this, &CoverWindow::endDrag);
+    connect(cover, &CoverView::closeClicked, this, &CoverWindow::closeChat);
+    connect(cover, &CoverView::minimizeClicked, this, &CoverWindow::minimizeChat);
+    connect(cover, &CoverView::editClicked, this, &CoverWindow::editClicked);
+    connect(cover, &CoverView::revealClicked, this, &CoverWindow::clickedToReveal);
+    connect(cover, &CoverView::dragHovered, this, &CoverWindow::dragHovered);
 }
 
 CoverWindow::~CoverWindow() {
@@ -242,6 +265,23 @@ void CoverWindow::endDrag() {
     const double dx = now.x - dragStartMouse.x;
     const double dy = now.y - dragStartMouse.y;
     p.appWindows().move(chat, platform::Point{dragStartPos->x + dx, dragStartPos->y + dy});
+}
+
+void CoverWindow::closeChat() {
+    platform::current().appWindows().close(chat);
+}
+
+void CoverWindow::minimizeChat() {
+    platform::current().appWindows().minimize(chat);
+}
+
+void CoverWindow::dragHovered(const std::string& types, bool filesOrPictures) {
+    Log::line("DRAG ENTER types=" + types + " alpha=" + decimalText(alpha()) +
+              " editing=" + (isEditing ? "true" : "false"));
+    if (alpha() > 0.5 && !isEditing && filesOrPictures) {
+        Log::line("DRAG REVEAL → triggerFileDrag");
+        fileDragStarted();
+    }
 }
 
 void CoverWindow::clickedToReveal() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QWidget>
@@ -75,6 +76,12 @@ class CoverWindow : public QWidget {
     void resizeEvent(QResizeEvent* e) override;
 
   private:
+    void connectView();
+    void closeChat();
+    void minimizeChat();
+    // Files or pictures dragged onto a covering cover: reveal the chat and step out of the way,
+    // so the drop lands in the chat.
+    void dragHovered(const std::string& types, bool filesOrPictures);
     void resignKey();
     // Makes the window system show exactly the covering part: nothing at alpha 0, else the
     // cover minus its holes. Shapes work without a compositor; opacity needs one.

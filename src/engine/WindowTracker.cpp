@@ -1,5 +1,6 @@
 #include "engine/WindowTracker.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QTimer>
@@ -196,4 +197,103 @@ std::string WindowTracker::titleOf(WindowID id) const {
 
 void WindowTracker::reloadSettings() {
     loadChatSettings();
+}
+
+void WindowTracker::pick(WindowID id, double grace) {
+    const auto title = titles.find(id);
+    if (!excluded.contains(title == titles.end() ? std::string() : title->second) &&
+        !forceCovered.contains(id) && protectID == id) {
+        forceCovered.insert(id);
+        refresh();
+        return;
+    }
+    reveal(id, grace);
+}
+
+void WindowTracker::toggleCovering(WindowID id) {
+    const auto title = titles.find(id);
+    if (title == titles.end() || title->second.empty()) {
+        return;  // nothing to store it under
+    }
+    forceCovered.erase(id);
+    if (!excluded.erase(title->second)) {
+        excluded.insert(title->second);
+    } else if (graceTarget == id) {
+        graceTarget.reset();  // covering asked for: a reveal's grace does not hold it off
+    }
+    Settings::d().setStringArray(Settings::key::kExcluded,
+                                 std::vector<std::string>(excluded.begin(), excluded.end()));
+    refresh();
+}
+
+void WindowTracker::stackChats(const std::vector<WindowID>& order) {
+    std::vector<WindowID> ids;
+    for (const WindowID id : order) {
+        if (windowRefs.contains(id)) {
+            ids.push_back(id);
+        }
+    }
+    if (ids.size() < 2) {
+        return;
+    }
+    const auto among = [&](const std::optional<WindowID>& id) {
+        return id && std::find(ids.begin(), ids.end(), *id) != ids.end();
+    };
+    const WindowID anchor = among(lastMovedHwnd) ? *lastMovedHwnd
+                            : among(protectID)   ? *protectID
+                                                 : ids.front();
+    auto& windows = platform::current().appWindows();
+    const auto frame = windows.frameOf(windowRefs.at(anchor));
+    if (!frame) {
+        return;
+    }
+    for (const WindowID id : ids) {
+        if (id != anchor) {
+            windows.setFrame(windowRefs.at(id), *frame);
+        }
+    }
+    // The next tick must not take these moves for the user's.
+    for (const WindowID id : ids) {
+        lastRect[id] = *frame;
+    }
+    lastMovedHwnd = anchor;
+}
+
+// Pausing takes the covers down at once, and with them the chats the layers above show,
+// unless those are still to be reported.
+void WindowTracker::setPaused(bool pause) {
+    paused = pause;
+    if (paused) {
+        hideAll();
+        if (!reportChatsWhilePaused) {
+            emit chatsCleared();
+        }
+    }
+    Settings::d().setBool(Settings::key::kPaused, paused);
+    refresh();  // on resuming, the covers are back before the menu has closed
+}
+
+void WindowTracker::setReportChatsWhilePaused(bool report) {
+    reportChatsWhilePaused = report;
+}
+
+void WindowTracker::setBadge(WindowID id, const QString& label, bool active) {
+    if (auto it = covers.find(id); it != covers.end()) {
+        it->second->cover->setBadge(label, active);
+    }
+}
+
+CoverWindow* WindowTracker::coverOf(WindowID id) const {
+    auto it = covers.find(id);
+    return it == covers.end() ? nullptr : it->second.get();
+}
+
+std::set<WindowTracker::WindowID> WindowTracker::visibleCovers() const {
+    std::set<WindowID> shown;
+    for (const auto& [id, cover] : covers) {
+        if (cover->isVisible()) {
+            shown.insert(id);
+        }
+    }
+    return shown;
 }

@@ -66,7 +66,50 @@ class WindowTracker : public QObject {
     // idle time.
     void reloadSettings();
 
-    // Fields: the engine's whole state.
+    // Picking the chat in use puts it back under its cover at once; any other pick reveals the
+    // chat for `grace` seconds.
+    void pick(WindowID id, double grace);
+    // Switches covering off for the chats titled like `id`, or back on, at once, and stores the
+    // never-covered list.
+    void toggleCovering(WindowID id);
+    // Lays every chat of `order` exactly onto one: the last moved, else the one in use, else
+    // the first. The next tick does not take these moves for the user's.
+    void stackChats(const std::vector<WindowID>& order);
+    // Stored, and acted on in this turn of the event loop.
+    void setPaused(bool pause);
+    // While paused, still report the chats (so the switcher bar stays): where the desktop has
+    // no tray, the bar is the only way back to the controls.
+    void setReportChatsWhilePaused(bool report);
+    // The switcher's label for a chat, shown on its cover.
+    void setBadge(WindowID id, const QString& label, bool active);
+
+    bool isRunning() const { return timer != nullptr; }
+    bool isPaused() const { return paused; }
+    std::optional<WindowID> chatInUse() const { return protectID; }
+    // Covered until it is revealed on purpose.
+    bool isForceCovered(WindowID id) const { return forceCovered.contains(id); }
+    // On the never-covered list.
+    bool isExcluded(const std::string& title) const { return excluded.contains(title); }
+    // The chat last seen moving or resizing.
+    std::optional<WindowID> lastMovedChat() const { return lastMovedHwnd; }
+    // Idle for this long, every chat is covered; below 1, never.
+    std::int64_t idleSeconds() const { return idleSec; }
+    // A chat's cover, or null.
+    CoverWindow* coverOf(WindowID id) const;
+    std::size_t coverCount() const { return covers.size(); }
+    // The chats whose covers are on screen.
+    std::set<WindowID> visibleCovers() const;
+
+  signals:
+    // The tick timer runs.
+    void started();
+    // The chats as this tick found them, front to back, and the one being worked in.
+    void chatsChanged(const std::vector<KWindow>& chats, std::optional<WindowID> protectID);
+    // No chats to show: covering paused or stopped, or the messenger gone.
+    void chatsCleared();
+
+  private:
+    // The engine's whole state.
     QTimer* timer = nullptr;  // a child of the tracker while it runs
     std::map<WindowID, std::unique_ptr<CoverWindow>> covers;
     std::optional<WindowID> graceTarget;
@@ -86,19 +129,8 @@ class WindowTracker : public QObject {
     IdleWatcher idle;
     std::int64_t idleSec = 0;
     bool paused = false;
-    // While paused, still report the chats (so the switcher bar stays): where the desktop has
-    // no tray, the bar is the only way back to the controls.
     bool reportChatsWhilePaused = false;
 
-  signals:
-    // The tick timer runs.
-    void started();
-    // The chats as this tick found them, front to back, and the one being worked in.
-    void chatsChanged(const std::vector<KWindow>& chats, std::optional<WindowID> protectID);
-    // No chats to show: covering paused or stopped, or the messenger gone.
-    void chatsCleared();
-
-  private:
     struct TickView;
 
     void bringForward(const platform::WindowRef& chat);

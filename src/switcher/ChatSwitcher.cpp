@@ -6,8 +6,6 @@
 #include <QPointer>
 
 #include "common/Log.h"
-#include "discovery/AX.h"
-#include "platform/Platform.h"
 
 namespace {
 
@@ -48,6 +46,7 @@ void ChatSwitcher::loadSettings() {
 void ChatSwitcher::updateSwitcher(const std::vector<KWindow>& wins,
                                   std::optional<WindowID> protect) {
     rebuildOrder(wins);
+    rememberTitles(wins);
     std::optional<WindowID> main;
     switchList = arrangedList(main);
     hasMain = main.has_value();
@@ -59,7 +58,7 @@ void ChatSwitcher::updateSwitcher(const std::vector<KWindow>& wins,
         bar = makeBar();
     }
     int active = -1;
-    if (protect && !tracker_.forceCovered.contains(*protect)) {
+    if (protect && !tracker_.isForceCovered(*protect)) {
         if (auto it = std::find(switchList.begin(), switchList.end(), *protect);
             it != switchList.end()) {
             active = static_cast<int>(it - switchList.begin());
@@ -84,13 +83,20 @@ void ChatSwitcher::rebuildOrder(const std::vector<KWindow>& wins) {
     }
 }
 
+void ChatSwitcher::rememberTitles(const std::vector<KWindow>& wins) {
+    titles_.clear();
+    for (const KWindow& w : wins) {
+        titles_[w.id] = w.title;
+    }
+}
+
 // The main window first, then the chats the user put in order (each stored title places at
 // most one window), then the rest as first seen.
 std::vector<ChatSwitcher::WindowID> ChatSwitcher::arrangedList(
     std::optional<WindowID>& main) const {
     const auto titleOf = [this](WindowID id) -> const std::string* {
-        auto it = tracker_.titles.find(id);
-        return it == tracker_.titles.end() ? nullptr : &it->second;
+        auto it = titles_.find(id);
+        return it == titles_.end() ? nullptr : &it->second;
     };
     for (const WindowID id : order) {
         if (const std::string* t = titleOf(id); t && *t == kMainTitle) {
@@ -128,8 +134,8 @@ std::vector<ChatSwitcher::WindowID> ChatSwitcher::arrangedList(
 }
 
 std::string ChatSwitcher::titleAt(int i) const {
-    auto it = tracker_.titles.find(switchList[static_cast<std::size_t>(i)]);
-    return it == tracker_.titles.end() ? std::string() : it->second;
+    auto it = titles_.find(switchList[static_cast<std::size_t>(i)]);
+    return it == titles_.end() ? std::string() : it->second;
 }
 
 bool ChatSwitcher::validPosition(int i) const {
@@ -164,27 +170,11 @@ std::vector<std::string> ChatSwitcher::currentChats() const {
 
 std::unique_ptr<SwitcherBar> ChatSwitcher::makeBar() {
     auto made = std::make_unique<SwitcherBar>();
-    const QPointer<ChatSwitcher> self(this);
-    made->onPick = [self](int i) {
-        if (self) {
-            self->pick(i);
-        }
-    };
-    made->onToggleCover = [self](int i) {
-        if (self) {
-            self->toggleCover(i);
-        }
-    };
-    made->onArrange = [self] {
-        if (self) {
-            self->arrangeStack();
-        }
-    };
-    made->onSettings = [self] {
-        if (self) {
-            emit self->openSettingsRequested();
-        }
-    };
+    connect(made.get(), &SwitcherBar::pickRequested, this, &ChatSwitcher::pick);
+    connect(made.get(), &SwitcherBar::toggleCoverRequested, this, &ChatSwitcher::toggleCover);
+    connect(made.get(), &SwitcherBar::arrangeRequested, this, &ChatSwitcher::arrangeStack);
+    connect(made.get(), &SwitcherBar::settingsRequested, this,
+            &ChatSwitcher::openSettingsRequested);
     return made;
 }
 
@@ -194,7 +184,7 @@ void ChatSwitcher::showBar(int active) {
     std::vector<QString> labels;
     labels.reserve(switchList.size());
     for (int i = 0; i < count; ++i) {
-        if (tracker_.excluded.contains(titleAt(i))) {
+        if (tracker_.isExcluded(titleAt(i))) {
             coverOff.insert(i);
         }
         labels.push_back(QString::fromStdString(label(i)));
@@ -228,14 +218,9 @@ void ChatSwitcher::fitBarWidth() {
 
 // A cover that has just been put on screen lies above the bar: raise the bar again.
 void ChatSwitcher::keepBarAboveCovers() {
-    std::set<WindowID> shown;
-    bool fresh = false;
-    for (const auto& [id, cover] : tracker_.covers) {
-        if (cover->isVisible()) {
-            shown.insert(id);
-            fresh = fresh || !shownCovers_.contains(id);
-        }
-    }
+    std::set<WindowID> shown = tracker_.visibleCovers();
+    const bool fresh = std::any_of(shown.begin(), shown.end(),
+                                   [&](WindowID id) { return !shownCovers_.contains(id); });
     shownCovers_ = std::move(shown);
     if (fresh) {
         bar->orderFront();
@@ -244,10 +229,8 @@ void ChatSwitcher::keepBarAboveCovers() {
 
 void ChatSwitcher::updateBadges(int active) {
     for (int i = 0; i < static_cast<int>(switchList.size()); ++i) {
-        auto it = tracker_.covers.find(switchList[static_cast<std::size_t>(i)]);
-        if (it != tracker_.covers.end()) {
-            it->second->cover->setBadge(bar->view->labelAt(i), i == active);
-        }
+        tracker_.setBadge(switchList[static_cast<std::size_t>(i)], bar->view->labelAt(i),
+                          i == active);
     }
 }
 
@@ -264,73 +247,21 @@ void ChatSwitcher::pick(int i) {
         return;
     }
     const WindowID id = switchList[static_cast<std::size_t>(i)];
-    const auto cached = tracker_.titles.find(id);
+    const auto cached = titles_.find(id);
     Log::line("PICK i=" + std::to_string(i) + " '" +
-              (cached == tracker_.titles.end() ? std::string("?") : cached->second) + "'");
-    // Picking the chat in use puts it back under its cover.
-    if (!tracker_.excluded.contains(titleAt(i)) && !tracker_.forceCovered.contains(id) &&
-        tracker_.protectID == id) {
-        tracker_.forceCovered.insert(id);
-        tracker_.refresh();
-        return;
-    }
-    tracker_.reveal(id, kPickGrace);
+              (cached == titles_.end() ? std::string("?") : cached->second) + "'");
+    tracker_.pick(id, kPickGrace);
 }
 
 // Switches covering off for a chat, or back on, at once.
 void ChatSwitcher::toggleCover(int i) {
-    if (!validPosition(i)) {
-        return;
+    if (validPosition(i)) {
+        tracker_.toggleCovering(switchList[static_cast<std::size_t>(i)]);
     }
-    const std::string t = titleAt(i);
-    if (t.empty()) {
-        return;
-    }
-    const WindowID id = switchList[static_cast<std::size_t>(i)];
-    tracker_.forceCovered.erase(id);
-    if (!tracker_.excluded.erase(t)) {
-        tracker_.excluded.insert(t);
-    } else if (tracker_.graceTarget == id) {
-        tracker_.graceTarget.reset();  // covering asked for: a reveal's grace does not hold it off
-    }
-    Settings::d().setStringArray(
-        Settings::key::kExcluded,
-        std::vector<std::string>(tracker_.excluded.begin(), tracker_.excluded.end()));
-    tracker_.refresh();
 }
 
-// Lays every chat window exactly onto one: the last moved, else the one in use, else the first.
 void ChatSwitcher::arrangeStack() {
-    std::vector<WindowID> ids;
-    for (const WindowID id : switchList) {
-        if (tracker_.windowRefs.contains(id)) {
-            ids.push_back(id);
-        }
-    }
-    if (ids.size() < 2) {
-        return;
-    }
-    const auto among = [&](const std::optional<WindowID>& id) {
-        return id && std::find(ids.begin(), ids.end(), *id) != ids.end();
-    };
-    const WindowID anchor = among(tracker_.lastMovedHwnd) ? *tracker_.lastMovedHwnd
-                            : among(tracker_.protectID)   ? *tracker_.protectID
-                                                          : ids.front();
-    auto& windows = platform::current().appWindows();
-    const auto frame = windows.frameOf(tracker_.windowRefs.at(anchor));
-    if (!frame) {
-        return;
-    }
-    for (const WindowID id : ids) {
-        if (id != anchor) {
-            windows.setFrame(tracker_.windowRefs.at(id), *frame);
-        }
-    }
-    // The next tick must not take these moves for the user's.
-    for (const WindowID id : ids) {
-        tracker_.lastRect[id] = *frame;
-    }
-    tracker_.lastMovedHwnd = anchor;
+    tracker_.stackChats(switchList);
 }
 
 // ---- settings and hot keys ----

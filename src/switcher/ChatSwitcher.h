@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -66,6 +67,7 @@ class ChatSwitcher : public QObject {
     void applyModifiers();
     std::unique_ptr<SwitcherBar> makeBar();
     void rebuildOrder(const std::vector<KWindow>& wins);
+    void rememberTitles(const std::vector<KWindow>& wins);
     std::vector<WindowID> arrangedList(std::optional<WindowID>& main) const;
     void showBar(int active);
     void fitBarWidth();
@@ -76,5 +78,6 @@ class ChatSwitcher : public QObject {
 
     WindowTracker& tracker_;
     std::unique_ptr<HotkeyManager> hotkeys_;
-    std::set<WindowID> shownCovers_;  // covers on screen at the last update
+    std::map<WindowID, std::string> titles_;  // as the last update found them
+    std::set<WindowID> shownCovers_;          // covers on screen at the last update
 };

@@ -24,6 +24,12 @@ SwitcherBar::SwitcherBar()
     setFocusPolicy(Qt::NoFocus);
     setWindowTitle(QStringLiteral("tessavo switcher"));
     applyFrame(frame_);
+    connect(view, &SwitcherBarView::slotClicked, this, &SwitcherBar::pickRequested);
+    connect(view, &SwitcherBarView::slotRightClicked, this, &SwitcherBar::toggleCoverRequested);
+    connect(view, &SwitcherBarView::arrangeClicked, this, &SwitcherBar::arrangeRequested);
+    connect(view, &SwitcherBarView::settingsClicked, this, &SwitcherBar::settingsRequested);
+    connect(view, &SwitcherBarView::gripDragged, this, &SwitcherBar::dragBy);
+    connect(view, &SwitcherBarView::gripReleased, this, &SwitcherBar::saveOrigin);
 }
 
 SwitcherBar::~SwitcherBar() {
@@ -64,6 +70,11 @@ void SwitcherBar::applyFrame(const platform::Rect& f) {
     frame_ = f;
     setGeometry(QtCoords::toQt(f));
     view->setGeometry(rect());  // at once, also while the bar is hidden
+}
+
+void SwitcherBar::dragBy(platform::Point from, platform::Point to) {
+    const platform::Point o = frameOrigin();
+    setFrameOrigin(snapped({o.x + to.x - from.x, o.y + to.y - from.y}));
 }
 
 void SwitcherBar::resizeEvent(QResizeEvent* event) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include <QWidget>
@@ -11,7 +10,7 @@
 
 // The floating switcher: a small frameless strip above ordinary windows that never takes the
 // keyboard focus. It shows what the chat switcher hands its view and reports clicks through
-// four callbacks; it keeps no chat state of its own. Its frame is in desktop coordinates.
+// its signals; it keeps no chat state of its own. Its frame is in desktop coordinates.
 class SwitcherBar : public QWidget {
     Q_OBJECT
   public:
@@ -39,12 +38,16 @@ class SwitcherBar : public QWidget {
     // Shows the bar without activating anything, above every other floating window.
     void orderFront();
 
-    std::function<void(int)> onPick;
-    std::function<void(int)> onToggleCover;
-    std::function<void()> onArrange;
-    std::function<void()> onSettings;
     SwitcherBarView* const view;
     bool placed = false;
+
+  signals:
+    // A left click on a slot.
+    void pickRequested(int slot);
+    // A right click on a slot.
+    void toggleCoverRequested(int slot);
+    void arrangeRequested();
+    void settingsRequested();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +57,7 @@ class SwitcherBar : public QWidget {
     // The stored origin, in desktop coordinates; and the flip between the two.
     std::optional<platform::Point> storedOrigin() const;
     double flippedY(double y) const;
+    void dragBy(platform::Point from, platform::Point to);
     std::uint64_t nativeId();
 
     platform::Rect frame_{0, 0, 240, SwitcherBarView::kHeight};

@@ -8,7 +8,6 @@
 
 #include "cover/CoverStyle.h"
 #include "platform/QtCoords.h"
-#include "switcher/SwitcherBar.h"
 
 namespace {
 
@@ -58,7 +57,7 @@ void drawGlyph(QPainter& p, const QString& glyph, double x, double cy) {
 
 }  // namespace
 
-SwitcherBarView::SwitcherBarView(SwitcherBar* bar) : QWidget(bar), bar_(bar) {
+SwitcherBarView::SwitcherBarView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -169,9 +168,9 @@ void SwitcherBarView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const platform::Point m = QtCoords::fromQt(event->globalPosition());
-    const platform::Point o = bar_->frameOrigin();
-    bar_->setFrameOrigin(bar_->snapped({o.x + m.x - lastMouse.x, o.y + m.y - lastMouse.y}));
+    const platform::Point from = lastMouse;
     lastMouse = m;
+    emit gripDragged(from, m);
 }
 
 void SwitcherBarView::mouseReleaseEvent(QMouseEvent* event) {
@@ -180,9 +179,8 @@ void SwitcherBarView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::RightButton) {
-        if (const Hit h = hit(event->position().x());
-            h.kind == Hit::Kind::slot && bar_->onToggleCover) {
-            bar_->onToggleCover(h.slot);
+        if (const Hit h = hit(event->position().x()); h.kind == Hit::Kind::slot) {
+            emit slotRightClicked(h.slot);
         }
     }
 }
@@ -190,15 +188,15 @@ void SwitcherBarView::mouseReleaseEvent(QMouseEvent* event) {
 void SwitcherBarView::releaseLeft(double x) {
     if (dragging) {
         dragging = false;
-        bar_->saveOrigin();
+        emit gripReleased();
         return;
     }
     const Hit h = hit(x);
-    if (h.kind == Hit::Kind::slot && bar_->onPick) {
-        bar_->onPick(h.slot);
-    } else if (h.kind == Hit::Kind::arrange && bar_->onArrange) {
-        bar_->onArrange();
-    } else if (h.kind == Hit::Kind::settings && bar_->onSettings) {
-        bar_->onSettings();
+    if (h.kind == Hit::Kind::slot) {
+        emit slotClicked(h.slot);
+    } else if (h.kind == Hit::Kind::arrange) {
+        emit arrangeClicked();
+    } else if (h.kind == Hit::Kind::settings) {
+        emit settingsClicked();
     }
 }

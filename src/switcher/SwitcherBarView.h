@@ -8,8 +8,6 @@
 
 #include "platform/Geometry.h"
 
-class SwitcherBar;
-
 // The bar's content: a grip at each end, one round slot per chat with its label, then the
 // arrange and settings buttons. Only the horizontal position decides what a click hits.
 class SwitcherBarView : public QWidget {
@@ -29,7 +27,7 @@ class SwitcherBarView : public QWidget {
         friend bool operator==(const Hit&, const Hit&) = default;
     };
 
-    explicit SwitcherBarView(SwitcherBar* bar);
+    explicit SwitcherBarView(QWidget* parent);
 
     // The bar's width for `count` slots.
     static double widthFor(int count);
@@ -52,6 +50,15 @@ class SwitcherBarView : public QWidget {
     platform::Point lastMouse;  // desktop coordinates, at the previous drag step
     int repaintRequests = 0;    // how many repaints were asked for
 
+  signals:
+    void slotClicked(int slot);
+    void slotRightClicked(int slot);
+    void arrangeClicked();
+    void settingsClicked();
+    // A grip is dragged; the mouse moved `from` `to` (screen coordinates) since the last step.
+    void gripDragged(platform::Point from, platform::Point to);
+    void gripReleased();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -61,6 +68,4 @@ class SwitcherBarView : public QWidget {
   private:
     void drawSlot(class QPainter& p, int i, double cy) const;
     void releaseLeft(double x);
-
-    SwitcherBar* const bar_;
 };

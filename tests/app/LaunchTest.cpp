@@ -68,7 +68,7 @@ const std::vector<QString> kMenu{
 
 TEST_F(LaunchTest, WithPermissionTheEngineStartsAtOnce) {
     auto d = launch();
-    EXPECT_TRUE(d->tracker->timer);
+    EXPECT_TRUE(d->tracker->isRunning());
     EXPECT_FALSE(d->permTimer);
     EXPECT_FALSE(recorded("accessibility prompt"));
     EXPECT_EQ(menuTitles(*d), kMenu);
@@ -78,7 +78,7 @@ TEST_F(LaunchTest, WithPermissionTheEngineStartsAtOnce) {
 TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     sim.model().windowsReadable = false;
     auto d = launch();
-    EXPECT_FALSE(d->tracker->timer);
+    EXPECT_FALSE(d->tracker->isRunning());
     ASSERT_TRUE(d->permTimer);
     EXPECT_EQ(d->permTimer->interval(), 1000);
     EXPECT_EQ(menuTitles(*d).size(), 10u);
@@ -89,10 +89,10 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
 
     // Polls find nothing and do not prompt; the first one that finds it starts the engine.
     QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
-    EXPECT_FALSE(d->tracker->timer);
+    EXPECT_FALSE(d->tracker->isRunning());
     sim.model().windowsReadable = true;
     QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
-    EXPECT_TRUE(d->tracker->timer);
+    EXPECT_TRUE(d->tracker->isRunning());
     EXPECT_FALSE(d->permTimer);
     EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
     EXPECT_EQ(menuTitles(*d), kMenu);
@@ -130,10 +130,10 @@ TEST_F(LaunchTest, QuittingTakesEveryCoverOffTheScreen) {
     sim.setFrontmost(std::nullopt);
     auto d = launch();
     d->tracker->tick();
-    ASSERT_EQ(d->tracker->covers.size(), 3u);
+    ASSERT_EQ(d->tracker->coverCount(), 3u);
     d->applicationWillTerminate();
-    EXPECT_TRUE(d->tracker->covers.empty());
-    EXPECT_FALSE(d->tracker->timer);
+    EXPECT_EQ(d->tracker->coverCount(), 0u);
+    EXPECT_FALSE(d->tracker->isRunning());
 }
 
 TEST_F(LaunchTest, OneSettingsWindowAtATimeAndApplyingReloadsTheEngine) {
@@ -154,7 +154,7 @@ TEST_F(LaunchTest, OneSettingsWindowAtATimeAndApplyingReloadsTheEngine) {
     first->rows[0].key->setText(QStringLiteral("q"));
     first->applyTapped();
     EXPECT_FALSE(first->isVisible());
-    EXPECT_EQ(d->tracker->idleSec, 300);
+    EXPECT_EQ(d->tracker->idleSeconds(), 300);
     EXPECT_TRUE(sim.pressHotKey(12, modifier::kControl | modifier::kShift));  // Q
     EXPECT_TRUE(recorded("raise window 1001"));
     EXPECT_FALSE(sim.pressHotKey(40, modifier::kControl | modifier::kOption));

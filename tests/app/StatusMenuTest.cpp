@@ -39,11 +39,7 @@ class StatusMenuTest : public SimTest {
         return item(d, title)->isChecked();
     }
     static int visibleCovers(const AppDelegate& d) {
-        int n = 0;
-        for (const auto& [id, cover] : d.tracker->covers) {
-            n += cover->isVisible() ? 1 : 0;
-        }
-        return n;
+        return static_cast<int>(d.tracker->visibleCovers().size());
     }
 };
 
@@ -62,7 +58,7 @@ TEST_F(StatusMenuTest, TheDisguiseItemsMarkTheStoredModeAndSwitchItWithoutUncove
     EXPECT_TRUE(Wallpaper::caches().cache.empty());
     // Every cover stays up and takes the new look at once.
     EXPECT_EQ(visibleCovers(*d), 3);
-    EXPECT_EQ(d->tracker->covers.begin()->second->cover->mode(), DisguiseMode::wallpaper);
+    EXPECT_EQ(d->tracker->coverOf(1001)->cover->mode(), DisguiseMode::wallpaper);
     EXPECT_TRUE(marked(*d, "위장: 배경화면"));
 
     item(*d, "위장: 메모장")->trigger();
@@ -85,7 +81,7 @@ TEST_F(StatusMenuTest, PauseTakesCoversAndBarAwayAndLastsAcrossARestart) {
     d.reset();
 
     auto again = launch();
-    EXPECT_TRUE(again->tracker->paused);
+    EXPECT_TRUE(again->tracker->isPaused());
     EXPECT_EQ(visibleCovers(*again), 0);
     EXPECT_TRUE(marked(*again, "일시정지"));
     item(*again, "일시정지")->trigger();
@@ -144,13 +140,13 @@ TEST_F(StatusMenuTest, TurningStartAtLoginOnTwiceOrOffWhenOffAsksTheLoginItemOnl
 TEST_F(StatusMenuTest, WithoutATrayTheSettingsWindowCarriesTheMenuAndTheBarStaysWhilePaused) {
     auto d = launch(false);
     EXPECT_TRUE(recordedStartingWith("system log: tessavo: no system tray"));
-    d->switcher->bar->onSettings();
+    emit d->switcher->bar->settingsRequested();
     ASSERT_TRUE(d->settingsWC && d->settingsWC->menuStrip);
     EXPECT_EQ(d->settingsWC->height(), 460 + d->settingsWC->menuStrip->height());
     QList<QToolButton*> buttons = d->settingsWC->menuStrip->findChildren<QToolButton*>();
     ASSERT_EQ(buttons.size(), 5);
     buttons[2]->click();  // 일시정지
-    EXPECT_TRUE(d->tracker->paused);
+    EXPECT_TRUE(d->tracker->isPaused());
     EXPECT_EQ(visibleCovers(*d), 0);
     d->tracker->tick();
     EXPECT_TRUE(d->switcher->bar->isVisible());  // the way back to the controls

@@ -24,7 +24,7 @@ class ChangeTickTest : public TrackerTest {
         for (std::uint32_t id : {1000u, 1001u, 1002u, 1003u}) {
             out += std::to_string(id) + (covered(id) ? "=covered " : "=open ");
         }
-        const auto moved = tracker().lastMovedHwnd;
+        const auto moved = tracker().lastMovedChat();
         return out + "moved=" + (moved ? std::to_string(*moved) : "none");
     }
     std::vector<std::string> stateLines(std::size_t from) {

@@ -18,6 +18,22 @@ class RevealTest : public TrackerTest {
         tick();
     }
     void click(std::uint32_t id) { cover(id)->clickedToReveal(); }
+    // A file dropped on a chat long enough ago that only the drop's sticky reveal holds it open.
+    void dropFileOn(std::uint32_t id) {
+        cover(id)->fileDragStarted();
+        tick();  // the button is up
+        advance(WindowTracker::kFileDragGrace);
+        frontOther();
+        tick();
+    }
+    // A left press on a cover, as the window system delivers it, and the event loop's turn.
+    void pressOn(CoverWindow* c) {
+        const QPointF at(40, 60);
+        QMouseEvent press(QEvent::MouseButtonPress, at, c->cover->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c->cover, &press);
+        QCoreApplication::processEvents();
+    }
 };
 
 TEST_F(RevealTest, AClickRevealsAtOnceAndForExactlyTheGrace) {
@@ -36,7 +52,6 @@ TEST_F(RevealTest, AClickRevealsAtOnceAndForExactlyTheGrace) {
     advance(0.01);
     tick();
     EXPECT_TRUE(covered(1002));
-    EXPECT_FALSE(tracker().graceTarget);
 }
 
 TEST_F(RevealTest, ASecondRevealReplacesTheFirst) {
@@ -56,9 +71,13 @@ TEST_F(RevealTest, ASecondRevealReplacesTheFirst) {
 }
 
 TEST_F(RevealTest, RevealLiftsForceCover) {
-    tracker().forceCovered.insert(1001);
+    sim.focus(1001);
+    tick();
+    tracker().pick(1001, WindowTracker::kClickGrace);  // the chat in use goes under its cover
+    ASSERT_TRUE(tracker().isForceCovered(1001));
+    frontOther();
     click(1001);
-    EXPECT_FALSE(tracker().forceCovered.contains(1001));
+    EXPECT_FALSE(tracker().isForceCovered(1001));
     tick();
     EXPECT_FALSE(covered(1001));
 }
@@ -77,8 +96,6 @@ TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
     sim.clearRecord();
     sim.model().pressedButtons = 0;
     tick();
-    EXPECT_EQ(tracker().stickyReveal, 1002u);
-    EXPECT_FALSE(tracker().dragRevealID);
     EXPECT_TRUE(recorded("activate 500"));
     EXPECT_TRUE(recorded("activate 500"));
     EXPECT_TRUE(recorded("activate window 1002"));
@@ -92,9 +109,10 @@ TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
 
     tracker().start();
     sim.mouseDown(MouseButton::Other);  // a middle click does not end it
-    EXPECT_EQ(tracker().stickyReveal, 1002u);
+    tick();
+    EXPECT_FALSE(covered(1002));
     sim.mouseDown(MouseButton::Right);
-    EXPECT_FALSE(tracker().stickyReveal);
+    EXPECT_TRUE(covered(1002));  // at once
     tick();
     EXPECT_TRUE(covered(1002));
     tracker().stop();
@@ -104,17 +122,11 @@ TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
 // tick that follows may take away the very cover that is receiving it.
 TEST_F(RevealTest, AClickOnACoverEndsAStickyRevealOnlyAfterTheCoverHasIt) {
     tracker().start();
-    tick();
-    tracker().stickyReveal = 1002;
+    dropFileOn(1002);
+    ASSERT_FALSE(covered(1002));
     sim.closeWindow(1001);  // the next tick drops its cover
-    CoverWindow* c = cover(1001);
-    ASSERT_NE(c, nullptr);
-    const QPointF at(40, 60);
-    QMouseEvent press(QEvent::MouseButtonPress, at, c->cover->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(c->cover, &press);
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(tracker().stickyReveal);
+    ASSERT_NE(cover(1001), nullptr);
+    pressOn(cover(1001));
     EXPECT_EQ(cover(1001), nullptr);
     EXPECT_TRUE(covered(1002));
     tracker().stop();
@@ -123,10 +135,14 @@ TEST_F(RevealTest, AClickOnACoverEndsAStickyRevealOnlyAfterTheCoverHasIt) {
 TEST_F(RevealTest, ADragRevealEndsWhenItsWindowGoes) {
     cover(1002)->fileDragStarted();
     sim.model().pressedButtons = mouse::kLeftButton;
+    const SimWindow gone = sim.window(1002);
     sim.closeWindow(1002);
     tick();
-    EXPECT_FALSE(tracker().dragRevealID);
-    EXPECT_FALSE(tracker().stickyReveal);
+    sim.addWindow(gone);  // a window that comes later under the same number is not revealed
+    advance(WindowTracker::kFileDragGrace);
+    frontOther();
+    tick();
+    EXPECT_TRUE(covered(1002));
 }
 
 TEST_F(RevealTest, IdlenessEndsEveryRevealEarly) {
@@ -138,8 +154,7 @@ TEST_F(RevealTest, IdlenessEndsEveryRevealEarly) {
     sim.model().idleSeconds = 1.0;
     tick();
     EXPECT_TRUE(covered(1001));
-    EXPECT_FALSE(tracker().graceTarget);
-    EXPECT_TRUE(tracker().forceCovered.contains(1001));
+    EXPECT_TRUE(tracker().isForceCovered(1001));
 }
 
 TEST_F(RevealTest, RevealOfAnUnknownWindowOnlyLogs) {
@@ -164,16 +179,12 @@ TEST_F(RevealTest, FocusComesBackToTheRevealedChatWhenThisProgramTookTheFront) {
 TEST_F(TrackerTest, StartAndStopInstallAndRemoveExactlyTheirOwn) {
     WindowTracker& t = tracker();
     t.start();
-    ASSERT_TRUE(t.timer);
-    EXPECT_EQ(t.timer->interval(), 60);
-    EXPECT_TRUE(t.timer->isActive());
-    EXPECT_EQ(t.clickMonitors.size(), 2u);
+    EXPECT_TRUE(t.isRunning());
     EXPECT_EQ(sim.model().monitors.size(), 1u);
     tick();
     t.stop();
-    EXPECT_FALSE(t.timer);
-    EXPECT_TRUE(t.clickMonitors.empty());
-    EXPECT_TRUE(t.covers.empty());
+    EXPECT_FALSE(t.isRunning());
+    EXPECT_EQ(t.coverCount(), 0u);
     EXPECT_TRUE(sim.model().monitors.empty());
 }
 
@@ -187,10 +198,12 @@ TEST_F(TrackerTest, ATrackerGoneWithoutStopLeavesNoMonitorBehind) {
     sim.mouseDown(MouseButton::Left);
 }
 
-TEST_F(TrackerTest, ARefusedGlobalMonitorLeavesTheLocalOne) {
+TEST_F(RevealTest, ARefusedGlobalMonitorLeavesTheLocalOne) {
     sim.model().refuseMonitors = true;
     tracker().start();
-    EXPECT_EQ(tracker().clickMonitors.size(), 1u);
+    dropFileOn(1002);
+    pressOn(cover(1001));
+    EXPECT_TRUE(covered(1002));
     tracker().stop();
 }
 
@@ -202,23 +215,24 @@ TEST_F(TrackerTest, ConstructionReadsStoredChatSettingsStrictly) {
         << R"({"order":["b","a"],"excluded":["x","x","y"],"chatKeys":{"a":"1"},)"
         << R"("idleSec":30,"labels":{"a":"A","b":2},"paused":false})";
     WindowTracker t;
-    EXPECT_EQ(t.excluded, (std::set<std::string>{"x", "y"}));
-    EXPECT_EQ(t.idleSec, 30);
-    EXPECT_FALSE(t.paused);
-    EXPECT_FALSE(t.timer);  // construction starts nothing
-    EXPECT_TRUE(t.clickMonitors.empty());
+    EXPECT_TRUE(t.isExcluded("x") && t.isExcluded("y"));
+    EXPECT_FALSE(t.isExcluded("a"));
+    EXPECT_EQ(t.idleSeconds(), 30);
+    EXPECT_FALSE(t.isPaused());
+    EXPECT_FALSE(t.isRunning());  // construction starts nothing
+    EXPECT_TRUE(sim.model().monitors.empty());
 }
 
 TEST_F(TrackerTest, BulkCoverOperations) {
     frontOther();
     tick();
     tracker().hide(4242);
-    EXPECT_EQ(tracker().covers.size(), 3u);
+    EXPECT_EQ(tracker().coverCount(), 3u);
     tracker().hideAll();
-    EXPECT_EQ(tracker().covers.size(), 3u);
+    EXPECT_EQ(tracker().coverCount(), 3u);
     EXPECT_FALSE(cover(1001)->isVisible());
     tick();
     EXPECT_TRUE(covered(1002));
     tracker().destroyAll();
-    EXPECT_TRUE(tracker().covers.empty());
+    EXPECT_EQ(tracker().coverCount(), 0u);
 }

@@ -12,7 +12,7 @@ TEST_F(TrackerTest, FocusedChatIsRevealedAndEveryOtherChatCovered) {
     EXPECT_TRUE(cover(1001)->ignoresMouseEvents());
     EXPECT_TRUE(covered(1000));
     EXPECT_TRUE(covered(1002));
-    EXPECT_EQ(tracker().protectID, 1001u);
+    EXPECT_EQ(tracker().chatInUse(), 1001u);
     // The revealed chat is a hole in the covers above it.
     EXPECT_EQ(cover(1002)->cover->holes(),
               (std::vector<Rect>{{420 - 600, 900 - 60 - 560 - 280, 420, 560}}));
@@ -30,7 +30,7 @@ TEST_F(TrackerTest, AnotherApplicationInFrontCoversEverythingWithinOneTick) {
     frontOther();
     tick();
     EXPECT_TRUE(covered(1000) && covered(1001) && covered(1002));
-    EXPECT_FALSE(tracker().protectID);
+    EXPECT_FALSE(tracker().chatInUse());
     EXPECT_TRUE(logged("PROTECT → nil [front=App 700]"));
     EXPECT_TRUE(logged("STATE 1001 '채팅 1' = COVERED"));
     // Repeating a state logs nothing new; no frontmost application at all is "?".
@@ -127,7 +127,7 @@ TEST_F(TrackerTest, IdleCoversEverythingAndTheFocusedChatStaysCovered) {
     sim.model().idleSeconds = 60.0;
     tick();
     EXPECT_TRUE(covered(1001));
-    EXPECT_TRUE(tracker().forceCovered.contains(1001));
+    EXPECT_TRUE(tracker().isForceCovered(1001));
     EXPECT_TRUE(logged("PROTECT → nil [front=KakaoTalk]"));
 
     // Back at work in the same chat: still covered until revealed on purpose.
@@ -145,7 +145,7 @@ TEST_F(TrackerTest, IdleOffMeansNeverIdle) {
     sim.model().idleSeconds = 1e9;
     tick();
     EXPECT_FALSE(covered(1001));
-    EXPECT_TRUE(tracker().forceCovered.empty());
+    EXPECT_FALSE(tracker().isForceCovered(1001));
 }
 
 TEST_F(TrackerTest, AVanishedWindowLosesItsCoverAndBookkeeping) {
@@ -153,29 +153,28 @@ TEST_F(TrackerTest, AVanishedWindowLosesItsCoverAndBookkeeping) {
     tick();
     sim.model().idleSeconds = 5;
     tick();
-    ASSERT_TRUE(tracker().forceCovered.contains(1001));
+    ASSERT_TRUE(tracker().isForceCovered(1001));
     sim.closeWindow(1001);
     tick();
     EXPECT_EQ(cover(1001), nullptr);
-    EXPECT_FALSE(tracker().forceCovered.contains(1001));
-    EXPECT_FALSE(tracker().lastRect.contains(1001));
-    EXPECT_TRUE(tracker().loggedState.contains(1001));
+    EXPECT_FALSE(tracker().isForceCovered(1001));
 }
 
 TEST_F(TrackerTest, PausedTicksOnlyHide) {
     frontOther();
     tick();
     const auto before = log();
-    tracker().paused = true;
+    tracker().setPaused(true);
+    EXPECT_FALSE(cover(1001)->isVisible());  // at once
     tick();
     EXPECT_FALSE(cover(1001)->isVisible());
-    EXPECT_EQ(tracker().covers.size(), 3u);
+    EXPECT_EQ(tracker().coverCount(), 3u);
     sim.addWindow(
         {.number = 1009, .pid = kMessengerPid, .title = "새 채팅", .frame = {0, 0, 9, 9}});
     tick();
     EXPECT_EQ(cover(1009), nullptr);
     EXPECT_EQ(log(), before);
-    tracker().paused = false;
+    tracker().setPaused(false);
     tick();
     EXPECT_TRUE(covered(1001) && covered(1009));
 }
@@ -184,7 +183,7 @@ TEST_F(TrackerTest, PausedStateIsReadAtConstruction) {
     Settings::d().setBool(Settings::key::kPaused, true);
     frontOther();
     tick();
-    EXPECT_TRUE(tracker().covers.empty());
+    EXPECT_EQ(tracker().coverCount(), 0u);
 }
 
 TEST_F(TrackerTest, MessengerQuittingDestroysCoversButKeepsItsMemory) {
@@ -194,9 +193,8 @@ TEST_F(TrackerTest, MessengerQuittingDestroysCoversButKeepsItsMemory) {
     tick();
     sim.quitApp(kMessengerPid);
     tick();
-    EXPECT_TRUE(tracker().covers.empty());
-    EXPECT_TRUE(tracker().forceCovered.contains(1001));
-    EXPECT_TRUE(tracker().lastRect.contains(1001));
+    EXPECT_EQ(tracker().coverCount(), 0u);
+    EXPECT_TRUE(tracker().isForceCovered(1001));
 }
 
 TEST_F(TrackerTest, RevealTargetIsRaisedOverOtherChats) {

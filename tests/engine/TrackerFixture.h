@@ -30,10 +30,7 @@ class TrackerTest : public SimTest {
     void tick() { tracker().tick(); }
     void advance(double s) { sim.advance(s); }
 
-    CoverWindow* cover(std::uint32_t id) {
-        auto it = tracker().covers.find(id);
-        return it == tracker().covers.end() ? nullptr : it->second.get();
-    }
+    CoverWindow* cover(std::uint32_t id) { return tracker().coverOf(id); }
     // What the user sees of a chat: covered means an opaque cover shows over it.
     bool covered(std::uint32_t id) {
         CoverWindow* c = cover(id);

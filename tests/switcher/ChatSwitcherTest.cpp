@@ -132,19 +132,19 @@ TEST_F(SwitcherTest, PickRevealsAChatOrPutsTheOneInUseBackUnderItsCover) {
     EXPECT_FALSE(logged("PICK i=9 '?'"));
     switcher().pick(1);
     EXPECT_TRUE(logged("PICK i=1 '채팅 1'"));
-    EXPECT_EQ(tracker().graceTarget, 1001u);
+    EXPECT_TRUE(logged("REVEAL id=1001 '채팅 1'"));
     step();
     EXPECT_FALSE(covered(1001));
 
     sim.focus(1002);
     step();
-    ASSERT_EQ(tracker().protectID, 1002u);
+    ASSERT_EQ(tracker().chatInUse(), 1002u);
     switcher().pick(2);
-    EXPECT_TRUE(tracker().forceCovered.contains(1002));
+    EXPECT_TRUE(tracker().isForceCovered(1002));
     step();
     EXPECT_TRUE(covered(1002));
     switcher().pick(2);  // force-covered now: a second pick reveals it
-    EXPECT_FALSE(tracker().forceCovered.contains(1002));
+    EXPECT_FALSE(tracker().isForceCovered(1002));
     step();
     EXPECT_FALSE(covered(1002));
 }
@@ -155,16 +155,19 @@ TEST_F(SwitcherTest, PickingAChatNeverCoveredRevealsInsteadOfForceCovering) {
     sim.focus(1002);
     step();
     switcher().pick(2);
-    EXPECT_FALSE(tracker().forceCovered.contains(1002));
-    EXPECT_EQ(tracker().graceTarget, 1002u);
+    EXPECT_FALSE(tracker().isForceCovered(1002));
+    EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));
 }
 
 TEST_F(SwitcherTest, ToggleCoverSwitchesCoveringAndStoresIt) {
     step();
-    ASSERT_TRUE(covered(1001));
-    tracker().forceCovered.insert(1001);
+    sim.focus(1001);
+    step();
+    switcher().pick(1);  // the chat in use goes under its cover
+    frontOther();
+    ASSERT_TRUE(tracker().isForceCovered(1001));
     switcher().toggleCover(1);
-    EXPECT_FALSE(tracker().forceCovered.contains(1001));
+    EXPECT_FALSE(tracker().isForceCovered(1001));
     EXPECT_EQ(Settings::d().stringArrayForKey(Settings::key::kExcluded), Strings{"채팅 1"});
     step();
     EXPECT_FALSE(covered(1001));
@@ -180,7 +183,7 @@ TEST_F(SwitcherTest, ToggleCoverSwitchesCoveringAndStoresIt) {
     sim.window(1003).title = "";
     step();
     switcher().toggleCover(3);  // no title: nothing to store it under
-    EXPECT_TRUE(tracker().excluded.empty());
+    EXPECT_EQ(Settings::d().stringArrayForKey(Settings::key::kExcluded), Strings{});
 }
 
 // What the user asks to have covered is covered before control returns to the event loop: no
@@ -220,16 +223,15 @@ TEST_F(SwitcherTest, ArrangeStacksEveryChatExactlyOntoTheAnchor) {
     const Rect mainFrame = sim.window(1000).frame;
     for (std::uint32_t id : {1001u, 1002u, 1003u}) {
         EXPECT_EQ(sim.window(id).frame, mainFrame) << id;
-        EXPECT_EQ(tracker().lastRect[id], mainFrame) << id;
     }
-    EXPECT_EQ(tracker().lastMovedHwnd, 1000u);
+    EXPECT_EQ(tracker().lastMovedChat(), 1000u);
     step();  // the stacking is not taken for the user moving windows
-    EXPECT_EQ(tracker().lastMovedHwnd, 1000u);
+    EXPECT_EQ(tracker().lastMovedChat(), 1000u);
 
     // The window the user moved last anchors.
     sim.window(1002).frame = {600, 300, 500, 400};
     step();
-    ASSERT_EQ(tracker().lastMovedHwnd, 1002u);
+    ASSERT_EQ(tracker().lastMovedChat(), 1002u);
     switcher().arrangeStack();
     EXPECT_EQ(sim.window(1000).frame, (Rect{600, 300, 500, 400}));
     EXPECT_EQ(sim.window(1003).frame, (Rect{600, 300, 500, 400}));
@@ -264,12 +266,12 @@ TEST_F(SwitcherTest, TheBarButtonsReachTheirActions) {
     step();
     SwitcherBar& bar = *switcher().bar;
     QSignalSpy settings(&switcher(), &ChatSwitcher::openSettingsRequested);
-    bar.onSettings();
+    emit bar.settingsRequested();
     EXPECT_EQ(settings.count(), 1);
-    bar.onPick(3);
-    EXPECT_EQ(tracker().graceTarget, 1003u);
-    bar.onToggleCover(3);
-    EXPECT_TRUE(tracker().excluded.contains("채팅 3"));
-    bar.onArrange();
+    emit bar.pickRequested(3);
+    EXPECT_TRUE(logged("REVEAL id=1003 '채팅 3'"));
+    emit bar.toggleCoverRequested(3);
+    EXPECT_TRUE(tracker().isExcluded("채팅 3"));
+    emit bar.arrangeRequested();
     EXPECT_EQ(sim.window(1001).frame, sim.window(1000).frame);
 }

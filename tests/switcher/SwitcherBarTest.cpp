@@ -14,10 +14,14 @@ class SwitcherBarTest : public SimTest {
     SwitcherBarTest() {
         bar.view->setContent(2, -1, {}, {"K", "1"});
         bar.setContentWidth(SwitcherBarView::widthFor(2));
-        bar.onPick = [this](int i) { events.push_back("pick " + std::to_string(i)); };
-        bar.onToggleCover = [this](int i) { events.push_back("toggle " + std::to_string(i)); };
-        bar.onArrange = [this] { events.push_back("arrange"); };
-        bar.onSettings = [this] { events.push_back("settings"); };
+        QObject::connect(&bar, &SwitcherBar::pickRequested,
+                         [this](int i) { events.push_back("pick " + std::to_string(i)); });
+        QObject::connect(&bar, &SwitcherBar::toggleCoverRequested,
+                         [this](int i) { events.push_back("toggle " + std::to_string(i)); });
+        QObject::connect(&bar, &SwitcherBar::arrangeRequested,
+                         [this] { events.push_back("arrange"); });
+        QObject::connect(&bar, &SwitcherBar::settingsRequested,
+                         [this] { events.push_back("settings"); });
     }
     SwitcherBarView::Hit hit(double x) const { return bar.view->hit(x); }
     // A mouse event at view x, with the mouse at `screen` (desktop coordinates) where given.
