@@ -33,7 +33,7 @@ struct Scene {
     bool showTitleBar = true;  // wallpaper covers show it only under the mouse, by default
     std::vector<platform::Rect> holes;
     platform::Rect windowScreenFrame;  // the cover's own frame, in desktop coordinates
-    QString badgeLabel;  // the chat's switcher label; empty: no badge
+    QString badgeLabel;                // the chat's switcher label; empty: no badge
     bool badgeActive = false;
 };
 

@@ -153,8 +153,8 @@ void WindowTracker::logWindowSignature(const std::vector<KWindow>& chats) {
         if (!sig.empty()) {
             sig += " | ";
         }
-        sig += std::to_string(w.id) + ":" + platform::roleName(w.role) + ":" + Log::whole(w.frame.width) + "x" +
-               Log::whole(w.frame.height) + ":'" + w.title + "'";
+        sig += std::to_string(w.id) + ":" + platform::roleName(w.role) + ":" +
+               Log::whole(w.frame.width) + "x" + Log::whole(w.frame.height) + ":'" + w.title + "'";
     }
     if (sig != loggedWinSig) {
         loggedWinSig = sig;
@@ -270,8 +270,7 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
     ++unansweredRaises_;
     platform::current().appWindows().raise(ref->second);
     Log::line("RAISE reveal target " + std::to_string(*target) + " (top was " +
-              (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->id)) +
-              ")");
+              (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->id)) + ")");
 }
 
 // Revealed chats and the messenger's other windows stay visible and clickable through covers.

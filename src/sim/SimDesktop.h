@@ -53,7 +53,6 @@ class SimDesktop final : public Platform {
     void setFrontmost(std::optional<std::int32_t> pid);
     void quitApp(std::int32_t pid);
 
-
     // Input events as the user would make them.
     void mouseDown(MouseButton button);
     // Returns whether any registration matched.

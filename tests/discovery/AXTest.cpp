@@ -20,7 +20,7 @@ TEST_F(AXTest, ListsTitledWindowsWithTheirFacts) {
     sim.addWindow(untitled);
 
     const auto wins = AX::windows(kMessengerPid);
-    ASSERT_EQ(wins.size(), 3u);  // the untitled window is left out
+    ASSERT_EQ(wins.size(), 3u);    // the untitled window is left out
     EXPECT_EQ(wins[0].id, 1002u);  // the application's own order: front to back here
     EXPECT_EQ(wins[0].title, "채팅 2");
     EXPECT_EQ(wins[0].role, WindowRole::Standard);

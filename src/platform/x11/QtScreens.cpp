@@ -15,8 +15,7 @@ Rect toDesktop(const QRect& g, const QRect& primary) {
 }
 
 Screen describe(const QScreen* s, const QRect& primary, std::uint32_t number) {
-    return {toDesktop(s->geometry(), primary), toDesktop(s->availableGeometry(), primary),
-            number};
+    return {toDesktop(s->geometry(), primary), toDesktop(s->availableGeometry(), primary), number};
 }
 
 }  // namespace

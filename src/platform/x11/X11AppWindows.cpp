@@ -165,8 +165,8 @@ bool X11AppWindows::close(const WindowRef& window) {
     if (!c) {
         return false;
     }
-    sendRootMessage(s_.connection(), s_.root(), c->id, s_.atoms().netCloseWindow,
-                    XCB_CURRENT_TIME, kSourcePager);
+    sendRootMessage(s_.connection(), s_.root(), c->id, s_.atoms().netCloseWindow, XCB_CURRENT_TIME,
+                    kSourcePager);
     sent();
     return true;
 }

@@ -19,8 +19,7 @@ class X11Workspace final : public Workspace {
     // How often processes without a window are looked for (each look costs milliseconds).
     static constexpr auto kProcessScanInterval = std::chrono::seconds(2);
 
-    X11Workspace(Session& session, X11AppWindows& windows)
-        : s_(session), windows_(windows) {}
+    X11Workspace(Session& session, X11AppWindows& windows) : s_(session), windows_(windows) {}
 
     std::int32_t ownPid() override;
     std::uint32_t ownUid() override;
