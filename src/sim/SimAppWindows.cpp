@@ -60,8 +60,9 @@ std::optional<Rect> SimAppWindows::frameOf(const WindowRef& window) {
     return w ? std::optional<Rect>(w->frame) : std::nullopt;
 }
 
-SimWindow* SimAppWindows::request(const WindowRef& window, const std::string& what) {
-    m_.note(what + " " + describe(window));
+SimWindow* SimAppWindows::request(const WindowRef& window, const std::string& what,
+                                  const std::string& detail) {
+    m_.note(what + " " + describe(window) + detail);
     SimWindow* w = live(window);
     if (w) {
         ++m_.generation;
@@ -70,8 +71,7 @@ SimWindow* SimAppWindows::request(const WindowRef& window, const std::string& wh
 }
 
 bool SimAppWindows::move(const WindowRef& window, Point topLeft) {
-    SimWindow* w = request(window, "move");
-    m_.record.back() += " to " + text(topLeft);
+    SimWindow* w = request(window, "move", " to " + text(topLeft));
     if (!w) {
         return false;
     }
@@ -81,8 +81,7 @@ bool SimAppWindows::move(const WindowRef& window, Point topLeft) {
 }
 
 bool SimAppWindows::setFrame(const WindowRef& window, const Rect& frame) {
-    SimWindow* w = request(window, "frame");
-    m_.record.back() += " to " + text(frame);
+    SimWindow* w = request(window, "frame", " to " + text(frame));
     if (!w) {
         return false;
     }

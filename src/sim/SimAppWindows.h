@@ -24,7 +24,8 @@ class SimAppWindows final : public AppWindows {
 
   private:
     // The window named, when the desktop is readable and it lives; records the request.
-    SimWindow* request(const WindowRef& window, const std::string& what);
+    SimWindow* request(const WindowRef& window, const std::string& what,
+                       const std::string& detail = {});
     SimWindow* live(const WindowRef& window);
 
     SimModel& m_;

@@ -107,22 +107,25 @@ std::optional<Rect> X11AppWindows::frameOf(const WindowRef& window) {
     return s_.toDesktop(c->frame);
 }
 
-bool X11AppWindows::move(const WindowRef& window, Point topLeft) {
+template <class Send>
+bool X11AppWindows::request(const WindowRef& window, Send send) {
     const auto c = live(window);
     if (!c) {
         return false;
     }
-    moveResize(*c, topLeft, std::nullopt);
+    send(*c);
+    sent();
     return true;
 }
 
+bool X11AppWindows::move(const WindowRef& window, Point topLeft) {
+    return request(window, [&](const Client& c) { moveResize(c, topLeft, std::nullopt); });
+}
+
 bool X11AppWindows::setFrame(const WindowRef& window, const Rect& frame) {
-    const auto c = live(window);
-    if (!c) {
-        return false;
-    }
-    moveResize(*c, Point{frame.x, frame.y}, Size{frame.width, frame.height});
-    return true;
+    return request(window, [&](const Client& c) {
+        moveResize(c, Point{frame.x, frame.y}, Size{frame.width, frame.height});
+    });
 }
 
 // Gravity NorthWest places the frame's top-left corner; sizes are the client's own, so the
@@ -147,39 +150,26 @@ void X11AppWindows::moveResize(const Client& c, const std::optional<Point>& topL
     }
     sendRootMessage(s_.connection(), s_.root(), c.id, s_.atoms().netMoveresizeWindow, flags, x, y,
                     w, h);
-    sent();
 }
 
 bool X11AppWindows::minimize(const WindowRef& window) {
-    const auto c = live(window);
-    if (!c) {
-        return false;
-    }
-    sendRootMessage(s_.connection(), s_.root(), c->id, s_.atoms().wmChangeState, kIconicState);
-    sent();
-    return true;
+    return request(window, [&](const Client& c) {
+        sendRootMessage(s_.connection(), s_.root(), c.id, s_.atoms().wmChangeState, kIconicState);
+    });
 }
 
 bool X11AppWindows::close(const WindowRef& window) {
-    const auto c = live(window);
-    if (!c) {
-        return false;
-    }
-    sendRootMessage(s_.connection(), s_.root(), c->id, s_.atoms().netCloseWindow, XCB_CURRENT_TIME,
-                    kSourcePager);
-    sent();
-    return true;
+    return request(window, [&](const Client& c) {
+        sendRootMessage(s_.connection(), s_.root(), c.id, s_.atoms().netCloseWindow,
+                        XCB_CURRENT_TIME, kSourcePager);
+    });
 }
 
 bool X11AppWindows::raise(const WindowRef& window) {
-    const auto c = live(window);
-    if (!c) {
-        return false;
-    }
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(s_.connection(), c->id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    sent();
-    return true;
+    return request(window, [&](const Client& c) {
+        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(s_.connection(), c.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    });
 }
 
 bool X11AppWindows::activate(const WindowRef& window) {

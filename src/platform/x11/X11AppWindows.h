@@ -35,7 +35,10 @@ class X11AppWindows final : public AppWindows {
     void moveResize(const Client& c, const std::optional<Point>& topLeft,
                     const std::optional<Size>& size);
     Size decorations(const Client& c);
-    // After a request: the next query polls afresh, and the request leaves now.
+    // Sends what `send` asks of the named window's client, when it is there; the next query
+    // then polls afresh, and the request leaves now.
+    template <class Send>
+    bool request(const WindowRef& window, Send send);
     void sent();
 
     Session& s_;
