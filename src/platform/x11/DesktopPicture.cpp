@@ -1,9 +1,9 @@
 #include "platform/x11/DesktopPicture.h"
 
-#include <regex>
 #include <sstream>
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -49,12 +49,13 @@ std::optional<std::string> fromGSettings(const std::string& output) {
 }
 
 std::optional<std::string> fromXfceChannel(const std::string& xml) {
-    static const std::regex lastImage(R"re(name="last-image"[^>]*value="([^"]+)")re");
-    std::smatch m;
-    if (!std::regex_search(xml, m, lastImage)) {
+    static const QRegularExpression lastImage(
+        QStringLiteral(R"re(name="last-image"[^>]*value="([^"]+)")re"));
+    const QRegularExpressionMatch m = lastImage.match(QString::fromStdString(xml));
+    if (!m.hasMatch()) {
         return std::nullopt;
     }
-    return toPath(m[1].str());
+    return toPath(m.captured(1).toStdString());
 }
 
 std::optional<std::string> fromPlasmaConfig(const std::string& config) {
