@@ -5,7 +5,8 @@
 using namespace platform;
 using namespace platform::sim;
 
-// The simulated desktop must behave like a window system, or scenario tests prove nothing.
+// The simulated desktop must behave like a window system, or scenario tests prove nothing. Its
+// input, login item and termination are what the switcher, launch and menu tests drive.
 
 TEST_F(SimTest, WindowListFollowsStackingAndLayers) {
     addMessenger(sim, {.chats = 2, .otherWindows = 1, .focusFirstChat = false});
@@ -55,35 +56,4 @@ TEST_F(SimTest, RequestsActOnTheModelAndAreRecordedUnlessWindowsAreUnreadable) {
     EXPECT_TRUE(windows.windowsOf(kMessengerPid).empty());
     EXPECT_FALSE(windows.focusedWindow(kMessengerPid));
     EXPECT_FALSE(windows.minimize({kMessengerPid, 1002}));
-}
-
-TEST_F(SimTest, TerminationHotKeysMonitorsAndLoginItem) {
-    addMessenger(sim, {.chats = 1});
-    auto& ws = current().workspace();
-    EXPECT_TRUE(ws.forceTerminate(kMessengerPid));
-    EXPECT_TRUE(ws.runningApplications("com.kakao.KakaoTalkMac").empty());
-    EXPECT_FALSE(sim.hasWindow(1001));
-
-    auto& input = current().input();
-    std::vector<std::uint32_t> pressed;
-    input.installHotKeyHandler([&](HotKeyID id) { pressed.push_back(id.id); });
-    sim.model().hotKeysHeldElsewhere.insert({40, 6144});
-    EXPECT_FALSE(input.registerHotKey(40, 6144, {0, 0}));
-    const auto h = input.registerHotKey(1, 6144, {0, 3});
-    ASSERT_TRUE(h);
-    EXPECT_TRUE(sim.pressHotKey(1, 6144));
-    EXPECT_FALSE(sim.pressHotKey(1, 2304));
-    input.unregisterHotKey(*h);
-    EXPECT_FALSE(sim.pressHotKey(1, 6144));
-    EXPECT_EQ(pressed, std::vector<std::uint32_t>{3});
-
-    int downs = 0;
-    input.addGlobalMouseDownMonitor(mouse::kLeftMouseDownMask, [&](MouseButton) { ++downs; });
-    sim.mouseDown(MouseButton::Left);
-    sim.mouseDown(MouseButton::Other);
-    EXPECT_EQ(downs, 1);
-
-    sim.model().registerError = "not allowed";
-    EXPECT_EQ(current().loginItem().registerItem().error, "not allowed");
-    EXPECT_EQ(current().loginItem().status(), LoginItemStatus::NotRegistered);
 }

@@ -7,6 +7,7 @@
 #include "platform/x11/Snapshot.h"
 
 using namespace platform::x11;
+using AppGroup::kMessenger;
 
 namespace {
 
@@ -154,24 +155,17 @@ TEST(FactCache, EachEventClearsWhatItChangesAndOnlyThoseCount) {
 
 namespace {
 
-Client client(xcb_window_t id, std::int32_t pid, const std::string& cls) {
-    Client c;
-    c.id = id;
-    c.pid = pid;
-    c.instance = cls;
-    c.windowClass = cls;
-    return c;
-}
-
 // Two messenger processes (and a window claiming pid 1), another program, and an unmanaged
 // menu of the second messenger process.
 Snapshot messengers() {
     Snapshot s;
-    s.clients = {client(1, 1, "kakaotalk.exe"), client(2, 600, "kakaotalk.exe"),
-                 client(3, 500, "com.kakao.KakaoTalkMac"), client(4, 700, "org.example.Editor")};
-    for (std::size_t i = 0; i < s.clients.size(); ++i) {
-        s.topLevels.push_back(
-            {.id = static_cast<xcb_window_t>(0x901 + i), .pid = s.clients[i].pid, .client = i});
+    const std::pair<std::int32_t, const char*> windows[] = {
+        {1, "kakaotalk.exe"}, {600, "kakaotalk.exe"}, {500, kMessenger}, {700, "org.example.Ed"}};
+    for (const auto& [pid, cls] : windows) {
+        const auto i = s.clients.size();
+        s.clients.push_back(
+            {.id = xcb_window_t(i + 1), .pid = pid, .instance = cls, .windowClass = cls});
+        s.topLevels.push_back({.id = xcb_window_t(0x901 + i), .pid = pid, .client = i});
     }
     s.topLevels.push_back({.id = 0x999, .pid = 600});
     return s;
@@ -205,7 +199,7 @@ TEST(AppGroup, EveryWindowOfTheMessengersClassReportsOneProcess) {
     EXPECT_EQ(AppGroup::unify(t, names, [](std::int32_t) { return false; }), 1);
     EXPECT_EQ(pids(t), "1 1 1 700  1 1 1 700 1");
     Snapshot none;
-    none.clients = {client(4, 700, "org.example.Editor")};
+    none.clients.push_back({.id = 4, .pid = 700, .instance = "a", .windowClass = "Editor"});
     EXPECT_EQ(AppGroup::unify(none, names, [](std::int32_t) { return true; }), 0);
     EXPECT_EQ(none.clients[0].pid, 700);
 
