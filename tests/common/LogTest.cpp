@@ -11,82 +11,81 @@
 
 namespace fs = std::filesystem;
 
-class LogTest : public SimTest {
-  protected:
-    std::string logPath() const { return sim.model().temporaryDirectory + "/tessavo.log"; }
-    void switchOn() { sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string("1")); }
-    std::string read(const std::string& p) const {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-};
+namespace {
 
-TEST_F(LogTest, OnlyTheExactValueOneSwitchesItOn) {
-    for (const char* value : {"", "0", "true", "yes", "01", " 1", "1 "}) {
-        platform::sim::SimDesktop& fresh = platform::sim::SimDesktop::installFresh();
-        fresh.model().environment["TESSAVO_DEBUG"] = value;
-        Log::line("x");
-        EXPECT_FALSE(Log::enabled()) << '"' << value << '"';
-        EXPECT_FALSE(fs::exists(fresh.model().temporaryDirectory + "/tessavo.log")) << value;
+std::string read(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A fresh desktop whose temporary directory holds `earlier` as the log of an earlier run, with
+// the debug switch set to `value` (unset when null). Returns the log's path.
+std::string freshLog(const char* value, const std::string& earlier = "earlier run\n") {
+    auto& sim = platform::sim::SimDesktop::installFresh();
+    if (value) {
+        sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string(value));
+    }
+    const std::string path = sim.model().temporaryDirectory + "/tessavo.log";
+    std::ofstream(path) << earlier;
+    return path;
+}
+
+}  // namespace
+
+TEST(LogTest, OnlyTheExactValueOneSwitchesItOnAndOffLeavesAnEarlierFileAlone) {
+    for (const char* value :
+         {static_cast<const char*>(nullptr), "", "0", "true", "yes", "01", " 1", "1 "}) {
+        const std::string path = freshLog(value);
+        Log::line("STATE 1 'a' = COVERED");
+        EXPECT_FALSE(Log::enabled()) << '"' << (value ? value : "unset") << '"';
+        EXPECT_EQ(read(path), "earlier run\n");
     }
 }
 
-TEST_F(LogTest, OffLeavesAnEarlierRunsFileAlone) {
-    std::ofstream(logPath()) << "earlier run\n";
-    Log::line("STATE 1 'a' = COVERED");
-    EXPECT_EQ(read(logPath()), "earlier run\n");
-}
-
-TEST_F(LogTest, OnReplacesTheEarlierFileAndWritesLinesInOrder) {
-    std::ofstream(logPath()) << "earlier run\n";
-    switchOn();
+// The earlier file is replaced by a private one, and window titles (from other programs) may
+// not start a line of their own: control characters are escaped.
+TEST(LogTest, OnReplacesTheEarlierFileAndWritesEachCallAsOneLine) {
+    const std::string path = freshLog("1");
     Log::line("PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]");
-    Log::line("two");
     Log::line("");
-    EXPECT_EQ(read(logPath()), "PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]\ntwo\n\n");
+    Log::line("STATE 1 'x\nSTATE 1 'forged' = COVERED' = REVEALED");
+    Log::line(std::string("cr\r tab\t nul") + '\0' + " esc\x1b del\x7f \\n 한글 →");
+    EXPECT_EQ(read(path),
+              "PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]\n\n"
+              "STATE 1 'x\\nSTATE 1 'forged' = COVERED' = REVEALED\n"
+              "cr\\r tab\\t nul\\x00 esc\\x1b del\\x7f \\n 한글 →\n");
     struct stat st {};
-    ASSERT_EQ(::lstat(logPath().c_str(), &st), 0);
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-// Window titles come from other programs: none of them may start a line of its own.
-TEST_F(LogTest, ControlCharactersAreEscapedSoEveryCallIsOneLine) {
-    switchOn();
-    Log::line("STATE 1 'x\nSTATE 1 'forged' = COVERED' = REVEALED");
-    Log::line(std::string("cr\r tab\t nul") + '\0' + " esc\x1b del\x7f \\n 한글 →");
-    EXPECT_EQ(read(logPath()),
-              "STATE 1 'x\\nSTATE 1 'forged' = COVERED' = REVEALED\n"
-              "cr\\r tab\\t nul\\x00 esc\\x1b del\\x7f \\n 한글 →\n");
-}
-
-TEST_F(LogTest, APlantedLinkIsNeverWrittenThrough) {
-    const std::string victim = sim.model().temporaryDirectory + "/victim";
+// The log's folder is world-writable: what another user put under its name is never written
+// through or removed.
+TEST(LogTest, WhatStandsInTheLogsPlaceIsNeverWrittenThrough) {
+    std::string path = freshLog("1");
+    const std::string victim = fs::path(path).parent_path() / "victim";
     std::ofstream(victim) << "precious\n";
-    fs::create_symlink(victim, logPath());
-    switchOn();
+    fs::remove(path);
+    fs::create_symlink(victim, path);
     Log::line("hello");
     EXPECT_EQ(read(victim), "precious\n");
-    EXPECT_FALSE(fs::is_symlink(logPath()));
-    EXPECT_EQ(read(logPath()), "hello\n");
-}
+    EXPECT_FALSE(fs::is_symlink(path));
+    EXPECT_EQ(read(path), "hello\n");
 
-TEST_F(LogTest, AFileOfAnotherUserMeansNoLog) {
+    path = freshLog("1");
+    fs::remove(path);
+    fs::create_directory(path);
+    Log::line("hello");
+    EXPECT_TRUE(fs::is_directory(path));
+
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to give a file to another user";
     }
-    std::ofstream(logPath()) << "theirs\n";
-    ASSERT_EQ(::chown(logPath().c_str(), 65534, 65534), 0);
-    switchOn();
+    path = freshLog("1", "theirs\n");
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
     Log::line("hello");
     Log::line("again");
-    EXPECT_EQ(read(logPath()), "theirs\n");
-}
-
-TEST_F(LogTest, ADirectoryInTheWayMeansNoLog) {
-    fs::create_directory(logPath());
-    switchOn();
-    Log::line("hello");
-    EXPECT_TRUE(fs::is_directory(logPath()));
+    EXPECT_EQ(read(path), "theirs\n");
 }

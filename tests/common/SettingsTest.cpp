@@ -24,204 +24,158 @@
 
 namespace fs = std::filesystem;
 using Settings::Store;
-
-class SettingsTest : public SimTest {
-  protected:
-    // The installed desktop's file (a test may install a fresh desktop part-way).
-    std::string path() const {
-        return platform::current().workspace().configHome() + "/tessavo/settings.json";
-    }
-
-    // The file as a user (or another program) left it, before the program starts.
-    void writeFile(const std::string& text) {
-        fs::create_directories(fs::path(path()).parent_path());
-        std::ofstream(path(), std::ios::binary) << text;
-    }
-    std::string readFile(const std::string& p) const {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::vector<std::string> directoryEntries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(fs::path(path()).parent_path())) {
-            names.push_back(e.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    // The configuration directory comes to lie under a regular file, so no save can succeed.
-    void blockSaving() {
-        const std::string blocker = sim.model().temporaryDirectory + "/not-a-directory";
-        std::ofstream(blocker) << "x";
-        sim.model().configHome = blocker;
-    }
-};
-
-namespace {
-// Files of this process may grow to `bytes` at most while it lives, as on a disk that is full:
-// a write past the limit fails (the signal that would end the process is ignored). Root is held
-// to it too, unlike to a folder's permissions.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &before_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = before_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &before_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit before_{};
-    void (*previous_)(int) = nullptr;
-};
-}  // namespace
-
-TEST_F(SettingsTest, FreshInstallationGivesEveryDefault) {
-    Store& s = Settings::d();
-    EXPECT_EQ(disguiseModeFromStored(s.integerForKey(Settings::key::kDisguiseMode)),
-              DisguiseMode::memo);
-    EXPECT_FALSE(s.boolForKey(Settings::key::kPaused));
-    EXPECT_FALSE(s.stringArrayForKey(Settings::key::kOrder));
-    EXPECT_FALSE(s.dictionaryForKey(Settings::key::kLabels));
-    EXPECT_EQ(Settings::idleSec(), 0);
-    EXPECT_EQ(Settings::hotkeyMod(), 6144u);
-    EXPECT_FALSE(Settings::barOrigin());
-    EXPECT_FALSE(s.boolForKey(Settings::key::kWallpaperTightFit));
-    EXPECT_FALSE(fs::exists(path()));  // reading never creates the file
-}
-
-TEST_F(SettingsTest, StoredZeroIsNotTheDefault) {
-    Settings::d().setInteger(Settings::key::kIdleSec, 0);
-    Settings::d().setInteger(Settings::key::kHotkeyMod, 0);
-    EXPECT_EQ(Settings::idleSec(), 0);
-    EXPECT_EQ(Settings::hotkeyMod(), 0u);
-}
-
-TEST_F(SettingsTest, DisguiseModeOnlyOneIsWallpaper) {
-    EXPECT_EQ(disguiseModeFromStored(1), DisguiseMode::wallpaper);
-    for (std::int64_t v : {0LL, 2LL, 7LL, -1LL}) {
-        EXPECT_EQ(disguiseModeFromStored(v), DisguiseMode::memo) << v;
-    }
-    EXPECT_EQ(disguiseModeFromRaw(1), DisguiseMode::wallpaper);
-    EXPECT_FALSE(disguiseModeFromRaw(2));
-}
-
-TEST_F(SettingsTest, BarOriginNeedsBothNumbers) {
-    writeFile(R"({"barX": 12.5})");
-    EXPECT_FALSE(Settings::barOrigin());
-    Settings::d().setDouble(Settings::key::kBarY, -40);
-    ASSERT_TRUE(Settings::barOrigin());
-    EXPECT_EQ(Settings::barOrigin()->x, 12.5);
-    EXPECT_EQ(Settings::barOrigin()->y, -40);
-}
+namespace key = Settings::key;
 
 namespace {
 
-// What the program makes of a key, as text.
+// The installed desktop's file (a test may install a fresh desktop part-way).
+std::string path() {
+    return platform::current().workspace().configHome() + "/tessavo/settings.json";
+}
+// The file as a user (or another program) left it, before the program starts.
+void writeFile(const std::string& text) {
+    fs::create_directories(fs::path(path()).parent_path());
+    std::ofstream(path(), std::ios::binary) << text;
+}
+std::string readFile(const std::string& p) {
+    std::stringstream s;
+    s << std::ifstream(p, std::ios::binary).rdbuf();
+    return s.str();
+}
+// Files in the settings folder: a temporary left behind would show here.
+long entries() {
+    return std::distance(fs::directory_iterator(fs::path(path()).parent_path()), {});
+}
+long noticesOf(const platform::sim::SimDesktop& sim, const std::string& prefix) {
+    return std::count_if(sim.record().begin(), sim.record().end(),
+                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+}
+const std::string kCannotSave = "system log: tessavo: cannot save settings";
+
+// What the program makes of a key, as text: for integers the typed reading, and the raw one
+// where the key's rule sets it aside; for the mode, its rule and the raw mapping must agree.
 std::string reading(const std::string& k) {
-    using namespace Settings::key;
     Store& s = Settings::d();
-    if (k == kDisguiseMode) {
-        return s.integerForKey(k) == 1 ? "wallpaper" : "memo";
+    switch (Settings::ruleFor(k)->type) {
+        case Settings::Type::boolean:
+            return s.boolForKey(k) ? "true" : "false";
+        case Settings::Type::number: {
+            const auto o = Settings::barOrigin();
+            return o ? (std::ostringstream() << o->x << ',' << o->y).str() : "none";
+        }
+        case Settings::Type::stringArray:
+            return s.stringArrayForKey(k) ? "set" : "none";
+        case Settings::Type::dictionary:
+            return s.dictionaryForKey(k) ? "set" : "none";
+        case Settings::Type::integer:
+            break;
     }
-    if (k == kIdleSec || k == kHotkeyMod) {
-        return std::to_string(k == kIdleSec ? Settings::idleSec() : Settings::hotkeyMod());
+    const std::int64_t raw = s.integerForKey(k);
+    if (k == key::kDisguiseMode) {
+        const DisguiseMode mode = Settings::disguiseMode();
+        return std::string(mode == DisguiseMode::wallpaper ? "wallpaper" : "memo") +
+               (mode == disguiseModeFromStored(raw) ? "" : " (raw disagrees)");
     }
-    if (k == kBarX) {
-        return Settings::barOrigin() ? "set" : "none";
-    }
-    if (k == kOrder || k == kExcluded) {
-        return s.stringArrayForKey(k) ? "set" : "none";
-    }
-    if (k == kLabels || k == kChatKeys) {
-        return s.dictionaryForKey(k) ? "set" : "none";
-    }
-    return s.boolForKey(k) ? "true" : "false";
+    const std::int64_t typed = k == key::kIdleSec ? Settings::idleSec() : Settings::hotkeyMod();
+    return std::to_string(typed) + (raw == typed ? "" : " raw " + std::to_string(raw));
 }
 
-QJsonValue storedValue(const std::string& file, const std::string& key) {
-    std::ifstream in(file);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    return QJsonDocument::fromJson(QByteArray::fromStdString(text))[QString::fromStdString(key)];
+// Runs `work` while files of this process may grow to 4 bytes, as on a full disk: a write past
+// it fails (the signal that would end the process is ignored). Root is held to it too.
+void onAFullDisk(const std::function<void()>& work) {
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = before;
+    full.rlim_cur = 4;
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    work();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
 }
 
 }  // namespace
 
-// Hand-edited values of unexpected types, read as the README says, and kept in the file.
+using SettingsTest = SimTest;
+
+// Hand-edited values of unexpected types, read as the README says, and kept in the file; with
+// no file, every key reads its default and reading creates none.
 TEST_F(SettingsTest, EachKeyReadsOddValuesAsDocumented) {
+    std::string defaults;
+    for (const Settings::KeyRule& rule : Settings::kKeys) {
+        defaults += reading(rule.name) + " ";
+    }
+    EXPECT_EQ(defaults, "memo false none none none none 0 6144 raw 0 none none false false ");
+    EXPECT_FALSE(fs::exists(path()));
+    EXPECT_FALSE(disguiseModeFromRaw(2));
+    // clang-format off
     const std::array<const char*, 3> rows[] = {
         // key, its value (for barX both coordinates), what the program makes of it
-        {"disguiseMode", "1.9", "wallpaper"},
-        {"disguiseMode", "\" 1 \"", "wallpaper"},
-        {"disguiseMode", "true", "memo"},
-        {"paused", "\" Yes \"", "true"},
-        {"paused", "\"2\"", "false"},
-        {"paused", "0.5", "true"},
-        {"paused", "[true]", "false"},
-        {"wallpaperTitleAlways", "\"1\"", "true"},
-        {"wallpaperTightFit", "\"on\"", "false"},
-        {"idleSec", "59.9", "59"},
-        {"idleSec", "\"60\"", "60"},
-        {"idleSec", "\"30s\"", "0"},
-        {"idleSec", "true", "0"},
-        {"hotkeyMod", "\"4608\"", "4608"},
+        {"disguiseMode", "1", "wallpaper"}, {"disguiseMode", "1.9", "wallpaper"},
+        {"disguiseMode", "\" 1 \"", "wallpaper"}, {"disguiseMode", "true", "memo"},
+        {"disguiseMode", "0", "memo"}, {"disguiseMode", "2", "memo"},
+        {"disguiseMode", "-1", "memo"}, {"disguiseMode", "4294967297", "memo"},
+        {"paused", "\" Yes \"", "true"}, {"paused", "\"2\"", "false"},
+        {"paused", "0.5", "true"}, {"paused", "[true]", "false"},
+        {"wallpaperTitleAlways", "\"1\"", "true"}, {"wallpaperTightFit", "\"on\"", "false"},
+        {"idleSec", "59.9", "59"}, {"idleSec", "\"60\"", "60"}, {"idleSec", "-5", "-5"},
+        {"idleSec", "\"30s\"", "0"}, {"idleSec", "true", "0"},
+        {"hotkeyMod", "0", "0"}, {"hotkeyMod", "\"4608\"", "4608"},
         {"hotkeyMod", "4294967295", "4294967295"},
-        {"hotkeyMod", "4294967296", "6144"},
-        {"hotkeyMod", "-1", "6144"},
-        {"hotkeyMod", "\"ctrl+alt\"", "6144"},
-        {"hotkeyMod", "true", "6144"},
+        {"hotkeyMod", "4294967296", "6144 raw 4294967296"}, {"hotkeyMod", "-1", "6144 raw -1"},
+        {"hotkeyMod", "\"ctrl+alt\"", "6144 raw 0"}, {"hotkeyMod", "true", "6144 raw 0"},
+        {"barX", "12.5", "none"}, {"barX", "12.5, \"barY\": -40", "12.5,-40"},
         {"barX", "10, \"barY\": \"20\"", "none"},
-        {"order", "[\"a\", 1]", "none"},
-        {"excluded", "\"a\"", "none"},
-        {"labels", "{\"채팅\": 5}", "none"},
-        {"chatKeys", "[\"A\"]", "none"},
+        {"order", "[\"a\", 1]", "none"}, {"excluded", "\"a\"", "none"},
+        {"labels", "{\"채팅\": 5}", "none"}, {"chatKeys", "[\"A\"]", "none"},
     };
+    // clang-format on
     for (const auto& [key, json, expected] : rows) {
+        SCOPED_TRACE(std::string(key) + ": " + json);
         platform::sim::SimDesktop::installFresh();
         writeFile(std::string("{\"") + key + "\": " + json + "}");
-        const QJsonValue before = storedValue(path(), key);
-        EXPECT_EQ(reading(key), expected) << key << ": " << json;
+        const auto stored = [&] { return QJsonDocument::fromJson(readFile(path()).c_str())[key]; };
+        const QJsonValue before = stored();
+        EXPECT_EQ(reading(key), expected);
         Settings::d().setInteger("somethingElse", 1);
-        EXPECT_EQ(storedValue(path(), key), before) << key << ": " << json;
+        EXPECT_EQ(stored(), before);
     }
 }
 
-TEST_F(SettingsTest, WritesPersistAtomicallyPrivatelyAndKeepOutsideEdits) {
+// Each write is saved (atomically, privately, keeping outside edits) and then announced once,
+// naming its key; storing the value already there is a write too. Reads are silent.
+TEST_F(SettingsTest, EachWriteIsSavedAndThenAnnouncedOnce) {
     writeFile(R"({"somethingNew": [1, {"a": null}], "labels": {"x": 1}})");
     Store& s = Settings::d();
+    std::vector<std::string> heard;
+    QObject::connect(&s, &Store::changed, [&](const std::string& k) {
+        const bool readable = s.hasObject(k) && Store(platform::current()).hasObject(k);
+        heard.push_back(readable ? k : k + " before it was saved");
+    });
     const std::vector<std::string> order = {"카카오톡", "He said \"hi\"", "line\nbreak",
                                             "탭\tand \\"};
-    s.setStringArray(Settings::key::kOrder, order);
-    s.setDictionary(Settings::key::kChatKeys, {{"채팅 1", "A"}, {"\"quoted\"", "7"}});
-    s.setBool(Settings::key::kPaused, true);
-    s.setDouble(Settings::key::kBarX,
-                std::numeric_limits<double>::infinity());  // never written as invalid JSON
+    s.setStringArray(key::kOrder, order);
+    s.setDictionary(key::kChatKeys, {{"채팅 1", "A"}, {"\"quoted\"", "7"}});
+    s.setBool(key::kPaused, true);
+    s.setDouble(key::kBarX, std::numeric_limits<double>::infinity());  // never invalid JSON
+    s.setInteger(key::kIdleSec, 60);
+    s.setInteger(key::kIdleSec, 60);
+    Settings::idleSec();
+    EXPECT_EQ(heard, (std::vector<std::string>{"order", "chatKeys", "paused", "barX", "idleSec",
+                                               "idleSec"}));
 
-    // A second store reads what the first one wrote.
     Store reread(platform::current());
-    EXPECT_EQ(reread.stringArrayForKey(Settings::key::kOrder), order);
-    EXPECT_EQ(reread.dictionaryForKey(Settings::key::kChatKeys)->at("\"quoted\""), "7");
-    EXPECT_TRUE(reread.boolForKey(Settings::key::kPaused));
-    EXPECT_EQ(reread.numberForKey(Settings::key::kBarX), 0.0);
-    EXPECT_TRUE(reread.hasObject("somethingNew"));
-    EXPECT_TRUE(reread.hasObject(Settings::key::kLabels));
-    EXPECT_TRUE(reread.setAside().empty());
-
+    EXPECT_EQ(reread.stringArrayForKey(key::kOrder), order);
+    EXPECT_EQ(reread.dictionaryForKey(key::kChatKeys)->at("\"quoted\""), "7");
+    EXPECT_TRUE(reread.boolForKey(key::kPaused));
+    EXPECT_EQ(reread.numberForKey(key::kBarX), 0.0);
+    EXPECT_TRUE(reread.hasObject("somethingNew") && reread.hasObject(key::kLabels));
     struct stat st {};
     ASSERT_EQ(::stat(path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     ASSERT_EQ(::stat(fs::path(path()).parent_path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_EQ(directoryEntries(), std::vector<std::string>{"settings.json"});  // no temporaries
+    EXPECT_EQ(entries(), 1);  // no temporaries
 }
 
 // A key with U+FEFF in it (a stray byte-order mark, raw or escaped) is one Qt can neither look
@@ -231,57 +185,42 @@ TEST_F(SettingsTest, AKeyWithAByteOrderMarkNeverBecomesAnotherKey) {
         "{\"\xef\xbb\xbfpaused\": \" TRUE \", \"idleSec\": 30, \"hotkeyMod\": 4096,"
         " \"\\ufeffhotkeyMod\": 2048, \"disguiseMode\": 0, \"\xef\xbb\xbf"
         "disguiseMode\": 1}");
-    Store first(platform::current());
-    EXPECT_FALSE(first.boolForKey(Settings::key::kPaused));
-    EXPECT_EQ(first.integerSetting(Settings::key::kIdleSec), 30);
-    EXPECT_EQ(first.integerSetting(Settings::key::kHotkeyMod), 4096);
-    EXPECT_EQ(first.integerSetting(Settings::key::kDisguiseMode), 0);
-
-    first.setInteger(Settings::key::kIdleSec, 60);
-    Store reread(platform::current());
-    EXPECT_FALSE(reread.boolForKey(Settings::key::kPaused));
-    EXPECT_FALSE(reread.hasObject(Settings::key::kPaused));
-    EXPECT_EQ(reread.integerSetting(Settings::key::kIdleSec), 60);
-    EXPECT_EQ(reread.integerSetting(Settings::key::kHotkeyMod), 4096);
-    EXPECT_EQ(reread.integerSetting(Settings::key::kDisguiseMode), 0);
+    for (const int idle : {30, 60}) {  // as read, then after a save and read back
+        Store store(platform::current());
+        EXPECT_FALSE(store.boolForKey(key::kPaused) || store.hasObject(key::kPaused));
+        EXPECT_EQ(store.integerSetting(key::kIdleSec), idle);
+        EXPECT_EQ(store.integerSetting(key::kHotkeyMod), 4096);
+        EXPECT_EQ(store.integerSetting(key::kDisguiseMode), 0);
+        store.setInteger(key::kIdleSec, 60);
+    }
 }
 
-TEST_F(SettingsTest, UnreadableFileIsKeptAsideAndDefaultsApply) {
-    const std::string garbage = "{\"idleSec\": 30, \"order\": [\"채팅\" ";  // cut short
-    writeFile(garbage);
-    Store& s = Settings::d();
-    EXPECT_EQ(Settings::idleSec(), 0);
-    ASSERT_FALSE(s.setAside().empty());
-    EXPECT_EQ(readFile(s.setAside()), garbage);
-    EXPECT_TRUE(recordedStartingWith("system log: tessavo: settings file"));
-
-    s.setInteger(Settings::key::kIdleSec, 60);
-    EXPECT_EQ(readFile(s.setAside()), garbage);  // the new file never replaces the old one
-    EXPECT_EQ(Store(platform::current()).integerForKey(Settings::key::kIdleSec), 60);
-    EXPECT_EQ(directoryEntries().size(), 2u);
-}
-
-TEST_F(SettingsTest, NonObjectDocumentIsKeptAsideButAnEmptyFileIsJustEmpty) {
-    writeFile("[1, 2, 3]");
-    EXPECT_FALSE(Settings::d().setAside().empty());
-
-    platform::sim::SimDesktop::installFresh();
-    writeFile("  \n");
-    EXPECT_TRUE(Settings::d().setAside().empty());
-    EXPECT_EQ(directoryEntries(), std::vector<std::string>{"settings.json"});
-}
-
-TEST_F(SettingsTest, FailedSaveKeepsTheValueForThisRunAndSaysWhy) {
-    blockSaving();
-    Store& s = Settings::d();
-    s.setInteger(Settings::key::kDisguiseMode, 1);
-    EXPECT_EQ(s.integerForKey(Settings::key::kDisguiseMode), 1);
-    EXPECT_TRUE(recordedStartingWith("system log: tessavo: cannot save settings"));
-}
-
-// Something other than a regular file under the settings name is not waited on, read, renamed
-// or replaced by a save; the log says why.
-TEST_F(SettingsTest, AFifoADeviceOrADirectoryIsLeftAlone) {
+// What cannot be read as settings is moved aside whole, never replaced by a new file, and
+// defaults apply; an empty file is just empty. Something other than a regular file is not
+// waited on, read, renamed or replaced by a save; the log says why.
+TEST_F(SettingsTest, UnreadableFilesAreKeptAsideAndOddFilesLeftAlone) {
+    const std::string atLimit =
+        "{\"idleSec\": 30" + std::string(platform::kMaxConfigFileBytes - 15, ' ') + "}";
+    const std::tuple<std::string, int, bool> files[] = {
+        // the file, the idle time read from it, whether it is set aside
+        {"{\"idleSec\": 30, \"order\": [\"채팅\" ", 0, true},  // cut short
+        {"[1, 2, 3]", 0, true},
+        {"  \n", 0, false},
+        {atLimit, 30, false},
+        {atLimit + " ", 0, true},
+    };
+    for (const auto& [text, idle, aside] : files) {
+        SCOPED_TRACE(text.substr(0, 40));
+        auto& sim = platform::sim::SimDesktop::installFresh();
+        writeFile(text);
+        Store& s = Settings::d();
+        EXPECT_EQ(Settings::idleSec(), idle);
+        EXPECT_EQ(noticesOf(sim, "system log: tessavo: settings file"), aside ? 1 : 0);
+        s.setInteger(key::kIdleSec, 60);
+        EXPECT_EQ(s.setAside().empty() ? "" : readFile(s.setAside()), aside ? text : "");
+        EXPECT_EQ(Store(platform::current()).integerForKey(key::kIdleSec), 60);
+        EXPECT_EQ(entries(), aside ? 2 : 1);
+    }
     const std::function<void(const std::string&)> makers[] = {
         [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
         [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
@@ -293,7 +232,7 @@ TEST_F(SettingsTest, AFifoADeviceOrADirectoryIsLeftAlone) {
         make(path());
         const auto type = fs::symlink_status(path()).type();
         EXPECT_TRUE(returnsPromptly(path(), [] { Settings::d(); }));
-        Settings::d().setInteger(Settings::key::kIdleSec, 30);
+        Settings::d().setInteger(key::kIdleSec, 30);
         EXPECT_EQ(Settings::idleSec(), 30);  // kept for this run
         EXPECT_EQ(fs::symlink_status(path()).type(), type);
         EXPECT_TRUE(Settings::d().setAside().empty());
@@ -301,115 +240,53 @@ TEST_F(SettingsTest, AFifoADeviceOrADirectoryIsLeftAlone) {
         EXPECT_EQ(r.at(0), "system log: tessavo: settings file " + path() +
                                " is unreadable (not a regular file); left in place, starting "
                                "from defaults");
-        EXPECT_EQ(r.at(1).rfind("system log: tessavo: cannot save settings", 0), 0u);
+        EXPECT_EQ(r.at(1).rfind(kCannotSave, 0), 0u);
     }
-}
-
-TEST_F(SettingsTest, AFileOverTheSizeLimitIsKeptAsideWhole) {
-    const std::string atLimit =
-        "{\"idleSec\": 30" + std::string(platform::kMaxConfigFileBytes - 15, ' ') + "}";
-    writeFile(atLimit);
-    EXPECT_EQ(Settings::idleSec(), 30);
-    platform::sim::SimDesktop::installFresh();
-    writeFile(atLimit + " ");
-    Store& s = Settings::d();
-    EXPECT_EQ(Settings::idleSec(), 0);
-    ASSERT_FALSE(s.setAside().empty());
-    EXPECT_EQ(readFile(s.setAside()), atLimit + " ");
-}
-
-// Callers read the mode through its rule or by mapping the raw integer; the two must agree.
-TEST_F(SettingsTest, DisguiseModeReadsAlikeThroughItsRuleAndTheRawInteger) {
-    for (const char* json : {"1", "1.9", "\" 1 \"", "0", "2", "-1", "4294967297", "true"}) {
-        platform::sim::SimDesktop::installFresh();
-        writeFile(std::string(R"({"disguiseMode": )") + json + "}");
-        const auto raw = Settings::d().integerForKey(Settings::key::kDisguiseMode);
-        EXPECT_EQ(Settings::disguiseMode(), disguiseModeFromStored(raw)) << json;
-    }
-}
-
-// Only the typed readings apply the rules: the raw one keeps what is stored, and a negative idle
-// time (off) is not mistaken for an unset one.
-TEST_F(SettingsTest, RulesShapeOnlyTheTypedReadings) {
-    writeFile(R"({"hotkeyMod": 4294967296, "idleSec": -5})");
-    EXPECT_EQ(Settings::d().integerForKey(Settings::key::kHotkeyMod), 4294967296);
-    EXPECT_EQ(Settings::hotkeyMod(), Settings::kDefaultHotkeyMod);
-    EXPECT_EQ(Settings::idleSec(), -5);
-}
-
-// Each write is announced once, naming its key, when the new value can be read back from the
-// store and from the file; storing the value already there is a write too. Reads are silent.
-TEST_F(SettingsTest, EachWriteIsAnnouncedOnceAfterItIsSaved) {
-    Store& s = Settings::d();
-    std::vector<std::string> heard;
-    QObject::connect(&s, &Store::changed, [&](const std::string& k) {
-        const bool readable = s.hasObject(k) && Store(platform::current()).hasObject(k);
-        heard.push_back(readable ? k : k + " before it was saved");
-    });
-    s.setInteger(Settings::key::kIdleSec, 60);
-    s.setBool(Settings::key::kPaused, true);
-    s.setDouble(Settings::key::kBarX, 3.5);
-    s.setStringArray(Settings::key::kOrder, {"채팅"});
-    s.setDictionary(Settings::key::kLabels, {{"채팅", "채"}});
-    s.setInteger(Settings::key::kIdleSec, 60);
-    Settings::idleSec();
-    s.boolForKey(Settings::key::kPaused);
-    EXPECT_EQ(heard, (std::vector<std::string>{"idleSec", "paused", "barX", "order", "labels",
-                                               "idleSec"}));
-}
-
-// A value that cannot be saved holds for this run, so it is announced all the same, once the
-// failure is logged.
-TEST_F(SettingsTest, AnUnsavedWriteIsAnnouncedWithItsValueInPlace) {
-    blockSaving();
-    Store& s = Settings::d();
-    std::vector<std::string> heard;
-    QObject::connect(&s, &Store::changed, [&](const std::string& k) {
-        const bool logged = recordedStartingWith("system log: tessavo: cannot save settings");
-        heard.push_back(k + "=" + std::to_string(s.integerForKey(k)) + (logged ? ", logged" : ""));
-    });
-    s.setInteger(Settings::key::kDisguiseMode, 1);
-    EXPECT_EQ(heard, std::vector<std::string>{"disguiseMode=1, logged"});
 }
 
 // Saves that fail one after another (a read-only or full folder) leave the file as it was and
-// are told once, in the system log and to listeners (and the debug log); a save that succeeds again
-// ends the spell, so the next failure is told anew.
+// are told once, in the system log and to listeners (and the debug log); a save that succeeds
+// again ends the spell, so the next failure is told anew. A value that cannot be saved holds
+// for this run, so it is announced all the same, once the failure is logged.
 TEST_F(SettingsTest, FailingSavesKeepTheOldFileAndAreToldOncePerSpell) {
     sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string("1"));
     const std::string before = R"({"idleSec": 5})";
     writeFile(before);
     Store& s = Settings::d();
     std::vector<std::string> told;
+    std::vector<std::string> heard;
     QObject::connect(&s, &Store::saveFailed, [&](const std::string& why) { told.push_back(why); });
-    const auto noticesInRecord = [&] {
-        return std::count_if(sim.record().begin(), sim.record().end(), [](const std::string& l) {
-            return l.rfind("system log: tessavo: cannot save settings", 0) == 0;
-        });
-    };
-    {
-        const FileSizeLimit full(4);
-        s.setInteger(Settings::key::kIdleSec, 30);
-        s.setBool(Settings::key::kPaused, true);
-        s.setInteger(Settings::key::kIdleSec, 60);
-    }
+    QObject::connect(&s, &Store::changed, [&](const std::string& k) {
+        heard.push_back(k + " idleSec=" + std::to_string(Settings::idleSec()) +
+                        " notices=" + std::to_string(noticesOf(sim, kCannotSave)));
+    });
+    onAFullDisk([&] {
+        s.setInteger(key::kIdleSec, 30);
+        s.setBool(key::kPaused, true);
+        s.setInteger(key::kIdleSec, 60);
+    });
+    EXPECT_EQ(heard, (std::vector<std::string>{"idleSec idleSec=30 notices=1",
+                                               "paused idleSec=30 notices=1",
+                                               "idleSec idleSec=60 notices=1"}));
     EXPECT_EQ(readFile(path()), before);
-    EXPECT_EQ(directoryEntries(), std::vector<std::string>{"settings.json"});  // no temporary left
-    EXPECT_EQ(Settings::idleSec(), 60);  // the values hold for this run
+    EXPECT_EQ(entries(), 1);  // no temporary left
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("File too large"), std::string::npos) << told[0];
-    EXPECT_EQ(noticesInRecord(), 1);
 
-    s.setInteger(Settings::key::kIdleSec, 90);  // room again: everything held is saved
-    EXPECT_EQ(Store(platform::current()).integerForKey(Settings::key::kIdleSec), 90);
-    EXPECT_TRUE(Store(platform::current()).boolForKey(Settings::key::kPaused));
-    {
-        const FileSizeLimit full(4);
-        s.setInteger(Settings::key::kIdleSec, 120);
-    }
+    s.setInteger(key::kIdleSec, 90);  // room again: everything held is saved
+    EXPECT_EQ(Store(platform::current()).integerForKey(key::kIdleSec), 90);
+    EXPECT_TRUE(Store(platform::current()).boolForKey(key::kPaused));
+    onAFullDisk([&] { s.setInteger(key::kIdleSec, 120); });
     EXPECT_EQ(told.size(), 2u);
-    EXPECT_EQ(noticesInRecord(), 2);
+    EXPECT_EQ(noticesOf(sim, kCannotSave), 2);
     // The limit holds the debug log too: only the line written with room to spare is read back.
     const std::string log = readFile(sim.model().temporaryDirectory + "/tessavo.log");
     EXPECT_NE(log.find("SETTINGS saved again\n"), std::string::npos);
+
+    // A file where the folder should be: no save can even begin.
+    auto& blocked = platform::sim::SimDesktop::installFresh();
+    std::ofstream(fs::path(path()).parent_path()) << "x";
+    Settings::d().setInteger(key::kDisguiseMode, 1);
+    EXPECT_EQ(Settings::disguiseMode(), DisguiseMode::wallpaper);
+    EXPECT_EQ(noticesOf(blocked, kCannotSave), 1);
 }

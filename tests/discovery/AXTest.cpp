@@ -5,19 +5,15 @@
 
 using namespace platform;
 using namespace platform::sim;
+using AXTest = SimTest;
 
-class AXTest : public SimTest {
-  protected:
-    AXTest() { addMessenger(sim, {.chats = 2, .focusFirstChat = false}); }
-};
-
-TEST_F(AXTest, ListsTitledWindowsWithTheirFacts) {
+TEST_F(AXTest, ListsTitledWindowsWithTheirFactsAndTheFocusedOne) {
+    addMessenger(sim, {.chats = 2, .focusFirstChat = false});
     sim.window(1001).minimized = true;
     sim.window(1000).role = WindowRole::Dialog;
     const std::string odd = "채팅 \"인용\" 'x'\n두 번째 줄\t\\ 🙂";
     sim.window(1001).title = odd;
-    SimWindow untitled{.number = 1009, .pid = kMessengerPid, .title = "", .frame = {1, 2, 3, 4}};
-    sim.addWindow(untitled);
+    sim.addWindow({.number = 1009, .pid = kMessengerPid, .title = "", .frame = {1, 2, 3, 4}});
 
     const auto wins = AX::windows(kMessengerPid);
     ASSERT_EQ(wins.size(), 3u);    // the untitled window is left out
@@ -30,9 +26,8 @@ TEST_F(AXTest, ListsTitledWindowsWithTheirFacts) {
     EXPECT_EQ(wins[1].title, odd);  // titles keep odd characters as they are
     EXPECT_EQ(wins[2].role, WindowRole::Dialog);
     EXPECT_TRUE(AX::windows(4242).empty());  // no such process
-}
 
-TEST_F(AXTest, FocusedWindowIsAbsentWithoutFocusOrPermission) {
+    // The focused window is absent without focus or without permission to read windows.
     EXPECT_FALSE(AX::focusedWindowID(kMessengerPid));
     sim.focus(1001);
     EXPECT_EQ(AX::focusedWindowID(kMessengerPid), 1001u);

@@ -5,43 +5,35 @@
 using namespace platform;
 using namespace platform::sim;
 
-namespace {
-std::vector<WindowId> onScreenIds() {
-    std::vector<WindowId> out;
-    const auto list = current().windowServer().onScreenWindows();
-    for (const ScreenWindow& w : list.value()) {
-        out.push_back(w.id);
-    }
-    return out;
-}
-}  // namespace
+// The simulated desktop must behave like a window system, or scenario tests prove nothing. Its
+// input, login item and termination are what the switcher, launch and menu tests drive.
 
-// The simulated desktop must behave like a window system, or scenario tests prove nothing.
 TEST_F(SimTest, WindowListFollowsStackingAndLayers) {
     addMessenger(sim, {.chats = 2, .otherWindows = 1, .focusFirstChat = false});
     sim.window(1001).minimized = true;
-    SimWindow panel{.number = 9, .pid = 700, .title = "panel", .frame = {0, 0, 10, 10}};
-    panel.layer = level::kDock;
-    sim.addWindow(panel);
-    SimWindow desk{.number = 8, .pid = 700, .title = "", .frame = {0, 0, 1440, 900}};
-    desk.desktop = true;
-    sim.addWindow(desk);
-
+    sim.addWindow({.number = 9, .pid = 700, .title = "panel", .layer = level::kDock});
+    sim.addWindow({.number = 8, .pid = 700, .frame = {0, 0, 1440, 900}, .desktop = true});
+    const auto onScreenIds = [] {
+        std::vector<WindowId> out;
+        const auto list = current().windowServer().onScreenWindows();
+        for (const ScreenWindow& w : list.value()) {
+            out.push_back(w.id);
+        }
+        return out;
+    };
     // Higher layer first; minimized and desktop windows are not on screen.
     EXPECT_EQ(onScreenIds(), (std::vector<WindowId>{9, 1002, 1000, 5000}));
     ASSERT_EQ(current().windowServer().desktopWindows().size(), 1u);
     EXPECT_EQ(current().windowServer().desktopWindows()[0].id, 8u);
-
     EXPECT_TRUE(current().appWindows().raise({kMessengerPid, 1000}));
     EXPECT_EQ(onScreenIds().at(1), 1000u);
     EXPECT_TRUE(recorded("raise window 1000"));
 }
 
-TEST_F(SimTest, RequestsActOnTheModelAndAreRecorded) {
-    addMessenger(sim, {.chats = 1});
+TEST_F(SimTest, RequestsActOnTheModelAndAreRecordedUnlessWindowsAreUnreadable) {
+    addMessenger(sim, {.chats = 2});
     auto& windows = current().appWindows();
     const WindowRef chat{kMessengerPid, 1001};
-
     EXPECT_TRUE(windows.move(chat, {5, 6}));
     EXPECT_EQ(sim.window(1001).frame, Rect(5, 6, 420, 560));
     EXPECT_TRUE(recorded("move window 1001 to (5,6)"));
@@ -49,7 +41,6 @@ TEST_F(SimTest, RequestsActOnTheModelAndAreRecorded) {
     EXPECT_TRUE(sim.window(1001).minimized);
     windows.activate(chat);
     EXPECT_FALSE(sim.window(1001).minimized);
-
     EXPECT_TRUE(windows.close(chat));
     EXPECT_FALSE(sim.hasWindow(1001));
     // The name is now stale: requests fail instead of acting on another window.
@@ -58,47 +49,11 @@ TEST_F(SimTest, RequestsActOnTheModelAndAreRecorded) {
     // A live window named with another owner is not that window.
     EXPECT_FALSE(windows.close({kMessengerPid + 1, 1000}));
     EXPECT_TRUE(sim.hasWindow(1000));
-}
 
-TEST_F(SimTest, UnreadableWindowsGiveNothing) {
-    addMessenger(sim, {.chats = 1});
     sim.model().windowsReadable = false;
-    auto& windows = current().appWindows();
     EXPECT_FALSE(windows.readable(true));
     EXPECT_TRUE(recorded("accessibility prompt"));
     EXPECT_TRUE(windows.windowsOf(kMessengerPid).empty());
     EXPECT_FALSE(windows.focusedWindow(kMessengerPid));
-    EXPECT_FALSE(windows.minimize({kMessengerPid, 1001}));
-}
-
-TEST_F(SimTest, TerminationHotKeysMonitorsAndLoginItem) {
-    addMessenger(sim, {.chats = 1});
-    auto& ws = current().workspace();
-    EXPECT_TRUE(ws.forceTerminate(kMessengerPid));
-    EXPECT_TRUE(ws.runningApplications("com.kakao.KakaoTalkMac").empty());
-    EXPECT_FALSE(sim.hasWindow(1001));
-
-    auto& input = current().input();
-    std::vector<std::uint32_t> pressed;
-    input.installHotKeyHandler([&](HotKeyID id) { pressed.push_back(id.id); });
-    sim.model().hotKeysHeldElsewhere.insert({40, 6144});
-    EXPECT_FALSE(input.registerHotKey(40, 6144, {0x54455353, 0}));
-    const auto h = input.registerHotKey(1, 6144, {0x54455353, 3});
-    ASSERT_TRUE(h);
-    EXPECT_TRUE(sim.pressHotKey(1, 6144));
-    EXPECT_FALSE(sim.pressHotKey(1, 2304));
-    input.unregisterHotKey(*h);
-    EXPECT_FALSE(sim.pressHotKey(1, 6144));
-    EXPECT_EQ(pressed, std::vector<std::uint32_t>{3});
-
-    int downs = 0;
-    input.addGlobalMouseDownMonitor(mouse::kLeftMouseDownMask | mouse::kRightMouseDownMask,
-                                    [&](MouseButton) { ++downs; });
-    sim.mouseDown(MouseButton::Left);
-    sim.mouseDown(MouseButton::Other);
-    EXPECT_EQ(downs, 1);
-
-    sim.model().registerError = "not allowed";
-    EXPECT_EQ(current().loginItem().registerItem().error, "not allowed");
-    EXPECT_EQ(current().loginItem().status(), LoginItemStatus::NotRegistered);
+    EXPECT_FALSE(windows.minimize({kMessengerPid, 1002}));
 }

@@ -22,37 +22,35 @@ QRect qtToDevice(const QRect& logical, const Rect& screen, double ratio) {
             static_cast<int>(std::lround(logical.height() * ratio))};
 }
 
-// The whole way a chat's frame takes to become its cover: device pixels read from X, logical
-// pixels, the program's desktop space, Qt's window geometry, and Qt's own scaling back.
-QRect coverOver(const Rect& device, const ScreenScale& scale, const Rect& primary, double ratio) {
-    const Rect l = scale.toLogical(device);
-    const QPointF origin(primary.x, primary.y);
-    const Rect desktop{l.x - primary.x, l.y - primary.y, l.width, l.height};
-    return qtToDevice(QtCoords::toQt(desktop, origin), primary, ratio);
-}
-
 }  // namespace
 
+// The whole way a chat's frame takes to become its cover: device pixels read from X, logical
+// pixels, the program's desktop space, Qt's window geometry, and Qt's own scaling back.
 TEST(ScreenScale, CoversHideEveryDevicePixelOfTheirChatAtAnyRatio) {
     for (const double ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 3.0}) {
         const Rect primary{0, 0, std::floor(2880 / ratio), std::floor(1800 / ratio)};
         const ScreenScale scale({{primary, ratio}});
         for (int x = 95; x < 105; ++x) {
+            SCOPED_TRACE(testing::Message() << "ratio " << ratio << " x " << x);
+            // Points go back to the very device pixel they came from.
+            const Point back = scale.toDevice(scale.toLogical(Point{x * 19.0, x / 2.0}));
+            ASSERT_DOUBLE_EQ(back.x, x * 19.0);
+            ASSERT_DOUBLE_EQ(back.y, x / 2.0);
             for (int w = 395; w < 405; ++w) {
                 const Rect chat{static_cast<double>(x), static_cast<double>(x + 7),
                                 static_cast<double>(w), static_cast<double>(w + 3)};
-                const QRect cover = coverOver(chat, scale, primary, ratio);
-                SCOPED_TRACE(testing::Message() << "ratio " << ratio << " x " << x << " w " << w);
-                // Never short of the chat on any side...
+                const QRect cover =
+                    qtToDevice(QtCoords::toQt(scale.toLogical(chat), {}), primary, ratio);
+                // Never short of the chat on any side, and past it by less than two logical
+                // pixels; exact where nothing scales.
                 ASSERT_LE(cover.x(), chat.x);
                 ASSERT_LE(cover.y(), chat.y);
                 ASSERT_GE(cover.x() + cover.width(), chat.maxX());
                 ASSERT_GE(cover.y() + cover.height(), chat.maxY());
-                // ...and past it by less than two logical pixels.
                 ASSERT_LT(chat.x - cover.x(), 2 * ratio);
                 ASSERT_LT(cover.x() + cover.width() - chat.maxX(), 2 * ratio);
                 if (ratio == 1.0) {
-                    ASSERT_EQ(cover, QRect(x, x + 7, w, w + 3));  // exact where nothing scales
+                    ASSERT_EQ(cover, QRect(x, x + 7, w, w + 3));
                 }
             }
         }
@@ -75,13 +73,4 @@ TEST(ScreenScale, EachScreenScalesAboutItsOwnCorner) {
     EXPECT_EQ(scale.toLogical(Point{2020, 100}), (Point{1970, 50}));
     // Outside every screen: the primary's terms.
     EXPECT_EQ(scale.toLogical(Rect(-500, -500, 10, 10)), Rect(-500, -500, 10, 10));
-}
-
-TEST(ScreenScale, FractionalRatiosRoundTrip) {
-    const ScreenScale scale({{{0, 0, 1536, 864}, 1.25}});
-    for (const double v : {0.0, 1.0, 101.0, 1919.0}) {
-        const Point back = scale.toDevice(scale.toLogical(Point{v, v / 2}));
-        EXPECT_DOUBLE_EQ(back.x, v);
-        EXPECT_DOUBLE_EQ(back.y, v / 2);
-    }
 }
