@@ -1,7 +1,5 @@
-#include <QSystemTrayIcon>
+#include <gtest/gtest.h>
 
-#include "SimFixture.h"
-#include "app/AppDelegate.h"
 #include "app/AppIcon.h"
 
 TEST(AppIcon, EverySizeADesktopAsksForIsDrawnForItself) {
@@ -16,14 +14,4 @@ TEST(AppIcon, EverySizeADesktopAsksForIsDrawnForItself) {
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(image.pixelColor(4, 32), QColor(0x33, 0x37, 0x3d));
     EXPECT_EQ(image.pixelColor(45, 50), QColor(Qt::white));
-}
-
-class AppIconTest : public SimTest {};
-
-TEST_F(AppIconTest, TheTrayShowsTheProgramsIcon) {
-    AppDelegate d;
-    d.trayAvailable = [] { return true; };
-    d.applicationDidFinishLaunching();
-    ASSERT_NE(d.statusItem, nullptr);
-    EXPECT_EQ(d.statusItem->icon().availableSizes(), appIcon().availableSizes());
 }

@@ -1,9 +1,11 @@
 #include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QToolButton>
 
 #include "SimFixture.h"
 #include "app/AppDelegate.h"
+#include "app/AppIcon.h"
 #include "app/Startup.h"
 #include "common/Settings.h"
 #include "cover/Wallpaper.h"
@@ -46,6 +48,7 @@ class StatusMenuTest : public SimTest {
 TEST_F(StatusMenuTest, TheDisguiseItemsMarkTheStoredModeAndSwitchItWithoutUncovering) {
     Settings::d().setInteger(Settings::key::kDisguiseMode, 7);
     auto d = launch();
+    EXPECT_EQ(d->statusItem->icon().availableSizes(), appIcon().availableSizes());
     EXPECT_TRUE(marked(*d, "위장: 메모장"));
     EXPECT_FALSE(marked(*d, "위장: 배경화면"));
     ASSERT_EQ(visibleCovers(*d), 3);
@@ -77,7 +80,9 @@ TEST_F(StatusMenuTest, PauseTakesCoversAndBarAwayAndLastsAcrossARestart) {
     EXPECT_TRUE(marked(*d, "일시정지"));
     d->tracker->tick();
     EXPECT_EQ(visibleCovers(*d), 0);
-    d->applicationWillTerminate();
+    d->applicationWillTerminate();  // quitting takes every cover off the screen
+    EXPECT_EQ(d->tracker->coverCount(), 0u);
+    EXPECT_FALSE(d->tracker->isRunning());
     d.reset();
 
     auto again = launch();

@@ -45,9 +45,6 @@ TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
         EXPECT_EQ(fast.xored(whole), QRegion())
             << c.what << ": " << fast.xored(whole).rectCount() << " rectangles differ";
     }
-}
-
-TEST(CoverShapeTest, AnEmptyPageHasNoRegion) {
     EXPECT_TRUE(CoverPainter::coverageRegion(0, 100, {}).isEmpty());
     EXPECT_TRUE(CoverPainter::coverageRegion(100, -1, {}).isEmpty());
 }

@@ -17,6 +17,7 @@ class MemoEditorTest : public SimTest {
     }
     MemoEditor& editor() { return *view.editor(); }
     QTextEdit& text() { return *editor().textView(); }
+    QTextDocument& doc() { return *text().document(); }
     // Selects [from, to) of the edited text.
     void select(int from, int to) {
         QTextCursor c = text().textCursor();
@@ -24,13 +25,18 @@ class MemoEditorTest : public SimTest {
         c.setPosition(to, QTextCursor::KeepAnchor);
         text().setTextCursor(c);
     }
-    QTextCharFormat formatAt(int position) {
-        QTextCursor c(text().document());
+    QFont fontAt(int position) {
+        QTextCursor c(&doc());
         c.setPosition(position);
-        return c.charFormat();
+        return c.charFormat().font();
     }
-    int lineStart(int line) { return text().document()->findBlockByNumber(line).position(); }
-    void pressReturn() {
+    int lineStart(int line) { return doc().findBlockByNumber(line).position(); }
+    QString line(int n) { return doc().findBlockByNumber(n).text(); }
+    // Puts the cursor at the end of line n and presses Return.
+    void returnAtEndOf(int n) {
+        QTextCursor c(doc().findBlockByNumber(n));
+        c.movePosition(QTextCursor::EndOfBlock);
+        text().setTextCursor(c);
         QKeyEvent e(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QCoreApplication::sendEvent(&text(), &e);
     }
@@ -38,116 +44,96 @@ class MemoEditorTest : public SimTest {
     CoverView view;
 };
 
-TEST_F(MemoEditorTest, OpensOverThePageWithTheToolbarUnderTheTitleBar) {
+TEST_F(MemoEditorTest, OpensOverThePageAndKeepsWhatWasTypedAcrossClosing) {
     EXPECT_EQ(text().geometry(), QRect(14, 64, 420 - 28, 560 - 70));
     EXPECT_EQ(editor().toolbar()->geometry(), QRect(0, 28, 420, 32));
     EXPECT_EQ(text().toPlainText(), view.memoText().toPlainText());
     EXPECT_TRUE(view.checkboxRects().empty());
+    const QString before = view.memoText().toPlainText();
+    view.setEditing(false);  // opening and closing without typing changes nothing
+    view.setEditing(true);
+    EXPECT_EQ(view.memoText().toPlainText(), before);
+
+    select(lineStart(3) + 2, lineStart(3) + 4);
+    editor().fmtBigger();
+    QTextCursor c(&doc());
+    c.movePosition(QTextCursor::End);
+    c.insertText(QStringLiteral("끝"));
+    view.setEditing(false);
+    EXPECT_TRUE(view.memoText().toPlainText().endsWith(QStringLiteral("끝")));
+    view.setEditing(true);
+    EXPECT_EQ(fontAt(lineStart(3) + 3).pixelSize(), 17);
+    EXPECT_TRUE(text().toPlainText().endsWith(QStringLiteral("끝")));
 }
 
-TEST_F(MemoEditorTest, SmallerStopsAtNine) {
+TEST_F(MemoEditorTest, SizeButtonsStopAtNineAndKeepEachRunsOwnUnit) {
     const int start = lineStart(2) + 2;  // "우유, 계란, 빵 사기" in the 15-point memo font
+    select(start, start);                // without a selection: nothing changes
+    editor().fmtBigger();
+    editor().fmtColor();
+    EXPECT_EQ(editor().colorIdx(), 0);
+    EXPECT_EQ(fontAt(start + 1).pixelSize(), 15);
     select(start, start + 2);
     std::vector<int> sizes;
     for (int i = 0; i < 4; ++i) {
         editor().fmtSmaller();
-        sizes.push_back(formatAt(start + 1).font().pixelSize());
+        sizes.push_back(fontAt(start + 1).pixelSize());
     }
     EXPECT_EQ(sizes, (std::vector<int>{13, 11, 9, 9}));
     editor().fmtBigger();
-    EXPECT_EQ(formatAt(start + 1).font().pixelSize(), 11);
-    EXPECT_EQ(formatAt(start + 3).font().pixelSize(), 15);  // outside the selection
-}
+    EXPECT_EQ(fontAt(start + 1).pixelSize(), 11);
+    EXPECT_EQ(fontAt(start + 3).pixelSize(), 15);  // outside the selection
 
-TEST_F(MemoEditorTest, SizeButtonsKeepEachRunsOwnUnit) {
     // Pasted rich text is sized in points; the memo's own text in pixels.
-    QTextCursor end(text().document());
+    QTextCursor end(&doc());
     end.movePosition(QTextCursor::End);
     const int pasted = end.position() + 1;
     end.insertHtml(QStringLiteral("<span style=\"font-size:12pt\">붙임</span>"));
     const int own = lineStart(6) + 3;
     select(own - 1, end.position());
     editor().fmtBigger();
-    EXPECT_EQ(formatAt(pasted).font().pointSizeF(), 14);
-    EXPECT_EQ(formatAt(own).font().pixelSize(), 17);
+    EXPECT_EQ(fontAt(pasted).pointSizeF(), 14);
+    EXPECT_EQ(fontAt(own).pixelSize(), 17);
     for (int i = 0; i < 3; ++i) {
         editor().fmtSmaller();
     }
-    EXPECT_EQ(formatAt(pasted).font().pointSizeF(), 9);  // 12, 10, then the floor
-    EXPECT_EQ(formatAt(own).font().pixelSize(), 11);
+    EXPECT_EQ(fontAt(pasted).pointSizeF(), 9);  // 12, 10, then the floor
+    EXPECT_EQ(fontAt(own).pixelSize(), 11);
 }
 
-TEST_F(MemoEditorTest, ColourCyclesRedBlueGreenThenBody) {
+TEST_F(MemoEditorTest, ColourCyclesAndBoldAndItalicToggleEachRunByItself) {
     select(lineStart(5) + 2, lineStart(5) + 4);
     const auto& palette = CoverStyle::palette();
-    for (std::size_t i : {1u, 2u, 3u, 0u}) {
+    for (std::size_t i : {1u, 2u, 3u, 0u}) {  // red, blue, green, then the body colour
         editor().fmtColor();
-        EXPECT_EQ(formatAt(lineStart(5) + 3).foreground().color(), palette[i]) << i;
+        QTextCursor c(&doc());
+        c.setPosition(lineStart(5) + 3);
+        EXPECT_EQ(c.charFormat().foreground().color(), palette[i]) << i;
     }
     EXPECT_EQ(editor().colorIdx(), 0);
-}
-
-TEST_F(MemoEditorTest, BoldTogglesEachRunByItself) {
     // Line 0 is the bold heading; select it with the blank line and the next line's start.
     select(lineStart(0), lineStart(2) + 3);
     editor().fmtBold();
-    EXPECT_LT(formatAt(lineStart(0) + 1).font().weight(), QFont::Bold);
-    EXPECT_GE(formatAt(lineStart(2) + 2).font().weight(), QFont::Bold);
+    EXPECT_LT(fontAt(lineStart(0) + 1).weight(), QFont::Bold);
+    EXPECT_GE(fontAt(lineStart(2) + 2).weight(), QFont::Bold);
     select(lineStart(2), lineStart(2) + 3);
     editor().fmtItalic();
-    EXPECT_TRUE(formatAt(lineStart(2) + 1).font().italic());
+    EXPECT_TRUE(fontAt(lineStart(2) + 1).italic());
 }
 
-TEST_F(MemoEditorTest, ChecklistButtonAddsAndRemovesTheBox) {
-    QTextCursor end(text().document());
+TEST_F(MemoEditorTest, TheChecklistButtonTogglesTheBoxAndReturnContinuesAChecklistOnly) {
+    returnAtEndOf(5);  // "☐ 책 반납"
+    EXPECT_EQ(line(6), QStringLiteral("☐ "));
+    returnAtEndOf(0);  // the heading "할일"
+    EXPECT_EQ(line(1), QString());
+    EXPECT_EQ(line(0), QStringLiteral("할일"));
+
+    QTextCursor end(&doc());
     end.movePosition(QTextCursor::End);
     end.insertText(QStringLiteral("\n우유"));
     text().setTextCursor(end);
     editor().fmtChecklist();
-    EXPECT_EQ(text().document()->lastBlock().text(), QStringLiteral("☐ 우유"));
+    EXPECT_EQ(doc().lastBlock().text(), QStringLiteral("☐ 우유"));
     editor().fmtChecklist();
-    EXPECT_EQ(text().document()->lastBlock().text(), QStringLiteral("우유"));
-}
-
-TEST_F(MemoEditorTest, ReturnContinuesAChecklistOnly) {
-    QTextCursor c(text().document()->findBlockByNumber(5));
-    c.movePosition(QTextCursor::EndOfBlock);  // end of "☐ 책 반납"
-    text().setTextCursor(c);
-    pressReturn();
-    EXPECT_EQ(text().document()->findBlockByNumber(6).text(), QStringLiteral("☐ "));
-    c = QTextCursor(text().document()->findBlockByNumber(0));
-    c.movePosition(QTextCursor::EndOfBlock);  // end of the heading "할일"
-    text().setTextCursor(c);
-    pressReturn();
-    EXPECT_EQ(text().document()->findBlockByNumber(1).text(), QString());
-    EXPECT_EQ(text().document()->findBlockByNumber(0).text(), QStringLiteral("할일"));
-}
-
-TEST_F(MemoEditorTest, EditsAndFormattingSurviveClosingAndReopening) {
-    select(lineStart(3) + 2, lineStart(3) + 4);
-    editor().fmtBigger();
-    QTextCursor c(text().document());
-    c.movePosition(QTextCursor::End);
-    c.insertText(QStringLiteral("끝"));
-    view.setEditing(false);
-    EXPECT_TRUE(view.memoText().toPlainText().endsWith(QStringLiteral("끝")));
-    view.setEditing(true);
-    EXPECT_EQ(formatAt(lineStart(3) + 3).font().pixelSize(), 17);
-    EXPECT_TRUE(text().toPlainText().endsWith(QStringLiteral("끝")));
-}
-
-TEST_F(MemoEditorTest, OpeningAndClosingWithoutTypingChangesNothing) {
-    const QString before = view.memoText().toPlainText();
-    view.setEditing(false);
-    view.setEditing(true);
-    view.setEditing(false);
-    EXPECT_EQ(view.memoText().toPlainText(), before);
-}
-
-TEST_F(MemoEditorTest, FormattingWithoutASelectionDoesNothing) {
-    select(lineStart(2) + 3, lineStart(2) + 3);
-    editor().fmtBigger();
-    editor().fmtColor();
-    EXPECT_EQ(editor().colorIdx(), 0);
-    EXPECT_EQ(formatAt(lineStart(2) + 3).font().pixelSize(), 15);
+    EXPECT_EQ(doc().lastBlock().text(), QStringLiteral("우유"));
 }

@@ -18,13 +18,24 @@ class RevealTest : public TrackerTest {
         tick();
     }
     void click(std::uint32_t id) { cover(id)->clickedToReveal(); }
+    // After `s` seconds, with another application in front: is the chat covered?
+    bool coveredAfter(std::uint32_t id, double s) {
+        advance(s);
+        frontOther();
+        tick();
+        return covered(id);
+    }
+    // What a reveal asks of the window system to bring the chat forward.
+    void expectBroughtForward(std::uint32_t id) {
+        EXPECT_TRUE(recorded("activate window " + std::to_string(id)));  // restores a minimized
+        EXPECT_TRUE(recorded("raise window " + std::to_string(id)));
+        EXPECT_TRUE(recorded("activate 500"));
+    }
     // A file dropped on a chat long enough ago that only the drop's sticky reveal holds it open.
     void dropFileOn(std::uint32_t id) {
         cover(id)->fileDragStarted();
         tick();  // the button is up
-        advance(WindowTracker::kFileDragGrace);
-        frontOther();
-        tick();
+        coveredAfter(id, WindowTracker::kFileDragGrace);
     }
     // A left press on a cover, as the window system delivers it, and the event loop's turn.
     void pressOn(CoverWindow* c) {
@@ -36,41 +47,27 @@ class RevealTest : public TrackerTest {
     }
 };
 
-TEST_F(RevealTest, AClickRevealsAtOnceAndForExactlyTheGrace) {
+TEST_F(RevealTest, AClickRevealsAtOnceForExactlyTheGraceAndASecondReplacesTheFirst) {
     click(1002);
     EXPECT_EQ(cover(1002)->alpha(), 0.0);  // before any tick
     EXPECT_TRUE(cover(1002)->ignoresMouseEvents());
-    EXPECT_TRUE(recorded("activate window 1002"));  // restores it when minimized
-    EXPECT_TRUE(recorded("raise window 1002"));
-    EXPECT_TRUE(recorded("activate 500"));
+    expectBroughtForward(1002);
     EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));
+    // Even if the messenger does not come forward.
+    EXPECT_FALSE(coveredAfter(1002, 1.49));
+    EXPECT_TRUE(coveredAfter(1002, 0.01));
 
-    frontOther();  // even if the messenger does not come forward
-    advance(1.49);
-    tick();
-    EXPECT_FALSE(covered(1002));
-    advance(0.01);
-    tick();
-    EXPECT_TRUE(covered(1002));
-}
-
-TEST_F(RevealTest, ASecondRevealReplacesTheFirst) {
     click(1001);
     advance(0.5);
     click(1002);
-    frontOther();
-    tick();
-    EXPECT_TRUE(covered(1001));
-    EXPECT_FALSE(covered(1002));
-    advance(1.4);
-    tick();
-    EXPECT_FALSE(covered(1002));
-    advance(0.1);
-    tick();
-    EXPECT_TRUE(covered(1002));
+    EXPECT_TRUE(coveredAfter(1001, 0));
+    EXPECT_FALSE(coveredAfter(1002, 1.4));
+    EXPECT_TRUE(coveredAfter(1002, 0.1));
 }
 
-TEST_F(RevealTest, RevealLiftsForceCover) {
+TEST_F(RevealTest, ARevealLiftsForceCoverAndIdlenessEndsItEarly) {
+    Settings::d().setInteger(Settings::key::kIdleSec, 1);
+    tracker().reloadSettings();
     sim.focus(1001);
     tick();
     tracker().pick(1001, WindowTracker::kClickGrace);  // the chat in use goes under its cover
@@ -78,33 +75,28 @@ TEST_F(RevealTest, RevealLiftsForceCover) {
     frontOther();
     click(1001);
     EXPECT_FALSE(tracker().isForceCovered(1001));
+    EXPECT_FALSE(coveredAfter(1001, 0));
+    sim.focus(1001);
+    advance(1.0);
+    sim.model().idleSeconds = 1.0;
     tick();
-    EXPECT_FALSE(covered(1001));
+    EXPECT_TRUE(covered(1001));
+    EXPECT_TRUE(tracker().isForceCovered(1001));
 }
 
 TEST_F(RevealTest, AFileDragHoldsWhileTheButtonIsDownThenSticksUntilAClick) {
     cover(1002)->fileDragStarted();
     sim.model().pressedButtons = mouse::kLeftButton;
     for (int i = 0; i < 10 * 16; ++i) {
-        advance(WindowTracker::kTickMilliseconds / 1000.0);
-        frontOther();
-        tick();
-        ASSERT_FALSE(covered(1002)) << "tick " << i;
+        ASSERT_FALSE(coveredAfter(1002, WindowTracker::kTickMilliseconds / 1000.0)) << i;
     }
     EXPECT_TRUE(logged("STATE 1002 '채팅 2' = revealed"));
 
     sim.clearRecord();
     sim.model().pressedButtons = 0;
     tick();
-    EXPECT_TRUE(recorded("activate 500"));
-    EXPECT_TRUE(recorded("activate 500"));
-    EXPECT_TRUE(recorded("activate window 1002"));
-    EXPECT_TRUE(recorded("raise window 1002"));
-
-    frontOther();
-    advance(30);
-    tick();
-    EXPECT_FALSE(covered(1002));
+    expectBroughtForward(1002);
+    EXPECT_FALSE(coveredAfter(1002, 30));
     EXPECT_FALSE(cover(1002)->isVisible());  // stays out of the drop's way
 
     tracker().start();
@@ -132,72 +124,6 @@ TEST_F(RevealTest, AClickOnACoverEndsAStickyRevealOnlyAfterTheCoverHasIt) {
     tracker().stop();
 }
 
-TEST_F(RevealTest, ADragRevealEndsWhenItsWindowGoes) {
-    cover(1002)->fileDragStarted();
-    sim.model().pressedButtons = mouse::kLeftButton;
-    const SimWindow gone = sim.window(1002);
-    sim.closeWindow(1002);
-    tick();
-    sim.addWindow(gone);  // a window that comes later under the same number is not revealed
-    advance(WindowTracker::kFileDragGrace);
-    frontOther();
-    tick();
-    EXPECT_TRUE(covered(1002));
-}
-
-TEST_F(RevealTest, IdlenessEndsEveryRevealEarly) {
-    Settings::d().setInteger(Settings::key::kIdleSec, 1);
-    tracker().reloadSettings();
-    sim.focus(1001);
-    click(1001);
-    advance(1.0);
-    sim.model().idleSeconds = 1.0;
-    tick();
-    EXPECT_TRUE(covered(1001));
-    EXPECT_TRUE(tracker().isForceCovered(1001));
-}
-
-TEST_F(RevealTest, RevealOfAnUnknownWindowOnlyLogs) {
-    sim.clearRecord();
-    tracker().reveal(4242, 1.5);
-    EXPECT_TRUE(logged("REVEAL id=4242 '?'"));
-    EXPECT_TRUE(sim.record().empty());
-    tick();
-    EXPECT_TRUE(covered(1001) && covered(1002));
-}
-
-TEST_F(RevealTest, FocusComesBackToTheRevealedChatWhenThisProgramTookTheFront) {
-    click(1002);
-    sim.setFrontmost(sim.model().ownPid);  // a click on a cover activated this program
-    sim.clearRecord();
-    tick();
-    EXPECT_TRUE(recorded("activate window 1002"));
-    EXPECT_TRUE(recorded("raise window 1002"));
-    EXPECT_TRUE(recorded("activate 500"));
-}
-
-TEST_F(TrackerTest, StartAndStopInstallAndRemoveExactlyTheirOwn) {
-    WindowTracker& t = tracker();
-    t.start();
-    EXPECT_TRUE(t.isRunning());
-    EXPECT_EQ(sim.model().monitors.size(), 1u);
-    tick();
-    t.stop();
-    EXPECT_FALSE(t.isRunning());
-    EXPECT_EQ(t.coverCount(), 0u);
-    EXPECT_TRUE(sim.model().monitors.empty());
-}
-
-// The global monitor calls straight into the tracker: a tracker that goes without being stopped
-// takes its monitor along, and a later click reaches nothing.
-TEST_F(TrackerTest, ATrackerGoneWithoutStopLeavesNoMonitorBehind) {
-    tracker().start();
-    ASSERT_EQ(sim.model().monitors.size(), 1u);
-    tracker_.reset();
-    EXPECT_TRUE(sim.model().monitors.empty());
-    sim.mouseDown(MouseButton::Left);
-}
-
 TEST_F(RevealTest, ARefusedGlobalMonitorLeavesTheLocalOne) {
     sim.model().refuseMonitors = true;
     tracker().start();
@@ -205,6 +131,50 @@ TEST_F(RevealTest, ARefusedGlobalMonitorLeavesTheLocalOne) {
     pressOn(cover(1001));
     EXPECT_TRUE(covered(1002));
     tracker().stop();
+}
+
+TEST_F(RevealTest, ADragRevealEndsWhenItsWindowGoes) {
+    cover(1002)->fileDragStarted();
+    sim.model().pressedButtons = mouse::kLeftButton;
+    const SimWindow gone = sim.window(1002);
+    sim.closeWindow(1002);
+    tick();
+    sim.addWindow(gone);  // a window that comes later under the same number is not revealed
+    EXPECT_TRUE(coveredAfter(1002, WindowTracker::kFileDragGrace));
+}
+
+TEST_F(RevealTest, FocusComesBackToTheRevealedChatWhenThisProgramTookTheFrontNotForAnUnknownOne) {
+    sim.clearRecord();
+    tracker().reveal(4242, 1.5);
+    EXPECT_TRUE(logged("REVEAL id=4242 '?'"));
+    EXPECT_TRUE(sim.record().empty());
+    tick();
+    EXPECT_TRUE(covered(1001) && covered(1002));
+
+    click(1002);
+    sim.setFrontmost(sim.model().ownPid);  // a click on a cover activated this program
+    sim.clearRecord();
+    tick();
+    expectBroughtForward(1002);
+}
+
+// The global monitor calls straight into the tracker: a tracker that goes without being stopped
+// takes its monitor along, and a later click reaches nothing.
+TEST_F(TrackerTest, StartAndStopInstallAndRemoveExactlyTheirOwnAndSoDoesDestruction) {
+    tracker().start();
+    EXPECT_TRUE(tracker().isRunning());
+    EXPECT_EQ(sim.model().monitors.size(), 1u);
+    tick();
+    tracker().stop();
+    EXPECT_FALSE(tracker().isRunning());
+    EXPECT_EQ(tracker().coverCount(), 0u);
+    EXPECT_TRUE(sim.model().monitors.empty());
+
+    tracker().start();
+    ASSERT_EQ(sim.model().monitors.size(), 1u);
+    tracker_.reset();
+    EXPECT_TRUE(sim.model().monitors.empty());
+    sim.mouseDown(MouseButton::Left);
 }
 
 TEST_F(TrackerTest, ConstructionReadsStoredChatSettingsStrictly) {
@@ -227,7 +197,6 @@ TEST_F(TrackerTest, BulkCoverOperations) {
     frontOther();
     tick();
     tracker().hide(4242);
-    EXPECT_EQ(tracker().coverCount(), 3u);
     tracker().hideAll();
     EXPECT_EQ(tracker().coverCount(), 3u);
     EXPECT_FALSE(cover(1001)->isVisible());

@@ -5,13 +5,12 @@
 using namespace platform;
 using namespace platform::sim;
 
-TEST_F(TrackerTest, FocusedChatIsRevealedAndEveryOtherChatCovered) {
+TEST_F(TrackerTest, TheFocusedChatIsRevealedUntilAnotherApplicationComesInFront) {
     tick();
     EXPECT_FALSE(covered(1001));
     ASSERT_NE(cover(1001), nullptr);  // kept ready, transparent and click-through
     EXPECT_TRUE(cover(1001)->ignoresMouseEvents());
-    EXPECT_TRUE(covered(1000));
-    EXPECT_TRUE(covered(1002));
+    EXPECT_TRUE(covered(1000) && covered(1002));
     EXPECT_EQ(tracker().chatInUse(), 1001u);
     // The revealed chat is a hole in the covers above it.
     EXPECT_EQ(cover(1002)->cover->holes(),
@@ -20,22 +19,16 @@ TEST_F(TrackerTest, FocusedChatIsRevealedAndEveryOtherChatCovered) {
     EXPECT_TRUE(logged("STATE 1002 '채팅 2' = COVERED"));
     EXPECT_TRUE(logged("PROTECT → 1001 '채팅 1' [front=KakaoTalk]"));
     EXPECT_TRUE(
-        logged("WINS 1001:standard:420x560:'채팅 1' | "
-               "1002:standard:420x560:'채팅 2' | "
+        logged("WINS 1001:standard:420x560:'채팅 1' | 1002:standard:420x560:'채팅 2' | "
                "1000:standard:380x640:'카카오톡'"));
-}
 
-TEST_F(TrackerTest, AnotherApplicationInFrontCoversEverythingWithinOneTick) {
-    tick();
     frontOther();
     tick();
     EXPECT_TRUE(covered(1000) && covered(1001) && covered(1002));
     EXPECT_FALSE(tracker().chatInUse());
     EXPECT_TRUE(logged("PROTECT → nil [front=App 700]"));
-    EXPECT_TRUE(logged("STATE 1001 '채팅 1' = COVERED"));
     // Repeating a state logs nothing new; no frontmost application at all is "?".
     tick();
-    EXPECT_EQ(countLogged("STATE 1001 '채팅 1' = COVERED"), 1);
     sim.setFrontmost(std::nullopt);
     tick();
     EXPECT_EQ(countLogged("STATE 1001 '채팅 1' = COVERED"), 1);
@@ -60,23 +53,12 @@ TEST_F(TrackerTest, MinimizedOffscreenAndExcludedChatsAreLeftAlone) {
     EXPECT_FALSE(cover(1000)->isVisible());
     EXPECT_TRUE(logged("STATE 1001 '채팅 1' = min"));
     EXPECT_TRUE(logged("STATE 1000 '카카오톡' = offscreen"));
-
     // Restored: the same cover comes back.
     CoverWindow* before = cover(1001);
     sim.window(1001).minimized = false;
     tick();
     EXPECT_EQ(cover(1001), before);
     EXPECT_TRUE(covered(1001));
-}
-
-TEST_F(TrackerTest, TwoChatsWithOneTitleAreExcludedTogether) {
-    sim.window(1002).title = "채팅 1";
-    Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 1"});
-    frontOther();
-    tick();
-    EXPECT_EQ(cover(1001), nullptr);
-    EXPECT_EQ(cover(1002), nullptr);
-    EXPECT_TRUE(covered(1000));
 }
 
 TEST_F(TrackerTest, OccludedChatIsUncoveredUntilSomethingMoves) {
@@ -87,7 +69,6 @@ TEST_F(TrackerTest, OccludedChatIsUncoveredUntilSomethingMoves) {
     EXPECT_FALSE(covered(1001));
     EXPECT_TRUE(cover(1001)->ignoresMouseEvents());
     EXPECT_TRUE(logged("STATE 1001 '채팅 1' = occluded→hidden"));
-
     // A move of exactly 4 points is not movement; 4.5 is, and occlusion is not trusted then.
     sim.window(1002).frame.x += 4;
     tick();
@@ -100,30 +81,30 @@ TEST_F(TrackerTest, OccludedChatIsUncoveredUntilSomethingMoves) {
 }
 
 TEST_F(TrackerTest, TheMessengersOtherWindowsStayVisibleThroughCovers) {
-    SimWindow dialog;
-    dialog.number = 1500;
-    dialog.pid = kMessengerPid;
-    dialog.title = "파일 보내기";
-    dialog.role = WindowRole::Dialog;
-    dialog.frame = {500, 100, 300, 200};
+    SimWindow dialog{.number = 1500,
+                     .pid = kMessengerPid,
+                     .title = "파일 보내기",
+                     .frame = {500, 100, 300, 200},
+                     .role = WindowRole::Dialog};
     sim.addWindow(dialog);
-    SimWindow sliver = dialog;  // too thin to matter
-    sliver.number = 1501;
-    sliver.frame = {0, 0, 1, 300};
-    sim.addWindow(sliver);
+    dialog.number = 1501;  // too thin to matter
+    dialog.frame = {0, 0, 1, 300};
+    sim.addWindow(dialog);
     frontOther();
     tick();
     EXPECT_EQ(cover(1500), nullptr);
     EXPECT_EQ(cover(1002)->cover->holes(),
               (std::vector<Rect>{{500 - 600, 900 - 100 - 200 - 280, 300, 200}}));
-    EXPECT_FALSE(
-        cover(1002)->ignoresMouseEvents());  // the page takes clicks; the hole is shaped away
+    EXPECT_FALSE(cover(1002)->ignoresMouseEvents());  // the page takes clicks; the hole does not
 }
 
-TEST_F(TrackerTest, IdleCoversEverythingAndTheFocusedChatStaysCovered) {
-    Settings::d().setInteger(Settings::key::kIdleSec, 60);
+TEST_F(TrackerTest, IdleCoversTheFocusedChatUntilRevealedAndTheMessengerQuittingKeepsThat) {
+    sim.model().idleSeconds = 1e9;  // idle detection off: never idle
     tick();
     EXPECT_FALSE(covered(1001));
+    EXPECT_FALSE(tracker().isForceCovered(1001));
+    Settings::d().setInteger(Settings::key::kIdleSec, 60);
+    tracker().reloadSettings();
     sim.model().idleSeconds = 60.0;
     tick();
     EXPECT_TRUE(covered(1001));
@@ -139,13 +120,13 @@ TEST_F(TrackerTest, IdleCoversEverythingAndTheFocusedChatStaysCovered) {
     tracker().reveal(1001, WindowTracker::kClickGrace);
     tick();
     EXPECT_FALSE(covered(1001));
-}
 
-TEST_F(TrackerTest, IdleOffMeansNeverIdle) {
-    sim.model().idleSeconds = 1e9;
+    sim.model().idleSeconds = 60.0;
     tick();
-    EXPECT_FALSE(covered(1001));
-    EXPECT_FALSE(tracker().isForceCovered(1001));
+    sim.quitApp(kMessengerPid);
+    tick();
+    EXPECT_EQ(tracker().coverCount(), 0u);
+    EXPECT_TRUE(tracker().isForceCovered(1001));
 }
 
 TEST_F(TrackerTest, AVanishedWindowLosesItsCoverAndBookkeeping) {
@@ -166,12 +147,11 @@ TEST_F(TrackerTest, PausedTicksOnlyHide) {
     const auto before = log();
     tracker().setPaused(true);
     EXPECT_FALSE(cover(1001)->isVisible());  // at once
-    tick();
-    EXPECT_FALSE(cover(1001)->isVisible());
-    EXPECT_EQ(tracker().coverCount(), 3u);
     sim.addWindow(
         {.number = 1009, .pid = kMessengerPid, .title = "새 채팅", .frame = {0, 0, 9, 9}});
     tick();
+    EXPECT_FALSE(cover(1001)->isVisible());
+    EXPECT_EQ(tracker().coverCount(), 3u);
     EXPECT_EQ(cover(1009), nullptr);
     EXPECT_EQ(log(), before);
     tracker().setPaused(false);
@@ -179,39 +159,13 @@ TEST_F(TrackerTest, PausedTicksOnlyHide) {
     EXPECT_TRUE(covered(1001) && covered(1009));
 }
 
-TEST_F(TrackerTest, PausedStateIsReadAtConstruction) {
-    Settings::d().setBool(Settings::key::kPaused, true);
-    frontOther();
-    tick();
-    EXPECT_EQ(tracker().coverCount(), 0u);
-}
-
-TEST_F(TrackerTest, MessengerQuittingDestroysCoversButKeepsItsMemory) {
-    Settings::d().setInteger(Settings::key::kIdleSec, 1);
-    tick();
-    sim.model().idleSeconds = 5;
-    tick();
-    sim.quitApp(kMessengerPid);
-    tick();
-    EXPECT_EQ(tracker().coverCount(), 0u);
-    EXPECT_TRUE(tracker().isForceCovered(1001));
-}
-
-TEST_F(TrackerTest, RevealTargetIsRaisedOverOtherChats) {
-    tick();  // 1001 focused and on top: nothing to raise
-    EXPECT_FALSE(recordedStartingWith("raise window 1001"));
-    sim.raise(1002);  // another chat comes above without taking focus
-    tick();
-    EXPECT_TRUE(recorded("raise window 1001"));
-    EXPECT_TRUE(logged("RAISE reveal target 1001 (top was 1002)"));
-}
-
 // A tiling window manager never restacks its tiles: a raise it ignores is asked a few times,
 // not on every tick, and asked again for another target or once the target was on top.
 TEST_F(TrackerTest, ARaiseTheWindowManagerIgnoresIsAskedOnlyAFewTimes) {
-    tick();
+    tick();  // 1001 focused and on top: nothing to raise
+    EXPECT_FALSE(recordedStartingWith("raise window 1001"));
     sim.model().raisesRefused = true;
-    sim.raise(1002);
+    sim.raise(1002);  // another chat comes above without taking focus
     for (int i = 0; i < 10; ++i) {
         tick();
     }
@@ -232,4 +186,5 @@ TEST_F(TrackerTest, ARaiseTheWindowManagerIgnoresIsAskedOnlyAFewTimes) {
         tick();
     }
     EXPECT_EQ(countLogged("RAISE reveal target 1001 (top was 1002)"), 3 + 4);
+    EXPECT_TRUE(recorded("raise window 1001"));
 }

@@ -9,59 +9,54 @@
 
 using Strings = std::vector<std::string>;
 
-TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStored) {
+// Keys and labels as they are stored, including text a user may type or paste that once stored
+// a label or key the rest of the program misreads.
+TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
     const auto key = [](const char* typed) {
         return SwitcherSettings::normalisedKey(QString::fromUtf8(typed)).value_or("none");
     };
-    EXPECT_EQ(key("k"), "none");  // K is the main window's
-    EXPECT_EQ(key(" a "), "A");
-    EXPECT_EQ(key("\tab"), "A");
-    EXPECT_EQ(key("-"), "none");
-    EXPECT_EQ(key("7"), "7");
-    EXPECT_EQ(key("한"), "한");
-    EXPECT_EQ(key("한글"), "한");
-    EXPECT_EQ(key("   "), "none");
-    EXPECT_EQ(key(""), "none");
     const auto label = [](const char* typed) {
         return SwitcherSettings::normalisedLabel(QString::fromUtf8(typed)).value_or("none");
     };
-    EXPECT_EQ(label(" ABC "), "AB");
-    EXPECT_EQ(label("  \t "), "none");
-    EXPECT_EQ(label("팀장님"), "팀장");
-    // White space from any keyboard: a Korean one types U+3000.
-    EXPECT_EQ(label("\u3000팀장님\u3000"), "팀장");
-    EXPECT_EQ(label("\u3000 \u00a0"), "none");
-    EXPECT_EQ(key("\u3000a"), "A");
-    // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
-    EXPECT_EQ(label("\u1112\u1161\u11ab\u1100\u1173\u11af\u1105"),
-              "\u1112\u1161\u11ab\u1100\u1173\u11af");
-    EXPECT_EQ(label("🇰🇷🇯🇵🇺🇸"), "🇰🇷🇯🇵");
-    EXPECT_EQ(label("e\u0301e\u0301e"), "e\u0301e\u0301");
-}
-
-// Text a user may type or paste that once stored a label or key the rest of the program
-// misreads.
-TEST(SwitcherSettingsRules, StoredKeysAndLabelsAreNeverMisread) {
-    const auto key = [](const QString& typed) {
-        return SwitcherSettings::normalisedKey(typed).value_or("none");
-    };
-    const auto label = [](const QString& typed) {
-        return SwitcherSettings::normalisedLabel(typed).value_or("none");
-    };
-    // The switcher reads a key by its first code point: a K with a mark or joiner after it
-    // would take the main window's K.
-    EXPECT_EQ(key(QString::fromUtf8("k\u0301")), "none");
-    EXPECT_EQ(key(QString::fromUtf8("K\u200d")), "none");
-    EXPECT_EQ(key(QString::fromUtf8("a\u0301")), QString::fromUtf8("A\u0301"));
-    // Two characters cut from "A B" end at the blank between them, which is trimmed too.
-    EXPECT_EQ(label(" A B"), "A");
-    EXPECT_EQ(label(QString::fromUtf8("가\t나다")), QString::fromUtf8("가"));
-    // A code point the boundary finder has no data for stays whole (never half a pair).
-    const QString unknown = QString::fromUtf8("!\U00011FFF");
-    EXPECT_EQ(label(unknown), unknown);
-    EXPECT_TRUE(label(unknown).isValidUtf16());
-    const QString twoUnknown = QString::fromUtf8("\U00011FFF\U00011FFF\U00011FFF");
-    EXPECT_EQ(label(twoUnknown), twoUnknown.left(4));
+    const std::pair<const char*, const char*> keys[] = {
+        {"k", "none"},  // K is the main window's
+        {" a ", "A"},
+        {"\tab", "A"},
+        {"-", "none"},
+        {"7", "7"},
+        {"한", "한"},
+        {"한글", "한"},
+        {"   ", "none"},
+        {"", "none"},
+        {"\u3000a", "A"},  // white space from any keyboard: a Korean one types U+3000
+        // The switcher reads a key by its first code point: a K with a mark or joiner after it
+        // would take the main window's K.
+        {"k\u0301", "none"},
+        {"K\u200d", "none"},
+        {"a\u0301", "A\u0301"}};
+    for (const auto& [typed, stored] : keys) {
+        EXPECT_EQ(key(typed), QString::fromUtf8(stored)) << typed;
+    }
+    const std::pair<const char*, const char*> labels[] = {
+        {" ABC ", "AB"},
+        {"  \t ", "none"},
+        {"팀장님", "팀장"},
+        {"\u3000팀장님\u3000", "팀장"},
+        {"\u3000 \u00a0", "none"},
+        // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
+        {"\u1112\u1161\u11ab\u1100\u1173\u11af\u1105", "\u1112\u1161\u11ab\u1100\u1173\u11af"},
+        {"🇰🇷🇯🇵🇺🇸", "🇰🇷🇯🇵"},
+        {"e\u0301e\u0301e", "e\u0301e\u0301"},
+        // Two characters cut from "A B" end at the blank between them, which is trimmed too.
+        {" A B", "A"},
+        {"가\t나다", "가"},
+        // A code point the boundary finder has no data for stays whole (never half a pair).
+        {"!\U00011FFF", "!\U00011FFF"},
+        {"\U00011FFF\U00011FFF\U00011FFF", "\U00011FFF\U00011FFF"}};
+    for (const auto& [typed, stored] : labels) {
+        EXPECT_EQ(label(typed), QString::fromUtf8(stored)) << typed;
+        EXPECT_TRUE(label(typed).isValidUtf16()) << typed;
+    }
 }
 
 class SwitcherSettingsTest : public SimTest {

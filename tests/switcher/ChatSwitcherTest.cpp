@@ -3,7 +3,6 @@
 #include "switcher/SwitcherFixture.h"
 
 using namespace platform;
-using platform::sim::SimWindow;
 
 using IDs = std::vector<std::uint32_t>;
 using Strings = std::vector<std::string>;
@@ -13,81 +12,62 @@ TEST_F(SwitcherTest, TheMainWindowComesFirstAsKThenTheChatsAsFirstSeen) {
     EXPECT_EQ(switcher().switchList, (IDs{1000, 1001, 1002, 1003}));
     EXPECT_TRUE(switcher().hasMain);
     EXPECT_EQ(labels(), (Strings{"K", "1", "2", "3"}));
-    SwitcherBar* bar = switcher().bar.get();
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(bar->isVisible());
+    ASSERT_TRUE(switcher().bar && switcher().bar->isVisible());
     // 30 per slot plus margins, buttons and grip; top centre of the visible area, 6 below it.
-    EXPECT_EQ(bar->frame(), (Rect{720 - 111, 25 + 6, 222, 34}));
-    EXPECT_EQ(bar->view->labels, (std::vector<QString>{"K", "1", "2", "3"}));
+    EXPECT_EQ(switcher().bar->frame(), (Rect{720 - 111, 25 + 6, 222, 34}));
+    EXPECT_EQ(switcher().bar->view->labels, (std::vector<QString>{"K", "1", "2", "3"}));
     EXPECT_EQ(badge(1000), "K");
     EXPECT_EQ(badge(1003), "3");
+    EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 2", "채팅 3"}));
 
-    // The first window titled "카카오톡" is the main window, wherever it was first seen.
-    sim.window(1002).title = "카카오톡";
-    sim.closeWindow(1000);
-    step();
-    EXPECT_EQ(switcher().switchList, (IDs{1002, 1001, 1003}));
-    EXPECT_TRUE(switcher().hasMain);
-    // Without one the chats count from 1.
-    sim.window(1002).title = "채팅 2";
-    step();
-    EXPECT_FALSE(switcher().hasMain);
-    EXPECT_EQ(labels(), (Strings{"1", "2", "3"}));
-    // The bar shrank about its centre.
-    EXPECT_EQ(switcher().bar->frame(), (Rect{720 - 96, 25 + 6, 192, 34}));
-}
-
-TEST_F(SwitcherTest, OnlyTheFirstMainTitleIsTheMainWindow) {
+    // Only the first window titled "카카오톡" is the main window, wherever it was first seen.
     sim.window(1002).title = "카카오톡";
     step();
     EXPECT_EQ(switcher().switchList, (IDs{1002, 1001, 1003, 1000}));
-    EXPECT_EQ(labels(), (Strings{"K", "1", "2", "3"}));
     EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 3", "카카오톡"}));
+    // Without one the chats count from 1, and the bar shrinks about its centre.
+    sim.window(1002).title = "채팅 2";
+    sim.closeWindow(1000);
+    step();
+    EXPECT_FALSE(switcher().hasMain);
+    EXPECT_EQ(labels(), (Strings{"1", "2", "3"}));
+    EXPECT_EQ(switcher().bar->frame(), (Rect{720 - 96, 25 + 6, 192, 34}));
 }
 
-TEST_F(SwitcherTest, PositionsFollowWindowsOpeningAndClosing) {
+TEST_F(SwitcherTest, PositionsFollowWindowsOpeningAndClosingAndUserLabelsWinOverNumbers) {
     step();
     sim.window(1001).minimized = true;  // minimized chats keep their slot
     sim.closeWindow(1002);
-    SimWindow w;
-    w.number = 1004;
-    w.pid = sim::kMessengerPid;
-    w.title = "새 채팅";
-    w.frame = {500, 100, 300, 300};
-    sim.addWindow(w);
+    sim.addWindow({.number = 1004,
+                   .pid = sim::kMessengerPid,
+                   .title = "새 채팅",
+                   .frame = {500, 100, 300, 300}});
     step();
     EXPECT_EQ(switcher().switchList, (IDs{1000, 1001, 1003, 1004}));
-    EXPECT_EQ(labels(), (Strings{"K", "1", "2", "3"}));
     EXPECT_EQ(badge(1003), "2");  // moved up a place, and its badge with it
+
+    Settings::d().setDictionary(Settings::key::kLabels,
+                                {{"카카오톡", "목록"}, {"채팅 1", "팀"}, {"새 채팅", ""}});
+    switcher().reloadSettings();
+    step();
+    EXPECT_EQ(labels(), (Strings{"목록", "팀", "2", "3"}));  // an empty label is none
+    EXPECT_EQ(badge(1001), "팀");
+    EXPECT_EQ(switcher().label(7), "8");  // past the list: its number
 }
 
 TEST_F(SwitcherTest, StoredOrderPlacesEachTitleOnceAndNeverLeavesGaps) {
-    Settings::d().setStringArray(Settings::key::kOrder, {"채팅 3", "없는 채팅", "채팅 2"});
-    switcher().reloadSettings();
-    step();
-    EXPECT_EQ(switcher().switchList, (IDs{1000, 1003, 1002, 1001}));
-
-    // Two chats share a title stored once: the one seen first takes the stored place.
+    const auto order = [&](Strings titles) {
+        Settings::d().setStringArray(Settings::key::kOrder, titles);
+        switcher().reloadSettings();
+        step();
+        return switcher().switchList;
+    };
+    EXPECT_EQ(order({"채팅 3", "없는 채팅", "채팅 2"}), (IDs{1000, 1003, 1002, 1001}));
+    // Two chats share a title stored once: the one seen first takes the stored place; stored
+    // twice, it places both.
     sim.window(1001).title = "채팅 2";
-    Settings::d().setStringArray(Settings::key::kOrder, {"채팅 2"});
-    switcher().reloadSettings();
-    step();
-    EXPECT_EQ(switcher().switchList, (IDs{1000, 1001, 1002, 1003}));
-    // Stored twice, it places both.
-    Settings::d().setStringArray(Settings::key::kOrder, {"채팅 3", "채팅 2", "채팅 2"});
-    switcher().reloadSettings();
-    step();
-    EXPECT_EQ(switcher().switchList, (IDs{1000, 1003, 1001, 1002}));
-}
-
-TEST_F(SwitcherTest, UserLabelsWinOverNumbersButNotWhenEmpty) {
-    Settings::d().setDictionary(Settings::key::kLabels,
-                                {{"카카오톡", "목록"}, {"채팅 1", "팀"}, {"채팅 2", ""}});
-    switcher().reloadSettings();
-    step();
-    EXPECT_EQ(labels(), (Strings{"목록", "팀", "2", "3"}));
-    EXPECT_EQ(badge(1001), "팀");
-    EXPECT_EQ(switcher().label(7), "8");  // past the list: its number
+    EXPECT_EQ(order({"채팅 2"}), (IDs{1000, 1001, 1002, 1003}));
+    EXPECT_EQ(order({"채팅 3", "채팅 2", "채팅 2"}), (IDs{1000, 1003, 1001, 1002}));
 }
 
 TEST_F(SwitcherTest, TheChatInUseIsActiveAndASteadyTickRepaintsNothing) {
@@ -112,15 +92,13 @@ TEST_F(SwitcherTest, TheChatInUseIsActiveAndASteadyTickRepaintsNothing) {
 
 TEST_F(SwitcherTest, NoChatsHidesTheBarAndLeavesTheBadges) {
     step();
-    ASSERT_TRUE(switcher().bar->isVisible());
     switcher().updateSwitcher({}, std::nullopt);
     EXPECT_TRUE(switcher().switchList.empty());
     EXPECT_FALSE(switcher().bar->isVisible());
     EXPECT_EQ(badge(1001), "1");
     step();
     EXPECT_TRUE(switcher().bar->isVisible());
-    // The messenger quitting, pausing and stopping hide it too.
-    sim.quitApp(sim::kMessengerPid);
+    sim.quitApp(sim::kMessengerPid);  // the messenger quitting hides it too
     tick();
     EXPECT_FALSE(switcher().bar->isVisible());
 }
@@ -147,20 +125,15 @@ TEST_F(SwitcherTest, PickRevealsAChatOrPutsTheOneInUseBackUnderItsCover) {
     EXPECT_FALSE(tracker().isForceCovered(1002));
     step();
     EXPECT_FALSE(covered(1002));
-}
 
-TEST_F(SwitcherTest, PickingAChatNeverCoveredRevealsInsteadOfForceCovering) {
-    Settings::d().setStringArray(Settings::key::kExcluded, {"채팅 2"});
-    switcher().reloadSettings();
-    sim.focus(1002);
+    // A chat never covered is revealed, not force-covered.
+    switcher().toggleCover(2);
     step();
     switcher().pick(2);
     EXPECT_FALSE(tracker().isForceCovered(1002));
-    EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));
 }
 
 TEST_F(SwitcherTest, ToggleCoverSwitchesCoveringAndStoresIt) {
-    step();
     sim.focus(1001);
     step();
     switcher().pick(1);  // the chat in use goes under its cover
@@ -217,9 +190,9 @@ TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
     tracker().stop();
 }
 
-TEST_F(SwitcherTest, ArrangeStacksEveryChatExactlyOntoTheAnchor) {
+TEST_F(SwitcherTest, TheBarsArrangeStacksEveryChatExactlyOntoTheAnchor) {
     step();
-    switcher().arrangeStack();  // nothing moved, nothing in use: the main window anchors
+    emit switcher().bar->arrangeRequested();  // nothing moved, nothing in use: the main window
     const Rect mainFrame = sim.window(1000).frame;
     for (std::uint32_t id : {1001u, 1002u, 1003u}) {
         EXPECT_EQ(sim.window(id).frame, mainFrame) << id;
@@ -235,34 +208,23 @@ TEST_F(SwitcherTest, ArrangeStacksEveryChatExactlyOntoTheAnchor) {
     switcher().arrangeStack();
     EXPECT_EQ(sim.window(1000).frame, (Rect{600, 300, 500, 400}));
     EXPECT_EQ(sim.window(1003).frame, (Rect{600, 300, 500, 400}));
-}
 
-TEST_F(SwitcherTest, ArrangeNeedsTwoWindowsAndAReadableAnchor) {
+    // The chat in use anchors, and its frame cannot be read; then one window is not enough.
     sim.focus(1001);
     step();
     sim.model().windowsReadable = false;
     sim.clearRecord();
-    switcher().arrangeStack();  // the chat in use anchors, and its frame cannot be read
-    EXPECT_FALSE(recordedStartingWith("frame "));
+    switcher().arrangeStack();
     sim.model().windowsReadable = true;
-
-    sim.closeWindow(1000);
-    sim.closeWindow(1002);
-    sim.closeWindow(1003);
+    for (std::uint32_t id : {1000u, 1002u, 1003u}) {
+        sim.closeWindow(id);
+    }
     step();
     switcher().arrangeStack();
     EXPECT_FALSE(recordedStartingWith("frame "));
 }
 
-TEST_F(SwitcherTest, TheSettingsWindowIsOfferedTheTitledChatsOnly) {
-    step();
-    EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 2", "채팅 3"}));
-    sim.closeWindow(1000);
-    step();
-    EXPECT_EQ(switcher().currentChats(), (Strings{"채팅 1", "채팅 2", "채팅 3"}));
-}
-
-TEST_F(SwitcherTest, TheBarButtonsReachTheirActions) {
+TEST_F(SwitcherTest, TheBarsOtherButtonsReachTheirActions) {
     step();
     SwitcherBar& bar = *switcher().bar;
     QSignalSpy settings(&switcher(), &ChatSwitcher::openSettingsRequested);
@@ -272,6 +234,4 @@ TEST_F(SwitcherTest, TheBarButtonsReachTheirActions) {
     EXPECT_TRUE(logged("REVEAL id=1003 '채팅 3'"));
     emit bar.toggleCoverRequested(3);
     EXPECT_TRUE(tracker().isExcluded("채팅 3"));
-    emit bar.arrangeRequested();
-    EXPECT_EQ(sim.window(1001).frame, sim.window(1000).frame);
 }
