@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything Tessavo needs to build, test and run on Debian 12, then configures and
 # builds it. Usage: scripts/setup.sh [release|asan|packages]   (default: release, into build/;
-# packages: install the packages only)
+# packages: install the packages only). TESSAVO_BENCH=OFF leaves the benchmarks out;
+# TESSAVO_TARGETS="A B" builds only those targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,11 +30,13 @@ install_missing_packages "${packages[@]}"
 kind="${1:-release}"
 case "$kind" in
   packages) exit 0 ;;
-  release) dir=build; type=RelWithDebInfo; extra=() ;;
+  release) dir=build; type=RelWithDebInfo; extra=(-DTESSAVO_BENCH="${TESSAVO_BENCH:-ON}") ;;
   asan) dir=build-asan; type=Debug; extra=(-DTESSAVO_SANITIZE=ON -DTESSAVO_BENCH=OFF) ;;
   *) echo "usage: $0 [release|asan|packages]" >&2; exit 2 ;;
 esac
 # The test command sets TESSAVO_WERROR=ON: warnings fail its build, never a user's.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DTESSAVO_WERROR="${TESSAVO_WERROR:-OFF}" \
   "${extra[@]}"
-cmake --build "$dir" --parallel 2
+targets=()
+for t in ${TESSAVO_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" --parallel 2 "${targets[@]}"

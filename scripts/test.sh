@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up (packages, builds) and runs the tests. Exits non-zero on any failure.
-#   scripts/test.sh          what a contributor runs before a commit: every test in the normal
-#                            build, the unit and widget tests again under AddressSanitizer and
-#                            UndefinedBehaviorSanitizer, clang-format, and clang-tidy on the
-#                            files changed since the branch left origin/main
-#   scripts/test.sh --full   all of that, and the end-to-end tests under the sanitizers too, the
-#                            fuzzers for a bounded time and clang-tidy on every file (CI)
+#   scripts/test.sh          what a contributor runs before a commit: every test but the soak in
+#                            the normal build, the unit and widget tests again under
+#                            AddressSanitizer and UndefinedBehaviorSanitizer, clang-format, and
+#                            clang-tidy on the files changed since the branch left origin/main
+#   scripts/test.sh --full   all of that, and the soak, the end-to-end tests under the
+#                            sanitizers, the fuzzers for a bounded time and clang-tidy on every
+#                            file (CI)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,15 +18,24 @@ case "${1:-}" in
 esac
 
 export TESSAVO_WERROR=ON
-scripts/setup.sh release
-scripts/setup.sh asan
+if $full; then
+  scripts/setup.sh release
+  scripts/setup.sh asan
+  plain=()             # every test, the soak included
+  sanitized=(-LE soak) # the end-to-end tests too
+else
+  # Only what the check runs: no benchmarks, and only the unit and widget tests under the
+  # sanitizers.
+  TESSAVO_BENCH=OFF scripts/setup.sh release
+  TESSAVO_TARGETS="tessavo-unit-tests tessavo-widget-tests" scripts/setup.sh asan
+  plain=(-LE soak)
+  sanitized=(-L "unit|widget")
+fi
 
 jobs=2
 echo "== tests =="
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" "${plain[@]}"
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
-sanitized=(-LE e2e)
-if $full; then sanitized=(); fi
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
