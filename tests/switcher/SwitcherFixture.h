@@ -30,13 +30,6 @@ class SwitcherTest : public TrackerTest {
         switcher();
         tick();
     }
-    std::vector<std::string> labels() {
-        std::vector<std::string> out;
-        for (std::size_t i = 0; i < switcher().switchList.size(); ++i) {
-            out.push_back(switcher().label(static_cast<int>(i)));
-        }
-        return out;
-    }
     QString badge(std::uint32_t id) { return cover(id)->cover->badgeLabel(); }
 
     ChatSwitcher* switcher_ = nullptr;
