@@ -8,6 +8,9 @@ import pytest
 from xsession import Session
 
 MAIN, A, B, DIALOG = "카카오톡", "김민지", '박서준 "인용"', "파일 보내기"
+MAIN_COLOUR, A_COLOUR, B_COLOUR, DIALOG_COLOUR = "2e7d32", "1565c0", "c62828", "6a1b9a"
+# Spots near each page's right edge, which no memo line reaches in any font.
+MAIN_AT, A_AT, B_AT = (300, 300), (740, 300), (1180, 300)
 
 
 def pytest_configure(config):

@@ -10,7 +10,7 @@
     kakao.tell("quit")                 # no answer awaited; kakao.fifo takes commands too
     s.store_settings({...}); s.settings()   # settings.json before Tessavo starts / as stored
     t = s.tessavo(env={}, wrap=[])     # a copy of build/tessavo with its debug log (s.log)
-    s.wait_log(line); s.logged(line); s.text("tessavo.out")
+    s.wait_log(line); s.logged(line); s.log_lines(start); s.text("tessavo.out")
     s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
     s.covers(); s.shown(); s.managed(); s.find(name); s.frame(id) -> (x, y, w, h); s.active()
     s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
@@ -97,6 +97,26 @@ class App:
         return answer
 
 
+class Watch(threading.Thread):
+    def __init__(self, name, x, y, colour, seconds):
+        super().__init__(daemon=True)
+        self.x, self.point, self.colour = display.Display(name), (x, y), colour
+        self.end, self.longest = time.monotonic() + seconds, 0
+        self.start()
+
+    def run(self):
+        root, since = self.x.screen().root, None
+        while (now := time.monotonic()) < self.end:
+            px = root.get_image(*self.point, 1, 1, X.ZPixmap, 0xFFFFFFFF).data[2::-1].hex()
+            since = None if px == self.colour else since or now
+            self.longest = max(self.longest, time.monotonic() - since if since else 0)
+        self.x.close()
+
+    def join(self):
+        super().join()
+        return self.longest * 1000
+
+
 class Session:
     def __init__(self, wm="openbox", size="1440x900"):
         self.dir = tempfile.mkdtemp(prefix="tessavo-xs.")
@@ -119,7 +139,7 @@ class Session:
         self.x = display.Display(self.env["DISPLAY"])
         self.root = self.x.screen().root
         self.set_background()
-        self.wm = self.wm_name = None
+        self.wm = self.wm_name = self.menu = None
         if wm:
             self.start_wm(wm)
 
@@ -134,7 +154,7 @@ class Session:
             return ""
 
     def spawn(self, cmd, log=None, env=None, **kw):
-        out = open(self.path((log or os.path.basename(cmd[0])) + ".out"), "ab")
+        out = open(self.path((log or os.path.basename(cmd[0])) + ".out"), "wb")
         kw.setdefault("stdout", out)
         p = subprocess.Popen(cmd, env=env or self.env, stderr=out, **kw)
         self.procs.append(p)
@@ -168,7 +188,7 @@ class Session:
 
     # ---- window manager, tray, programs ----
 
-    def start_wm(self, name=None):
+    def start_wm(self, name=None, *args):
         """Starts a window manager with a configuration of the session's own. A start that
         never manages windows (seen on loaded machines) is ended and tried again."""
         self.wm_name = name = name or self.wm_name or "openbox"
@@ -177,7 +197,7 @@ class Session:
             f.write("# i3 config file (v4)\n")  # without it i3 reads the file as version 3
         cmd = {"openbox": ["openbox", "--sm-disable"], "i3": ["i3", "-c", config]}
         for _ in range(3):
-            self.wm = self.spawn(cmd.get(name, [name]), log=name)
+            self.wm = self.spawn(cmd.get(name, [name]) + list(args), log=name)
             self.wms.append(self.wm)
             if self._managing():
                 return self.wm
@@ -244,6 +264,9 @@ class Session:
     def logged(self, line):
         return line in self.text("tessavo.log").splitlines()
 
+    def log_lines(self, start):
+        return [line for line in self.text("tessavo.log").splitlines() if line.startswith(start)]
+
     def wait_log(self, line, timeout=5):
         wait(lambda: self.logged(line), "not logged: " + line, timeout)
 
@@ -256,6 +279,11 @@ class Session:
 
     def pixel(self, x, y):
         return self.area(x, y, 1, 1)[0][0]
+
+    def watch(self, x, y, colour, seconds):
+        """Reads one point over and over for the time given, on a connection of its own;
+        .join() returns the longest spell (ms) it did not show the colour."""
+        return Watch(self.env["DISPLAY"], x, y, colour, seconds)
 
     def wait_pixel(self, x, y, colour, what="", timeout=3):
         wait(lambda: self.pixel(x, y) == colour,
@@ -316,12 +344,15 @@ class Session:
     def find(self, name):
         return ([w for w in self.managed() if self.name(w) == name] or [None])[0]
 
+    def origin(self, w):
+        at = self.x.create_resource_object("window", w).translate_coords(self.root, 0, 0)
+        return -at.x, -at.y
+
     def frame(self, w):
         """A window's frame, decorations included, on screen: (x, y, w, h)."""
-        win = self.x.create_resource_object("window", w)
-        g, at = win.get_geometry(), win.translate_coords(self.root, 0, 0)
-        left, right, top, bottom = self.prop(win, "_NET_FRAME_EXTENTS") or (0, 0, 0, 0)
-        return -at.x - left, -at.y - top, g.width + left + right, g.height + top + bottom
+        (x, y), g = self.origin(w), self.x.create_resource_object("window", w).get_geometry()
+        left, right, top, bottom = self.prop(w, "_NET_FRAME_EXTENTS") or (0, 0, 0, 0)
+        return x - left, y - top, g.width + left + right, g.height + top + bottom
 
     def xres(self, pid):
         """The X windows and pixmaps the clients of process pid hold."""
@@ -355,13 +386,15 @@ class Session:
         raise AssertionError("no tray icon")
 
     def open_tray_menu(self):
-        """A right click on the tray icon; a click while the last menu still closes opens
-        nothing, so it is tried again."""
-        before, (x, y) = set(self.shown()), self.tray_icon()
-        for _ in range(3):
-            self.click(x, y, 3)
+        """A right click on the tray icon, once the last menu has gone; one that comes while
+        it still closes opens nothing, and is tried again. Returns the menu's window."""
+        wait(lambda: self.menu not in self.shown(), "the last menu still shows")
+        before = set(self.shown())
+        for _ in range(5):
+            self.click(*self.tray_icon(), 3)
             try:
-                return wait(lambda: set(self.shown()) - before, "", 1)
+                self.menu = wait(lambda: set(self.shown()) - before, "", 0.5).pop()
+                return self.menu
             except AssertionError:
                 pass
         raise AssertionError("the tray menu did not open")
