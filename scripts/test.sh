@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Sets up (packages, builds) and runs the tests. Exits non-zero on any failure.
-#   scripts/test.sh          what a contributor runs before a commit: every test in the normal
-#                            build, the unit and widget tests again under AddressSanitizer and
+#   scripts/test.sh          what a contributor runs before a commit: every test but the soak in
+#                            the normal build, the unit and widget tests again under AddressSanitizer and
 #                            UndefinedBehaviorSanitizer, clang-format, and clang-tidy on the
 #                            files changed since the branch left origin/main
-#   scripts/test.sh --full   all of that, and the end-to-end tests under the sanitizers too, the
+#   scripts/test.sh --full   all of that, the soak, the end-to-end tests under the sanitizers, the
 #                            fuzzers for a bounded time and clang-tidy on every file (CI)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,9 +22,12 @@ scripts/setup.sh asan
 
 jobs=2
 echo "== tests =="
-ctest --test-dir build --output-on-failure -j "$jobs"
+# The seeded soak runs in the full check only.
+everything=(-LE soak)
+if $full; then everything=(); fi
+ctest --test-dir build --output-on-failure -j "$jobs" "${everything[@]}"
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
-sanitized=(-LE e2e)
+sanitized=(-LE "e2e|soak")
 if $full; then sanitized=(); fi
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
 UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \

@@ -12,6 +12,7 @@
     t = s.tessavo(env={}, wrap=[])     # a copy of build/tessavo with its debug log (s.log)
     s.wait_log(line); s.logged(line); s.log_lines(start); s.text("tessavo.out")
     s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
+    s.watch(x, y, colour, seconds).join() -> the longest ms it did not show; s.screenshot(ppm)
     s.covers(); s.shown(); s.managed(); s.find(name); s.frame(id) -> (x, y, w, h); s.active()
     s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
     s.xres(pid) -> (windows, pixmaps); usage(pid) -> (cpu seconds, RSS kB, peak kB)
@@ -276,6 +277,15 @@ class Session:
         data = self.root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF).data
         px = [data[i:i + 3][::-1].hex() for i in range(0, len(data), 4)]
         return [px[r * w:(r + 1) * w] for r in range(h)]
+
+    def screenshot(self, path):
+        w, h = self.root.get_geometry().width, self.root.get_geometry().height
+        data = self.root.get_image(0, 0, w, h, X.ZPixmap, 0xFFFFFFFF).data
+        rgb = bytearray(w * h * 3)
+        for i in range(3):
+            rgb[i::3] = data[2 - i::4]
+        with open(path, "wb") as f:
+            f.write(b"P6 %d %d 255\n" % (w, h) + rgb)
 
     def pixel(self, x, y):
         return self.area(x, y, 1, 1)[0][0]
