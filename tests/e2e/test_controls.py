@@ -134,7 +134,7 @@ def test_without_a_tray_the_settings_window_has_the_menu(desk):
     desk.start()
     assert s.log_lines("TRAY none: ")
     settings = open_settings(s)
-    assert s.x.create_resource_object("window", settings).get_geometry().height > 460
+    assert s.window(settings).get_geometry().height > 460
     # Its strip of buttons, one per item, at the top: the third pauses. Their widths follow
     # the font; read their edges off a row above the text.
     x, y = s.origin(settings)

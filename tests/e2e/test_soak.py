@@ -84,14 +84,14 @@ class Soak:
         s, wrong, frames, expect = self.s, [], [], 0
         if s.active() != self.other.ids["x"]:
             wrong.append("the other program is not in front")
-        windows = [w for w in s.managed() if s.viewable(s.x.create_resource_object("window", w))]
+        windows = [w for w in s.managed() if s.viewable(w)]
         for w in windows:
             frames.append(s.frame(w))
         for i, w in enumerate(windows):
             if s.wm_class(w) != MESSENGER:
                 continue
             expect += 1
-            (cx, cy), g = s.origin(w), s.x.create_resource_object("window", w).get_geometry()
+            (cx, cy), g = s.origin(w), s.window(w).get_geometry()
             for x in (cx + 25, cx + g.width // 2, cx + g.width - 25):
                 for y in (cy + g.height - 20, cy + g.height - 50):
                     if y - cy < TEXT_DEPTH or not (0 <= x < 1440 and 0 <= y < 900) or any(

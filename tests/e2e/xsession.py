@@ -17,7 +17,8 @@
     s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
     s.xres(pid) -> (windows, pixmaps); usage(pid) -> (cpu seconds, RSS kB, peak kB)
     s.stop()                    # everything started here ends, last first
-    wait(cond, what, timeout=5) # polls cond() until it is true; else AssertionError(what)
+    wait(cond, what, timeout=5) # polls cond() until true, returns it; else AssertionError(what)
+                                # (what=None: returns the false value)
 
 XS_BUILD names the build directory (default: build/ beside tests/); XS_KEEP=1 keeps s.dir.
 """
@@ -37,14 +38,12 @@ DESKTOP = "203040"
 COVER = "ffffff"
 
 
-def wait(cond, what, timeout=5.0):
+def wait(cond, what=None, timeout=5.0):
     end = time.monotonic() + timeout
-    while True:
-        got = cond()
-        if got or time.monotonic() > end:
-            assert got, (what() if callable(what) else what) + f" (waited {timeout} s)"
-            return got
+    while not (got := cond()) and time.monotonic() < end:
         time.sleep(0.02)
+    assert got or what is None, (what() if callable(what) else what) + f" (waited {timeout} s)"
+    return got
 
 
 def alive(pid):
@@ -91,9 +90,8 @@ class App:
     def send(self, command):
         seen = len(self.lines)
         self.tell(command)
-        wait(lambda: [a for a in self.lines[seen:] if not a.startswith("clicked")],
-             f"no answer to '{command}'")
-        answer = [a for a in self.lines[seen:] if not a.startswith("clicked")][0]
+        answer = wait(lambda: [a for a in self.lines[seen:] if not a.startswith("clicked")],
+                      f"no answer to '{command}'")[0]
         assert not answer.startswith("error"), f"'{command}': {answer}"
         return answer
 
@@ -200,38 +198,29 @@ class Session:
         for _ in range(3):
             self.wm = self.spawn(cmd.get(name, [name]) + list(args), log=name)
             self.wms.append(self.wm)
-            if self._managing():
+            if wait(lambda: self.prop(self.root, "_NET_SUPPORTING_WM_CHECK"), None, 10) and any(
+                    self._probe(limit) for limit in (0.2, 0.4, 0.8, 1.6, 3.2)):
                 return self.wm
             self.wm.kill()
             self.root.delete_property(self.atom("_NET_SUPPORTING_WM_CHECK"))
         raise AssertionError(f"{name} does not manage windows: {self.text(name + '.out')}")
 
-    def _managing(self):
+    def _probe(self, limit):
         """openbox announces itself before it manages windows, and a window mapped in between
         stays unmanaged for good: a probe window must really be managed."""
-        try:
-            wait(lambda: self.prop(self.root, "_NET_SUPPORTING_WM_CHECK"), "no WM", 10)
-        except AssertionError:
-            return False
-        for limit in (0.2, 0.4, 0.8, 1.6, 3.2):
-            w = self.root.create_window(0, 0, 10, 10, 0, X.CopyFromParent)
-            w.set_wm_class("tessavo.probe", "tessavo.probe")
-            w.map()
-            self.x.sync()
-            try:
-                return wait(lambda: w.id in self.managed(), "", limit)
-            except AssertionError:
-                pass
-            finally:
-                w.destroy()
-                self.x.sync()
-        return False
+        w = self.root.create_window(0, 0, 10, 10, 0, X.CopyFromParent)
+        w.map()
+        self.x.sync()
+        managed = wait(lambda: w.id in self.managed(), None, limit)
+        w.destroy()
+        self.x.sync()
+        return managed
 
     def start_tray(self):
         self.tray = self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                                 "request", "--height", "24", "--transparent", "false",
                                 "--tint", "0x404040"])
-        wait(lambda: any(self.wm_class(w) == "trayer" for w in self.tree()), "no trayer")
+        wait(lambda: self.x.get_selection_owner(self.atom("_NET_SYSTEM_TRAY_S0")), "no trayer")
 
     def app(self, name, *args):
         return App(self, name, *args)
@@ -306,8 +295,7 @@ class Session:
 
     def prop(self, w, name, kind=X.AnyPropertyType):
         try:
-            w = self.x.create_resource_object("window", w) if isinstance(w, int) else w
-            p = w.get_full_property(self.atom(name), kind)
+            p = self.window(w).get_full_property(self.atom(name), kind)
             return p.value if p else None
         except error.XError:
             return None
@@ -322,17 +310,12 @@ class Session:
 
     def viewable(self, w):
         try:
-            return w.get_attributes().map_state == X.IsViewable
+            return self.window(w).get_attributes().map_state == X.IsViewable
         except error.XError:
             return False
 
-    def tree(self, w=None):
-        """Every window below w (the root), top-level ones first."""
-        try:
-            kids = (w or self.root).query_tree().children
-        except error.XError:
-            return []
-        return kids + [d for k in kids for d in self.tree(k)]
+    def window(self, w):
+        return self.x.create_resource_object("window", w) if isinstance(w, int) else w
 
     def shown(self):
         """Tessavo's windows on screen that no window manager frames: covers, bar, menus."""
@@ -355,12 +338,12 @@ class Session:
         return ([w for w in self.managed() if self.name(w) == name] or [None])[0]
 
     def origin(self, w):
-        at = self.x.create_resource_object("window", w).translate_coords(self.root, 0, 0)
+        at = self.window(w).translate_coords(self.root, 0, 0)
         return -at.x, -at.y
 
     def frame(self, w):
         """A window's frame, decorations included, on screen: (x, y, w, h)."""
-        (x, y), g = self.origin(w), self.x.create_resource_object("window", w).get_geometry()
+        (x, y), g = self.origin(w), self.window(w).get_geometry()
         left, right, top, bottom = self.prop(w, "_NET_FRAME_EXTENTS") or (0, 0, 0, 0)
         return x - left, y - top, g.width + left + right, g.height + top + bottom
 
@@ -387,13 +370,13 @@ class Session:
     def key(self, *keys):
         self.xdotool("key", *keys)
 
-    def tray_icon(self):
-        for w in self.tree():
-            g = w.get_geometry()
-            if (g.width, g.height) == (22, 22) and self.wm_class(w) == "tessavo":
-                at = w.translate_coords(self.root, 0, 0)
-                return 11 - at.x, 11 - at.y
-        raise AssertionError("no tray icon")
+    def tray_icon(self, below=None):
+        """The middle of Tessavo's icon in the tray host."""
+        for w in (below or self.root).query_tree().children:
+            if self.wm_class(w) == "tessavo" and w.get_geometry().width == 22:
+                return tuple(p + 11 for p in self.origin(w))
+            if icon := self.tray_icon(w):
+                return icon
 
     def open_tray_menu(self):
         """A right click on the tray icon, once the last menu has gone; one that comes while
@@ -401,12 +384,10 @@ class Session:
         wait(lambda: self.menu not in self.shown(), "the last menu still shows")
         before = set(self.shown())
         for _ in range(5):
-            self.click(*self.tray_icon(), 3)
-            try:
-                self.menu = wait(lambda: set(self.shown()) - before, "", 0.5).pop()
+            self.click(*wait(self.tray_icon, "no tray icon"), 3)
+            if new := wait(lambda: set(self.shown()) - before, None, 0.5):
+                self.menu = new.pop()
                 return self.menu
-            except AssertionError:
-                pass
         raise AssertionError("the tray menu did not open")
 
     def menu_pick(self, steps):
