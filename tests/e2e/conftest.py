@@ -1,5 +1,5 @@
-"""Fixtures over xsession: one session a module (a parameter names its window manager), or one
-for a scenario that ends it; the messenger's usual windows, with Tessavo covering them."""
+# Fixtures over xsession: one session a module (a parameter names its window manager), or one
+# for a scenario that ends it; the messenger's usual windows, with Tessavo covering them.
 import os
 import shutil
 
@@ -39,9 +39,9 @@ def own_session(request):
 
 
 class Desk:
-    """The stand-in messenger's main window, chats A and B (keys main, a, b) and a dialog (d);
-    another program's window (x) in front. Closing ends all started since, and forgets the
-    settings."""
+    # The stand-in messenger's main window, chats A and B (keys main, a, b) and a dialog (d);
+    # another program's window (x) in front. Closing ends all started since, and forgets the
+    # settings.
 
     def __init__(self, s, chats=(A, B), dialog=True):
         self.s, self.first = s, len(s.procs)

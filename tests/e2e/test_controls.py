@@ -1,6 +1,6 @@
-"""The user's controls under openbox with a tray host (trayer): the tray menu, the settings
-window, both without a tray; and settings that cannot be saved. The messenger's main window
-and chat A, another program in front."""
+# The user's controls under openbox with a tray host (trayer): the tray menu, the settings
+# window, both without a tray; and settings that cannot be saved. The messenger's main window
+# and chat A, another program in front.
 import grp
 import os
 import subprocess
@@ -78,8 +78,8 @@ def test_settings_label_shows_on_the_bar(desk):
 
 
 def saving_fails(d, why, wrap=(), root=""):
-    """Pause chosen twice from the tray menu, two saves that fail: the file stays as it was,
-    the failure is told once, and covering goes on as chosen."""
+    # Pause chosen twice from the tray menu, two saves that fail: the file stays as it was,
+    # the failure is told once, and covering goes on as chosen.
     s = d.s
     path = root + os.path.join(s.config, "tessavo", "settings.json")
     t = d.start(wrap=wrap)
@@ -99,7 +99,7 @@ def saving_fails(d, why, wrap=(), root=""):
 
 
 def test_config_read_only(desk):
-    """Root writes anywhere: as root, Tessavo runs as an unprivileged user."""
+    # Root writes anywhere: as root, Tessavo runs as an unprivileged user.
     s, folder = desk.s, os.path.join(desk.s.config, "tessavo")
     s.store_settings({"idleSec": 0})
     os.chmod(s.config, 0o755)
@@ -114,7 +114,7 @@ def test_config_read_only(desk):
 
 
 def test_config_full(desk):
-    """A file system with no room left, mounted in a mount namespace of Tessavo's own."""
+    # A file system with no room left, mounted in a mount namespace of Tessavo's own.
     folder = os.path.join(desk.s.config, "tessavo")
     os.makedirs(folder)
     for unshare in (["unshare", "-m"], ["unshare", "-Urm"]):

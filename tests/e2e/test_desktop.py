@@ -1,4 +1,4 @@
-"""The messenger's windows under openbox, covered by Tessavo, in one session for the module."""
+# The messenger's windows under openbox, covered by Tessavo, in one session for the module.
 import os
 import signal
 
@@ -67,7 +67,7 @@ def test_second_copy_replaces_first(covered):
 
 
 def picture_pixel(x, y):
-    """A desktop picture whose every spot differs."""
+    # A desktop picture whose every spot differs.
     return bytes((x & 255, y & 255, x >> 8 << 4 | y >> 8))
 
 
@@ -88,7 +88,7 @@ def test_wallpaper_shows_the_picture_beneath(desk):
 
 @pytest.mark.parametrize("scale", ["1", "1.25", "1.5", "2"])
 def test_covers_sit_exactly_on_chats(desk, scale):
-    """Every covered chat is hidden to its last pixel; no cover spills onto the desktop."""
+    # Every covered chat is hidden to its last pixel; no cover spills onto the desktop.
     s = desk.s
     s.store_settings({"barX": 0, "barY": 0})  # at the top centre it would hide the desktop
     desk.start(env={"QT_SCALE_FACTOR": scale})
@@ -116,7 +116,7 @@ def test_reused_id_is_a_new_window(covered):
 
 
 def test_every_messenger_process_is_covered(covered):
-    """A process that claims another's pid changes nothing for the real chats."""
+    # A process that claims another's pid changes nothing for the real chats.
     s = covered.s
     for name, args, window in (("second", (), "c 1000 300 300 200 둘째 창"),
                                ("forger", ("--pid", "1"), "f 40 600 200 120 가짜")):
@@ -170,10 +170,10 @@ def test_x_server_killed(own_session):
 
 @pytest.mark.parametrize("own_session", [None], indirect=True)
 def test_window_manager_comes_goes_and_is_replaced(own_session):
-    """No manager at first, then one; killed, with a chat closed meanwhile; back; replaced by
-    another; that one killed. The chats stay covered throughout: when a manager dies, the
-    server puts its windows back above the covers, and a chat shows only until Tessavo raises
-    its cover again."""
+    # No manager at first, then one; killed, with a chat closed meanwhile; back; replaced by
+    # another; that one killed. The chats stay covered throughout: when a manager dies, the
+    # server puts its windows back above the covers, and a chat shows only until Tessavo raises
+    # its cover again.
     s, d = own_session, Desk(own_session)
     d.start()
     for phase in ("no manager", "the first manager"):

@@ -1,5 +1,5 @@
-"""What `cmake --install` puts into a system as a package would (prefix /usr), whether desktops
-accept it, and the installed program's command line, with no display at all."""
+# What `cmake --install` puts into a system as a package would (prefix /usr), whether desktops
+# accept it, and the installed program's command line, with no display at all.
 import os
 import re
 import struct

@@ -1,5 +1,5 @@
-"""The switcher bar and the hot keys under openbox. The bar's slots: K (the main window), 1 (chat
-B, in front of the others when Tessavo starts) and 2 (chat A)."""
+# The switcher bar and the hot keys under openbox. The bar's slots: K (the main window), 1 (chat
+# B, in front of the others when Tessavo starts) and 2 (chat A).
 from conftest import A_AT, A_COLOUR, B_AT, B_COLOUR, MAIN_AT, MAIN_COLOUR
 from xsession import COVER, DESKTOP, wait
 
@@ -7,7 +7,7 @@ BAR, SLOT, SLOT_ACTIVE, SLOT_OFF = "292929", "4d4d4d", "338cff", "f4871a"
 
 
 class Bar:
-    """Waits for the bar (three slots make it 192 x 34) at x, y; then points on it."""
+    # Waits for the bar (three slots make it 192 x 34) at x, y; then points on it.
 
     def __init__(self, s, x=624, y=6):
         def where():
@@ -22,7 +22,7 @@ class Bar:
         self.s.click(self.x + 35 + 30 * slot, self.mid, button)
 
     def drag(self, *points):
-        """By its left grip through points, each once the bar has followed to the last one."""
+        # By its left grip through points, each once the bar has followed to the last one.
         s = self.s
         s.xdotool("mousemove", self.x + 8, self.mid, "mousedown", 1)
         for x, y in points:
@@ -64,7 +64,7 @@ def test_bar_right_click_switches_covering(covered):
 
 
 def test_bar_arrange_stacks_the_chats(covered):
-    """With no chat in use and none moved, the chats go onto the first in the list."""
+    # With no chat in use and none moved, the chats go onto the first in the list.
     s, d, bar = covered.s, covered, Bar(covered.s)
     x, y, w, h = main = s.frame(d.id["main"])
     s.click(bar.x + 130, bar.mid)

@@ -1,6 +1,6 @@
-"""Under window managers whose frames are override-redirect (fluxbox, icewm, i3) as under
-openbox, the messenger's dialog in front of a covered window shows through its cover; i3 floats
-the settings window over the covers, and it stays above them."""
+# Under window managers whose frames are override-redirect (fluxbox, icewm, i3) as under
+# openbox, the messenger's dialog in front of a covered window shows through its cover; i3 floats
+# the settings window over the covers, and it stays above them.
 import pytest
 
 from conftest import A, DIALOG_COLOUR, Desk
@@ -10,7 +10,7 @@ from xsession import COVER, wait
 
 @pytest.mark.parametrize("session", ["openbox", "fluxbox", "icewm", "i3"], indirect=True)
 def test_dialog_shows_over_covered_window(session, covered):
-    """Window managers keep a dialog above the window it belongs to, the main window."""
+    # Window managers keep a dialog above the window it belongs to, the main window.
     s, d = covered.s, covered
     x, y, w, h = s.frame(d.id["main"])
     d.kakao.send(f"move d {x + 10} {y + h // 2}")

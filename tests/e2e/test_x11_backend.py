@@ -1,4 +1,4 @@
-"""The X11 backend's own tests that need a real X server, each on a private one."""
+# The X11 backend's own tests that need a real X server, each on a private one.
 import os
 import re
 import subprocess

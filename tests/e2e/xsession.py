@@ -47,7 +47,7 @@ def wait(cond, what=None, timeout=5.0):
 
 
 def alive(pid):
-    """A child that ended stays a zombie until waited for: kill(pid, 0) would still find it."""
+    # A child that ended stays a zombie until waited for: kill(pid, 0) would still find it.
     try:
         with open(f"/proc/{pid}/stat") as f:
             return f.read().rsplit(")", 1)[1].split()[0] != "Z"
@@ -64,7 +64,7 @@ def usage(pid):
 
 
 class App:
-    """A stand-in program reading commands from a fifo; its answers are read as they come."""
+    # A stand-in program reading commands from a fifo; its answers are read as they come.
 
     def __init__(self, session, name, *args):
         self.fifo = session.path(f"{name}.{len(session.procs)}.in")
@@ -160,7 +160,7 @@ class Session:
         return p
 
     def end(self, proc, sig=15):
-        """Sends a signal and waits; after 3 s kills (fluxbox can deadlock on SIGTERM)."""
+        # Sends a signal and waits; after 3 s kills (fluxbox can deadlock on SIGTERM).
         if proc.poll() is None:
             proc.send_signal(sig)
             try:
@@ -188,8 +188,8 @@ class Session:
     # ---- window manager, tray, programs ----
 
     def start_wm(self, name=None, *args):
-        """Starts a window manager with a configuration of the session's own. A start that
-        never manages windows (seen on loaded machines) is ended and tried again."""
+        # Starts a window manager with a configuration of the session's own. A start that
+        # never manages windows (seen on loaded machines) is ended and tried again.
         self.wm_name = name = name or self.wm_name or "openbox"
         config = self.path("i3.config")
         with open(config, "w") as f:
@@ -206,8 +206,8 @@ class Session:
         raise AssertionError(f"{name} does not manage windows: {self.text(name + '.out')}")
 
     def _probe(self, limit):
-        """openbox announces itself before it manages windows, and a window mapped in between
-        stays unmanaged for good: a probe window must really be managed."""
+        # openbox announces itself before it manages windows, and a window mapped in between
+        # stays unmanaged for good: a probe window must really be managed.
         w = self.root.create_window(0, 0, 10, 10, 0, X.CopyFromParent)
         w.map()
         self.x.sync()
@@ -238,8 +238,8 @@ class Session:
             return {}
 
     def tessavo(self, env=None, wrap=(), log="tessavo"):
-        """Runs a copy of Tessavo (an executable path of its own, so ending it never ends
-        another session's) and waits for its first log line; wrap: a command to run it with."""
+        # Runs a copy of Tessavo (an executable path of its own, so ending it never ends
+        # another session's) and waits for its first log line; wrap: a command to run it with.
         exe = self.path("tessavo")
         if not os.path.exists(exe):
             shutil.copy(os.path.join(BUILD, "tessavo"), exe)
@@ -280,8 +280,8 @@ class Session:
         return self.area(x, y, 1, 1)[0][0]
 
     def watch(self, x, y, colour, seconds):
-        """Reads one point over and over for the time given, on a connection of its own;
-        .join() returns the longest spell (ms) it did not show the colour."""
+        # Reads one point over and over for the time given, on a connection of its own;
+        # .join() returns the longest spell (ms) it did not show the colour.
         return Watch(self.env["DISPLAY"], x, y, colour, seconds)
 
     def wait_pixel(self, x, y, colour, what="", timeout=3):
@@ -318,7 +318,7 @@ class Session:
         return self.x.create_resource_object("window", w) if isinstance(w, int) else w
 
     def shown(self):
-        """Tessavo's windows on screen that no window manager frames: covers, bar, menus."""
+        # Tessavo's windows on screen that no window manager frames: covers, bar, menus.
         return [w.id for w in self.root.query_tree().children
                 if self.wm_class(w) == "tessavo" and self.viewable(w)]
 
@@ -342,13 +342,13 @@ class Session:
         return -at.x, -at.y
 
     def frame(self, w):
-        """A window's frame, decorations included, on screen: (x, y, w, h)."""
+        # A window's frame, decorations included, on screen: (x, y, w, h).
         (x, y), g = self.origin(w), self.window(w).get_geometry()
         left, right, top, bottom = self.prop(w, "_NET_FRAME_EXTENTS") or (0, 0, 0, 0)
         return x - left, y - top, g.width + left + right, g.height + top + bottom
 
     def xres(self, pid):
-        """The X windows and pixmaps the clients of process pid hold."""
+        # The X windows and pixmaps the clients of process pid hold.
         found = [0, 0]
         spec = {"client": 0, "mask": res.LocalClientPIDMask}
         for c in self.x.res_query_client_ids([spec]).ids:
@@ -371,7 +371,7 @@ class Session:
         self.xdotool("key", *keys)
 
     def tray_icon(self, below=None):
-        """The middle of Tessavo's icon in the tray host."""
+        # The middle of Tessavo's icon in the tray host.
         for w in (below or self.root).query_tree().children:
             if self.wm_class(w) == "tessavo" and w.get_geometry().width == 22:
                 return tuple(p + 11 for p in self.origin(w))
@@ -379,8 +379,8 @@ class Session:
                 return icon
 
     def open_tray_menu(self):
-        """A right click on the tray icon, once the last menu has gone; one that comes while
-        it still closes opens nothing, and is tried again. Returns the menu's window."""
+        # A right click on the tray icon, once the last menu has gone; one that comes while
+        # it still closes opens nothing, and is tried again. Returns the menu's window.
         wait(lambda: self.menu not in self.shown(), "the last menu still shows")
         before = set(self.shown())
         for _ in range(5):
