@@ -26,9 +26,6 @@ def desk(session):
     d.close()
 
 
-def covers_are(s, n):
-    wait(lambda: len(s.covers()) == n, lambda: f"{len(s.covers())} covers, not {n}")
-
 
 def test_tray_menu_controls_everything(desk):
     s, t = desk.s, desk.start()
@@ -38,9 +35,9 @@ def test_tray_menu_controls_everything(desk):
     s.xdotool("mousemove", 5, 895)
     # No desktop picture is set here: the disguise shows its plain colour, neither page nor chat.
     wait(lambda: s.pixel(*A_AT) not in (COVER, A_COLOUR), "chat A not in the disguise")
-    covers_are(s, 2)
+    s.wait_covers(2)
     s.menu_pick(3)  # 일시정지
-    covers_are(s, 0)
+    s.wait_covers(0)
     assert not s.bar(), "the bar stays while paused"
     assert s.settings().get("paused") is True
     s.open_tray_menu()
@@ -86,10 +83,10 @@ def saving_fails(d, why, wrap=(), root=""):
     with open(path.replace("{pid}", str(t.pid))) as f:
         before = f.read()
     s.menu_pick(3)  # 일시정지
-    covers_are(s, 0)
+    s.wait_covers(0)
     wait(lambda: s.log_lines("SETTINGS cannot save: "), "the failed save not told")
     s.menu_pick(3)  # and again: covering resumes
-    covers_are(s, 2)
+    s.wait_covers(2)
     with open(path.replace("{pid}", str(t.pid))) as f:
         assert f.read() == before
     failures = s.log_lines("SETTINGS cannot save: ")
@@ -142,5 +139,5 @@ def test_without_a_tray_the_settings_window_has_the_menu(desk):
     edges = [i for i in range(1, 500) if (row[i] == row[0]) != (row[i - 1] == row[0])]
     s.click(x + (edges[4] + edges[5]) // 2, y + 20)
     wait(lambda: s.settings().get("paused") is True, "the third button did not pause")
-    covers_are(s, 0)
+    s.wait_covers(0)
     assert s.bar(), "without a tray the bar must stay while paused"

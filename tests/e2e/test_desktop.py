@@ -8,9 +8,6 @@ from conftest import A_AT, A_COLOUR, B_AT, B_COLOUR, DIALOG_COLOUR, MAIN_AT, Des
 from xsession import COVER, DESKTOP, alive, wait
 
 
-def covers_are(s, n, what):
-    wait(lambda: len(s.covers()) == n, lambda: f"{what}: {len(s.covers())} covers, not {n}")
-
 
 def test_lifecycle(covered):
     s, d = covered.s, covered
@@ -18,7 +15,7 @@ def test_lifecycle(covered):
     for at in (A_AT, B_AT, MAIN_AT):
         s.wait_pixel(*at, COVER, "a chat covered")
     s.wait_pixel(570, 600, DIALOG_COLOUR, "the dialog shows through its hole")
-    covers_are(s, 3, "at the start")
+    s.wait_covers(3, "at the start")
 
     d.kakao.send("focus a")
     s.wait_log(f"PROTECT → {d.id['a']} '{d.titles['a']}' [front=com.kakao.KakaoTalkMac]")
@@ -34,15 +31,15 @@ def test_lifecycle(covered):
     s.wait_pixel(1080, 530, B_COLOUR, "the clicked chat B shows")
 
     d.kakao.send("close a")
-    covers_are(s, 2, "chat A closed")
+    s.wait_covers(2, "chat A closed")
     d.kakao.send("minimize b")
     s.wait_log(d.state("b", "min"))
-    covers_are(s, 1, "a minimized chat keeps no cover on screen")
+    s.wait_covers(1, "a minimized chat keeps no cover on screen")
     d.kakao.send("fullscreen main")
     d.other.send("focus x")
     s.wait_pixel(1420, 700, COVER, "the full-screen main window covered behind another program")
     d.kakao.tell("quit")
-    covers_are(s, 0, "the messenger quit")
+    s.wait_covers(0, "the messenger quit")
 
 
 def test_signals_end_it_cleanly(desk):
@@ -62,7 +59,7 @@ def test_second_copy_replaces_first(covered):
     s, first = covered.s, covered.tessavo
     second = s.tessavo(log="second")
     wait(lambda: first.poll() is not None, "the first copy still runs", 3)
-    covers_are(s, 3, "the second copy's covers")
+    s.wait_covers(3, "the second copy's covers")
     assert second.poll() is None
 
 
@@ -146,14 +143,14 @@ def test_hole_passes_clicks_and_page_takes_them(covered):
 def test_messenger_killed_and_started_again(covered):
     s = covered.s
     covered.kakao.proc.kill()
-    covers_are(s, 0, "the messenger was killed")
+    s.wait_covers(0, "the messenger was killed")
     s.wait_pixel(*A_AT, DESKTOP, "no cover left where chat A was")
     again = s.app("kakao2")
     again.send("open main 20 40 300 500 카카오톡")
     again.send("open a 360 60 400 400 김민지")
     covered.other.send("focus x")
     s.wait_log(f"STATE {again.ids['a']} '김민지' = COVERED")
-    covers_are(s, 2, "the restarted messenger's windows")
+    s.wait_covers(2, "the restarted messenger's windows")
     s.wait_pixel(*A_AT, COVER, "the restarted messenger's chat covered")
     assert alive(covered.tessavo.pid)
 
@@ -177,7 +174,7 @@ def test_window_manager_comes_goes_and_is_replaced(own_session):
     s, d = own_session, Desk(own_session)
     d.start()
     for phase in ("no manager", "the first manager"):
-        covers_are(s, 3, phase)
+        s.wait_covers(3, phase)
         for at in (A_AT, B_AT):
             s.wait_pixel(*at, COVER, phase)
         if phase == "no manager":
@@ -188,10 +185,10 @@ def test_window_manager_comes_goes_and_is_replaced(own_session):
     assert watch.join() <= 400, "chat A showed too long once the manager was gone"
     d.kakao.send("close b")
     s.wait_pixel(*B_AT, DESKTOP, "no cover where chat B was, with no manager")
-    covers_are(s, 2, "with no manager")
+    s.wait_covers(2, "with no manager")
     s.start_wm()
     d.other.send("focus x")
-    covers_are(s, 2, "under the next manager")
+    s.wait_covers(2, "under the next manager")
     s.wait_pixel(*A_AT, COVER, "chat A covered under the next manager")
     assert s.pixel(*B_AT) == DESKTOP
     watch = s.watch(*A_AT, COVER, 2)
@@ -200,7 +197,7 @@ def test_window_manager_comes_goes_and_is_replaced(own_session):
     d.kakao.send("open c 800 300 300 200 새 채팅")
     d.other.send("focus x")
     s.wait_log(f"STATE {d.id['c']} '새 채팅' = COVERED")
-    covers_are(s, 3, "a chat opened under the replacing manager")
+    s.wait_covers(3, "a chat opened under the replacing manager")
     s.wait_pixel(1080, 400, COVER, "the new chat covered")
     replacing.kill()  # no chance to tidy up: its frames vanish, its lists stay
     s.start_wm()

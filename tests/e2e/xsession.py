@@ -13,7 +13,8 @@
     s.wait_log(line); s.logged(line); s.log_lines(start); s.text("tessavo.out")
     s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
     s.watch(x, y, colour, seconds).join() -> the longest ms it did not show; s.screenshot(ppm)
-    s.covers(); s.shown(); s.managed(); s.find(name); s.frame(id) -> (x, y, w, h); s.active()
+    s.covers(); s.wait_covers(n); s.bar(); s.shown(); s.managed(); s.find(name); s.active()
+    s.frame(id) -> (x, y, w, h); s.origin(id) -> (x, y); s.prop(id, name); s.name(id)
     s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
     s.xres(pid) -> (windows, pixmaps); usage(pid) -> (cpu seconds, RSS kB, peak kB)
     s.stop()                    # everything started here ends, last first
@@ -324,6 +325,9 @@ class Session:
 
     def covers(self):
         return [w for w in self.shown() if self.name(w).startswith("tessavo cover")]
+
+    def wait_covers(self, n, what=""):
+        wait(lambda: len(self.covers()) == n, lambda: f"{what}: {len(self.covers())} covers, not {n}")
 
     def bar(self):
         return ([w for w in self.shown() if self.name(w) == "tessavo switcher"] or [None])[0]
