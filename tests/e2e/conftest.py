@@ -5,7 +5,7 @@ import shutil
 
 import pytest
 
-from xsession import Session
+from xsession import Session, wait
 
 MAIN, A, B, DIALOG = "카카오톡", "김민지", '박서준 "인용"', "파일 보내기"
 MAIN_COLOUR, A_COLOUR, B_COLOUR, DIALOG_COLOUR = "2e7d32", "1565c0", "c62828", "6a1b9a"
@@ -59,6 +59,12 @@ class Desk:
 
     def state(self, key, state="COVERED"):
         return f"STATE {self.id[key]} '{self.titles[key]}' = {state}"
+
+    def front(self, new):
+        # A new window takes the focus once its manager gets to it: then the other program
+        # takes it back.
+        wait(lambda: self.s.active() == new, None, 2)
+        self.other.send("focus x")
 
     def start(self, **kw):
         self.tessavo = self.s.tessavo(**kw)

@@ -37,9 +37,9 @@ def test_tray_menu_controls_everything(desk):
     wait(lambda: s.pixel(*A_AT) not in (COVER, A_COLOUR), "chat A not in the disguise")
     s.wait_covers(2)
     s.menu_pick(3)  # 일시정지
-    s.wait_covers(0)
-    assert not s.bar(), "the bar stays while paused"
-    assert s.settings().get("paused") is True
+    s.wait_covers(0, "paused")
+    wait(lambda: not s.bar(), "the bar stays while paused")
+    wait(lambda: s.settings().get("paused") is True, "pause not stored")
     s.open_tray_menu()
     s.key("q")  # the open menu answers q with 종료, as its shortcut says
     assert t.wait(3) == 0
@@ -66,7 +66,7 @@ def settings_label_shows_on_the_bar(d):
     s.xdotool("type", "--delay", 30, "Tm")
     s.key("Return")
     wait(lambda: not s.find("테사보 설정"), "the settings window stayed open after applying")
-    assert s.settings().get("labels") == {A: "Tm"}, s.settings()
+    wait(lambda: s.settings().get("labels") == {A: "Tm"}, lambda: f"not stored: {s.settings()}")
     wait(lambda: s.area(x + 53, y + 5, 24, 24) != before, "the bar still shows the old label")
 
 
@@ -135,8 +135,10 @@ def test_without_a_tray_the_settings_window_has_the_menu(desk):
     # Its strip of buttons, one per item, at the top: the third pauses. Their widths follow
     # the font; read their edges off a row above the text.
     x, y = s.origin(settings)
-    row = s.area(x, y + 12, 500, 1)[0]
-    edges = [i for i in range(1, 500) if (row[i] == row[0]) != (row[i - 1] == row[0])]
+    def edges():
+        row = s.area(x, y + 12, 500, 1)[0]
+        return [i for i in range(1, 500) if (row[i] == row[0]) != (row[i - 1] == row[0])]
+    edges = wait(lambda: len(edges()) >= 6 and edges(), "no buttons at the top")
     s.click(x + (edges[4] + edges[5]) // 2, y + 20)
     wait(lambda: s.settings().get("paused") is True, "the third button did not pause")
     s.wait_covers(0)

@@ -48,7 +48,7 @@ def test_signals_end_it_cleanly(desk):
         t = desk.start()
         t.send_signal(getattr(signal, "SIG" + sig))
         assert t.wait(3) == 0, s.text("tessavo.out")
-        assert not s.covers(), f"SIG{sig}: covers left on screen"
+        s.wait_covers(0, f"SIG{sig}")
         assert f"tessavo: SIG{sig} 받음, 종료합니다" in s.text("tessavo.out").splitlines()
         assert s.logged(f"QUIT on SIG{sig}")
         s.wait_pixel(*A_AT, A_COLOUR, f"SIG{sig}: chat A shows again")
@@ -107,7 +107,7 @@ def test_reused_id_is_a_new_window(covered):
     s, d = covered.s, covered
     d.kakao.send("reuse c b 1000 300 300 200 새 채팅")
     assert d.id["c"] == d.id["b"], "the stand-in did not reuse the id"
-    d.other.send("focus x")  # the new chat took the focus; another program takes it back
+    d.front(d.id["c"])
     s.wait_log(f"STATE {d.id['b']} '새 채팅' = COVERED")
     s.wait_pixel(1280, 480, COVER, "the chat under the reused id covered")
 
@@ -119,7 +119,7 @@ def test_every_messenger_process_is_covered(covered):
                                ("forger", ("--pid", "1"), "f 40 600 200 120 가짜")):
         app = s.app(name, *args)
         app.send("open " + window)
-        covered.other.send("focus x")
+        covered.front(app.ids[window[0]])
         s.wait_log(f"STATE {app.ids[window[0]]} '{window.split(maxsplit=5)[5]}' = COVERED")
     for at in (A_AT, (1180, 250), (1280, 480)):
         s.wait_pixel(*at, COVER, "still covered")
@@ -148,7 +148,7 @@ def test_messenger_killed_and_started_again(covered):
     again = s.app("kakao2")
     again.send("open main 20 40 300 500 카카오톡")
     again.send("open a 360 60 400 400 김민지")
-    covered.other.send("focus x")
+    covered.front(again.ids["a"])
     s.wait_log(f"STATE {again.ids['a']} '김민지' = COVERED")
     s.wait_covers(2, "the restarted messenger's windows")
     s.wait_pixel(*A_AT, COVER, "the restarted messenger's chat covered")
@@ -195,7 +195,7 @@ def test_window_manager_comes_goes_and_is_replaced(own_session):
     replacing = s.start_wm("openbox", "--replace")
     assert watch.join() <= 400, "chat A showed too long while the manager was replaced"
     d.kakao.send("open c 800 300 300 200 새 채팅")
-    d.other.send("focus x")
+    d.front(d.id["c"])
     s.wait_log(f"STATE {d.id['c']} '새 채팅' = COVERED")
     s.wait_covers(3, "a chat opened under the replacing manager")
     s.wait_pixel(1080, 400, COVER, "the new chat covered")

@@ -82,8 +82,9 @@ class Soak:
     def problems(self):
         # What is wrong on screen now, from the X server's own account of its windows.
         s, wrong, self.expect = self.s, [], 0
-        if s.active() != self.other.ids["x"]:
+        if s.active() != self.other.ids["x"]:  # a new chat took the focus after all
             wrong.append("the other program is not in front")
+            self.other.send("focus x")
         windows = [w for w in s.managed() if s.viewable(w)]  # bottom to top
         frames = [s.frame(w) for w in windows]
         for i, w in enumerate(windows):

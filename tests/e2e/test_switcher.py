@@ -39,8 +39,9 @@ def never_revealed_b(d):
 
 def test_bar_shows_and_picks(covered):
     s, d, bar = covered.s, covered, Bar(covered.s)
-    assert s.pixel(bar.x + 4, bar.mid) == BAR and s.pixel(bar.x + 188, bar.mid) == BAR
-    assert [s.pixel(*bar.disc(i)) for i in range(3)] == [SLOT] * 3
+    spots = [(bar.x + 4, bar.mid), (bar.x + 188, bar.mid)] + [bar.disc(i) for i in range(3)]
+    wait(lambda: [s.pixel(*p) for p in spots] == [BAR] * 2 + [SLOT] * 3,
+         lambda: f"the bar's grips and slots show {[s.pixel(*p) for p in spots]}")
     bar.click(2)
     s.wait_log(f"PICK i=2 '{d.titles['a']}'")
     s.wait_log(f"REVEAL id={d.id['a']} '{d.titles['a']}'")
@@ -78,7 +79,7 @@ def test_bar_drag_moves_snaps_and_is_remembered(covered):
     s = covered.s
     Bar(s).drag((482, 123), (332, 223))
     bar = Bar(s, 324, 206)
-    assert s.pixel(*bar.disc(2)) == SLOT, "the bar above chat A's cover"
+    s.wait_pixel(*bar.disc(2), SLOT, "the bar above chat A's cover")
     # Stored from the primary screen's bottom-left, y up: 900 - 206 - 34.
     wait(lambda: (s.settings().get("barX"), s.settings().get("barY")) == (324, 660),
          lambda: f"the bar's place not stored: {s.settings()}")
