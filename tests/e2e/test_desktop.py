@@ -201,6 +201,7 @@ def test_window_manager_comes_goes_and_is_replaced(own_session):
     s.wait_pixel(1080, 400, COVER, "the new chat covered")
     replacing.kill()  # no chance to tidy up: its frames vanish, its lists stay
     s.start_wm()
+    d.other.send("focus x")
     d.kakao.send("move c 860 360")
     s.wait_pixel(1140, 500, COVER, "the chat covered at its new place under a new manager")
     assert alive(d.tessavo.pid)
