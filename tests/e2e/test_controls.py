@@ -120,7 +120,8 @@ def test_config_full(desk):
     else:
         pytest.skip("no mount namespace here")
     script = ('mount -t tmpfs -o size=16k,mode=700 tmpfs "$0" && echo \'{"idleSec": 0}\' >'
-              ' "$0/settings.json" && { dd if=/dev/zero of="$0/filler" bs=1k count=64; exec "$@"; }')
+              ' "$0/settings.json" && { dd if=/dev/zero of="$0/filler" bs=1k count=64;'
+              ' exec "$@"; }')
     wrap = [*unshare, "--propagation", "private", "sh", "-c", script, folder]
     saving_fails(desk, "No space left on device", wrap, root="/proc/{pid}/root")
 
@@ -135,10 +136,10 @@ def test_without_a_tray_the_settings_window_has_the_menu(desk):
     # Its strip of buttons, one per item, at the top: the third pauses. Their widths follow
     # the font; read their edges off a row above the text.
     x, y = s.origin(settings)
-    def edges():
+    def found():
         row = s.area(x, y + 12, 500, 1)[0]
         return [i for i in range(1, 500) if (row[i] == row[0]) != (row[i - 1] == row[0])]
-    edges = wait(lambda: len(edges()) >= 6 and edges(), "no buttons at the top")
+    edges = wait(lambda: len(found()) >= 6 and found(), "no buttons at the top")
     s.click(x + (edges[4] + edges[5]) // 2, y + 20)
     wait(lambda: s.settings().get("paused") is True, "the third button did not pause")
     s.wait_covers(0)

@@ -71,7 +71,8 @@ def test_command_line(usr, tmp_path):
         assert helped.startswith("사용법: tessavo") and "--version" in helped
         for wrong in ("--bogus", "-x", "extra"):
             r = run(exe, wrong, env=env)
-            assert (r.returncode, r.stdout) == (2, "") and re.search(f"tessavo: .*{wrong}", r.stderr)
+            assert (r.returncode, r.stdout) == (2, "")
+            assert re.search(f"tessavo: .*{wrong}", r.stderr)
         assert alive(first.pid), "asking for help or the version stopped the running copy"
         start("second.out")  # started without arguments, it does replace the running copy
         wait(lambda: not alive(first.pid), "a second copy left the first running", 10)

@@ -129,7 +129,8 @@ def steady(read):
 @pytest.mark.soak
 def test_soak():
     seed = int(os.environ.get("SOAK_SEED") or random.randrange(32768))
-    seconds, limit = float(os.environ.get("SOAK_SECONDS", 45)), int(os.environ.get("SOAK_COMMANDS", 0))
+    seconds = float(os.environ.get("SOAK_SECONDS", 45))
+    limit = int(os.environ.get("SOAK_COMMANDS", 0))
     print(f"soak: seed {seed}, {seconds} s of commands")
     s = Session()
     soak = Soak(s, seed)
@@ -148,7 +149,7 @@ def test_soak():
         soak.send(soak.kakao, "close calib")
         soak.closed.append((850, 460))
         soak.checkpoint(t, 5)
-        wait(lambda: s.xres(t.pid) == start, lambda: f"{s.xres(t.pid)}, not {start}, once it closed")
+        wait(lambda: s.xres(t.pid) == start, lambda: f"{s.xres(t.pid)}, not {start} again")
         began, cpu = time.monotonic(), usage(t.pid)[0]
         for steps in range(1, 10**9):
             if time.monotonic() - began > seconds or (limit and soak.n >= limit):

@@ -19,7 +19,7 @@ def test_dialog_shows_over_covered_window(session, covered):
         dx, dy, dw, dh = s.frame(d.id["d"])
         cx, cy = dx + dw // 2, dy + dh // 2
         return x < cx < x + w and y < cy < y + h and (cx, cy)
-    cx, cy = wait(centre, lambda: f"the dialog never came in front of the main window", 3)
+    cx, cy = wait(centre, "the dialog never came in front of the main window", 3)
     s.wait_pixel(cx, cy, DIALOG_COLOUR, "the dialog in front of the covered main window")
     assert s.pixel(x + w - 7, y + h // 4) == COVER, "the main window covered beside the dialog"
 

@@ -327,7 +327,8 @@ class Session:
         return [w for w in self.shown() if self.name(w).startswith("tessavo cover")]
 
     def wait_covers(self, n, what=""):
-        wait(lambda: len(self.covers()) == n, lambda: f"{what}: {len(self.covers())} covers, not {n}")
+        wait(lambda: len(self.covers()) == n,
+             lambda: f"{what}: {len(self.covers())} covers, not {n}")
 
     def bar(self):
         return ([w for w in self.shown() if self.name(w) == "tessavo switcher"] or [None])[0]
