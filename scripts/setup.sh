@@ -18,6 +18,7 @@ packages=(
   fonts-nanum
   # end-to-end tests and the demo
   xvfb xauth openbox xdotool imagemagick feh x11-utils x11-xserver-utils trayer jq
+  python3-pytest python3-xlib
   # window managers whose frames are override-redirect
   fluxbox icewm i3-wm
   # the install check and the Debian package

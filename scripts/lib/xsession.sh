@@ -1,6 +1,6 @@
-# A private X session for the end-to-end tests and the demo: Xvfb on a free display, openbox (or
-# the window manager XS_WINDOW_MANAGER names), the stand-in messenger, another application, and
-# Tessavo itself. Source it; call xs_start.
+# A private X session for the benchmarks and the demo (the tests have tests/e2e/xsession.py):
+# Xvfb on a free display, openbox (or the window manager XS_WINDOW_MANAGER names), the stand-in
+# messenger, another application, and Tessavo itself. Source it; call xs_start.
 # Everything started here is stopped again by xs_stop (installed as an exit trap).
 
 XS_BUILD="${XS_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build}"
@@ -136,14 +136,6 @@ xs_open_tray_menu() {
   xs_die "the tray menu did not open"
 }
 
-# Picks the tray menu's item `$1` steps down.
-xs_menu_pick() {
-  local keys=() i
-  xs_open_tray_menu
-  for ((i = 0; i < $1; ++i)); do keys+=(Down); done
-  xdotool key "${keys[@]}" Return
-}
-
 # The switcher bar's window id.
 xs_bar() { xdotool search --onlyvisible --name "^tessavo switcher" | sed -n 1p; }
 
@@ -203,18 +195,6 @@ xs_logged() { grep -qxF -- "$1" "$XS_LOG"; }
 xs_wait_log() { xs_wait "${2:-5}" xs_logged "$1" || xs_die "not logged within ${2:-5} s: $1"; }
 
 xs_screenshot() { import -window root "$1" 2>/dev/null; }
-
-# The colour of one screen pixel as rrggbb: xs_pixel X Y
-xs_pixel() {
-  local shot="$XS_DIR/pixel.png"
-  xs_screenshot "$shot"
-  convert "$shot" -format "%[hex:p{$1,$2}]" info: | tr 'A-F' 'a-f' | cut -c1-6
-}
-
-# How many of Tessavo's covers are mapped now (shaped-away covers included).
-xs_covers() {
-  xdotool search --onlyvisible --name '^tessavo cover' 2>/dev/null | wc -l
-}
 
 # Waits for a process asked to end; one still running after 3 s is killed (fluxbox 1.3.5 can
 # deadlock in its own handler of SIGTERM).
