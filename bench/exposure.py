@@ -16,7 +16,6 @@ scripts/setup.sh first). EXPOSURE_RAW=FILE keeps every trial's probe line.
 import os
 import re
 import subprocess
-import sys
 import time
 
 from measure import (DESKTOP, INSET, PALETTE, PROBE, Exposures, Failed, area, arguments, client,

@@ -12,6 +12,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests/e2e"))
+# The harness's own, for the scripts too.
 from xsession import BUILD, DESKTOP, Session, usage, wait  # noqa: E402,F401
 
 PROBE = os.path.join(BUILD, "tessavo-exposure-probe")

@@ -24,7 +24,8 @@ def user_cover(s, trials):
     results = Exposures()
     s.store_settings({"chatKeys": {"채팅 A": "1"}})
     s.start_tray()
-    print(f"== Covering the user asks for: {trials} trials an action, Xvfb + openbox; {machine()} ==")
+    print(f"== Covering the user asks for: {trials} trials an action, Xvfb + openbox;"
+          f" {machine()} ==")
     kakao = s.app("kakao")
     kakao.send("open main 20 40 300 400 카카오톡")
     kakao.send("open a 400 80 400 400 채팅 A")
