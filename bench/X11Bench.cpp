@@ -18,7 +18,7 @@
 #include "platform/x11/Xcb.h"
 
 // Poll cost on a real X server (run with QT_QPA_PLATFORM=xcb and a window manager, as
-// bench/x11-measure.sh does). Each benchmark opens N messenger chat windows of its own.
+// bench/x11-measure.py does). Each benchmark opens N messenger chat windows of its own.
 
 namespace {
 
