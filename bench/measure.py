@@ -28,7 +28,7 @@ class Failed(Exception):
 
 
 def needs_build(*exes):
-    for exe in ("tessavo", "tessavo-fake-messenger") + exes:
+    for exe in ("tessavo",) + exes:
         if not os.access(os.path.join(BUILD, exe), os.X_OK):
             sys.exit(f"no {os.path.join(BUILD, exe)}: build first (scripts/setup.sh)")
 

@@ -27,6 +27,7 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -34,6 +35,7 @@ import time
 from Xlib import X, Xatom, display, error
 from Xlib.ext import res
 
+MESSENGER = os.path.join(os.path.dirname(__file__), "../fixtures/fake_messenger.py")
 BUILD = os.environ.get("XS_BUILD") or os.path.join(os.path.dirname(__file__), "../../build")
 DESKTOP = "203040"
 COVER = "ffffff"
@@ -71,7 +73,7 @@ class App:
         self.fifo = session.path(f"{name}.{len(session.procs)}.in")
         os.mkfifo(self.fifo)
         reader = os.open(self.fifo, os.O_RDWR)  # never blocks, never sees an end
-        self.proc = session.spawn([os.path.join(BUILD, "tessavo-fake-messenger"), *args],
+        self.proc = session.spawn([sys.executable, MESSENGER, *args],
                                   stdin=reader, stdout=subprocess.PIPE)
         os.close(reader)
         self.pipe = open(self.fifo, "w", buffering=1)
