@@ -16,16 +16,11 @@ TEST_F(AXTest, ListsTitledWindowsWithTheirFactsAndTheFocusedOne) {
     sim.addWindow({.number = 1009, .pid = kMessengerPid, .title = "", .frame = {1, 2, 3, 4}});
 
     const auto wins = AX::windows(kMessengerPid);
-    ASSERT_EQ(wins.size(), 3u);    // the untitled window is left out
-    EXPECT_EQ(wins[0].id, 1002u);  // the application's own order: front to back here
-    EXPECT_EQ(wins[0].title, "채팅 2");
-    EXPECT_EQ(wins[0].role, WindowRole::Standard);
-    EXPECT_EQ(wins[0].frame, Rect(600, 60, 420, 560));
-    EXPECT_EQ(wins[0].ref(), (WindowRef{kMessengerPid, 1002}));
+    ASSERT_EQ(wins.size(), 3u);                                  // the untitled window is left out
+    EXPECT_EQ(wins[0].ref(), (WindowRef{kMessengerPid, 1002}));  // the application's order
     EXPECT_TRUE(wins[1].minimized);
     EXPECT_EQ(wins[1].title, odd);  // titles keep odd characters as they are
     EXPECT_EQ(wins[2].role, WindowRole::Dialog);
-    EXPECT_TRUE(AX::windows(4242).empty());  // no such process
 
     // The focused window is absent without focus or without permission to read windows.
     EXPECT_FALSE(AX::focusedWindowID(kMessengerPid));
