@@ -79,7 +79,6 @@ TEST_F(WallpaperTest, ACoverShowsThePictureOfTheScreenItLiesOnNotOneItTouches) {
     CoverPainter::Scene scene;
     scene.mode = DisguiseMode::wallpaper;
     scene.width = scene.height = 100;
-    scene.showTitleBar = false;
     scene.windowScreenFrame = {1440, 100, 100, 100};
     QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -12,11 +12,6 @@ class ChangeTickTest : public TrackerTest {
         TrackerTest::SetUp();
         frontOther();
     }
-    void TearDown() override {
-        if (tracker_) {
-            tracker().stop();
-        }
-    }
     // What the user sees of each chat (a minimized or closed chat has no cover on screen:
     // "open" there shows nothing), and the chat moved last.
     std::string picture() {
@@ -62,16 +57,13 @@ TEST_F(ChangeTickTest, AChangeIsCoveredAtOnceNotAtTheNextTimerTick) {
 // the moments in between differ.
 TEST_F(ChangeTickTest, TellingOfChangesLeavesTheTimersDecisionsAsTheyWere) {
     const auto run = [this](bool told) {
-        sim.model().windowsChanged = nullptr;
         tracker_.reset();
-        for (std::uint32_t id : {1000u, 1001u, 1002u}) {
-            sim.raise(id);  // the same stacking in every run
+        for (std::uint32_t id : {1001u, 1002u, 1003u}) {
+            sim.raise(id - 1);  // the same stacking and places in every run
+            sim.window(id).frame = {420.0 + (id - 1001) * 180, 60, 420, 560};
         }
         sim.focus(1003);
         frontOther();
-        for (std::uint32_t id : {1001u, 1002u, 1003u}) {
-            sim.window(id).frame = {420.0 + (id - 1001) * 180, 60, 420, 560};
-        }
         tracker().start();
         std::vector<std::string> pictures;
         // Each change comes in two halves, 20 ms apart, within one timer interval.
@@ -94,7 +86,6 @@ TEST_F(ChangeTickTest, TellingOfChangesLeavesTheTimersDecisionsAsTheyWere) {
         }
         step([&] { sim.focus(1001); });
         step([&] { frontOther(); });
-        tracker().stop();
         return pictures;
     };
     const auto quiet = run(false);

@@ -20,8 +20,6 @@ class SwitcherBarTest : public SimTest {
                          [this](int i) { events.push_back("toggle " + std::to_string(i)); });
         QObject::connect(&bar, &SwitcherBar::arrangeRequested,
                          [this] { events.push_back("arrange"); });
-        QObject::connect(&bar, &SwitcherBar::settingsRequested,
-                         [this] { events.push_back("settings"); });
     }
     SwitcherBarView::Hit hit(double x) const { return bar.view->hit(x); }
     // A mouse event at view x, with the mouse at `screen` (desktop coordinates) where given.
@@ -101,13 +99,8 @@ TEST_F(SwitcherBarTest, DragsSnapToTheVisibleAreasEdgesAndCentre) {
 }
 
 TEST_F(SwitcherBarTest, FirstPlacementTakesTheStoredOriginOnlyWhenItIsOnAScreen) {
-    // Stored as settings files have always kept it: 200 up from the bottom to the bar's own
-    // bottom edge.
-    Settings::d().setDouble(Settings::key::kBarX, 100);
-    Settings::d().setDouble(Settings::key::kBarY, 200);
-    bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{100, 900 - 200 - 34}));
     Settings::d().setDouble(Settings::key::kBarX, 3000);  // a monitor that is gone
+    Settings::d().setDouble(Settings::key::kBarY, 200);
     bar.placeInitially();
     EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 25 + 6}));
     sim.model().screens.clear();
