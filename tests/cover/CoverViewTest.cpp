@@ -44,10 +44,6 @@ void click(QWidget& v, Point p) {
     send(v, QEvent::MouseButtonRelease, p);
 }
 
-QDialog* openQuestion() {
-    return qobject_cast<QDialog*>(QApplication::activeModalWidget());
-}
-
 // Dialogs laid out as GNOME lays them out: the confirming button last.
 class ConfirmLastStyle : public QProxyStyle {
   public:
@@ -200,7 +196,7 @@ TEST_F(CoverViewTest, TheTitleQuestionConfirmsFirstOnEveryDesktopAndComesForward
     QStringList titles;
     QObject user;
     QTimer::singleShot(0, &user, [&] {
-        QDialog* question = openQuestion();
+        auto* question = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_TRUE(question);
         EXPECT_TRUE(QTest::qWaitForWindowActive(question));
         EXPECT_EQ(QApplication::focusWidget(), question->findChild<QLineEdit*>());
@@ -228,14 +224,14 @@ TEST_F(CoverViewTest, AChatClosingWhileItsTitleIsAskedTakesTheQuestionAlong) {
     // then the user confirms whatever question is still there.
     QObject tick;
     QTimer::singleShot(0, &tick, [&] {
-        question = openQuestion();
+        question = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         window.reset();
         if (question) {
             question->accept();
         }
     });
     click(view(), menuButton());
-    EXPECT_NE(openQuestion(), nullptr);
+    EXPECT_NE(QApplication::activeModalWidget(), nullptr);
     QCoreApplication::processEvents();
     EXPECT_TRUE(question.isNull());
 }

@@ -40,19 +40,3 @@ TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
     switcher().reloadSettings();
     EXPECT_TRUE(covered(1003));
 }
-
-// The bar's arrange moves nothing when the anchor's place cannot be read or one chat is left.
-TEST_F(SwitcherTest, TheBarsArrangeNeedsTheAnchorsPlaceAndTwoWindows) {
-    sim.focus(1001);  // the chat in use anchors
-    step();
-    sim.clearRecord();
-    sim.model().windowsReadable = false;
-    switcher().arrangeStack();
-    sim.model().windowsReadable = true;
-    for (std::uint32_t id : {1000u, 1002u, 1003u}) {
-        sim.closeWindow(id);
-    }
-    step();
-    switcher().arrangeStack();
-    EXPECT_FALSE(recordedStartingWith("frame "));
-}

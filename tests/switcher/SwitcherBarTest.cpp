@@ -69,7 +69,6 @@ TEST_F(SwitcherBarTest, GripsDragTheBarAndStoreWhereItWasLeft) {
     bar.setFrameOrigin({200, 400});
     dragBy(5, {40, -30});
     EXPECT_EQ(bar.frameOrigin(), (Point{240, 370}));
-    EXPECT_EQ(stored(), (Point{240, 900 - 370 - 34}));
     dragBy(158, {-10, 0});  // the right grip
     EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));
     // A press on a grip without a move still ends in storing the origin, and picks nothing.
@@ -96,15 +95,4 @@ TEST_F(SwitcherBarTest, DragsSnapToTheVisibleAreasEdgesAndCentre) {
     EXPECT_EQ(bar.snapped({-500, 30}), (Point{-500, 25}));
     sim.model().screens.clear();
     EXPECT_EQ(bar.snapped({5, 5}), (Point{5, 5}));
-}
-
-TEST_F(SwitcherBarTest, FirstPlacementTakesTheStoredOriginOnlyWhenItIsOnAScreen) {
-    Settings::d().setDouble(Settings::key::kBarX, 3000);  // a monitor that is gone
-    Settings::d().setDouble(Settings::key::kBarY, 200);
-    bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 25 + 6}));
-    sim.model().screens.clear();
-    bar.setFrameOrigin({7, 7});
-    bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{7, 7}));
 }
