@@ -44,6 +44,7 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
         {"e\u0301e\u0301e", "e\u0301e\u0301"},
         // Two characters cut from "A B" end at the blank between them, which is trimmed too.
         {" A B", "A"},
+        {"가\t나다", "가"},
         // A code point the boundary finder has no data for stays whole (never half a pair).
         {"!\U00011FFF", "!\U00011FFF"},
         {"\U00011FFF\U00011FFF\U00011FFF", "\U00011FFF\U00011FFF"}};
