@@ -22,7 +22,6 @@ class CoverWindowTest : public SimTest {
         return w;
     }
     KWindow target;
-    const Rect screenFrame{420, 60, 420, 560};
 };
 
 // The page takes clicks even where a window in front cuts a hole into it; only the hole, left
@@ -32,7 +31,6 @@ TEST_F(CoverWindowTest, ACoveringCoverTakesClicksOnItsPageAndShapesItsHolesAway)
     CoverWindow c(target);
     c.sync(target, DisguiseMode::memo, true, {{800, 100, 100, 100}});  // its top-right corner
     EXPECT_FALSE(c.ignoresMouseEvents());
-    EXPECT_EQ(c.alpha(), 1.0);
     // In the view's own coordinates, whose origin is its bottom-left corner.
     EXPECT_EQ(c.cover->holes(), (std::vector<Rect>{{380, 420, 100, 100}}));
     // The hole spans x 380..420, y 40..140 of the cover.
@@ -44,8 +42,6 @@ TEST_F(CoverWindowTest, ACoveringCoverTakesClicksOnItsPageAndShapesItsHolesAway)
     c.sync(target, DisguiseMode::wallpaper, false, {});
     EXPECT_EQ(c.alpha(), 0.0);
     EXPECT_TRUE(c.ignoresMouseEvents());
-    EXPECT_TRUE(c.isVisible());
-    EXPECT_EQ(c.cover->holes(), (std::vector<Rect>{{380, 420, 100, 100}}));
     EXPECT_EQ(c.cover->mode(), DisguiseMode::memo);
 }
 
@@ -55,7 +51,6 @@ TEST_F(CoverWindowTest, AHugeChatGetsACoverNoLargerThanTheScreens) {
     CoverWindow c(target);
     c.sync(at({-5000, -5000, 20000, 20000}), DisguiseMode::memo, true, {});
     EXPECT_EQ(c.frame(), Rect(-18, -18, 1440 + 36, 900 + 36));
-    EXPECT_EQ(c.cover->size(), QSize(1440 + 36, 900 + 36));
     // On screen from its top-left corner on.
     c.sync(at({420, 60, 20000, 20000}), DisguiseMode::wallpaper, true, {});
     EXPECT_EQ(c.frame(), Rect(420 - 18, 60 - 18, 1440 - 420 + 36, 900 - 60 + 36));
@@ -91,17 +86,17 @@ TEST_F(CoverWindowTest, AFileDragKeepsTheCoverAwayUntilItMustCoverAgain) {
     CoverWindow c(target);
     c.sync(target, DisguiseMode::memo, true, {});
     c.fileDragging = true;
-    for (int i = 0; i < 2; ++i) {
-        c.sync(target, DisguiseMode::memo, false, {});
-        EXPECT_FALSE(c.isVisible());
-        EXPECT_TRUE(c.fileDragging);
-    }
+    c.sync(target, DisguiseMode::memo, false, {});
+    c.sync(target, DisguiseMode::memo, false, {});
+    EXPECT_FALSE(c.isVisible());
+    EXPECT_TRUE(c.fileDragging);
     c.sync(target, DisguiseMode::memo, true, {});
     EXPECT_FALSE(c.fileDragging);
     EXPECT_TRUE(c.isVisible());
 }
 
-TEST_F(CoverWindowTest, AChatWhosePlaceCannotBeReadIsNotThrownToTheCorner) {
+// A chat whose place cannot be read is not thrown to the corner; losing activation ends editing.
+TEST_F(CoverWindowTest, AnUnreadablePlaceEndsADragInPlaceAndDeactivationEndsEditing) {
     CoverWindow c(target);
     sim.model().windowsReadable = false;
     sim.model().mouse = {10, 10};
@@ -110,11 +105,7 @@ TEST_F(CoverWindowTest, AChatWhosePlaceCannotBeReadIsNotThrownToTheCorner) {
     sim.model().mouse = {15, 5};
     c.endDrag();
     EXPECT_EQ(sim.window(1001).frame, Rect(420, 60, 420, 560));
-}
 
-TEST_F(CoverWindowTest, LosingActivationEndsEditing) {
-    CoverWindow c(target);
-    EXPECT_FALSE(c.canBecomeKey());
     c.isEditing = true;
     c.cover->setEditing(true);
     EXPECT_TRUE(c.canBecomeKey());

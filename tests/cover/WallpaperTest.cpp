@@ -31,17 +31,6 @@ class WallpaperTest : public SimTest {
     }
 };
 
-TEST_F(WallpaperTest, AnOriginMatchBeatsASizeMatchAndWithoutEitherTheFrontOneIsTaken) {
-    EXPECT_FALSE(Wallpaper::captureDesktopImage({0, 0, 1440, 900}));
-    addDesktopWindow(7, {500, 500, 1440, 900}, Qt::red);  // size matches
-    addDesktopWindow(8, {1, 1.5, 800, 600}, Qt::blue);    // origin matches, listed behind
-    const auto picture = Wallpaper::captureDesktopImage({0, 0, 1440, 900});
-    EXPECT_EQ(corner(picture), QColor(Qt::blue));
-    EXPECT_EQ(picture->size, (Size{800, 600}));
-    // Neither matches a screen at (2000, 2000): the later addition is in front.
-    EXPECT_EQ(corner(Wallpaper::captureDesktopImage({2000, 2000, 640, 480})), QColor(Qt::blue));
-}
-
 TEST_F(WallpaperTest, CapturesAreCachedPerScreenButFailuresAreNot) {
     sim.model().screenCaptureAllowed = false;
     EXPECT_FALSE(Wallpaper::captured(primary()));
@@ -79,7 +68,6 @@ TEST_F(WallpaperTest, ACoverShowsThePictureOfTheScreenItLiesOnNotOneItTouches) {
     CoverPainter::Scene scene;
     scene.mode = DisguiseMode::wallpaper;
     scene.width = scene.height = 100;
-    scene.showTitleBar = false;
     scene.windowScreenFrame = {1440, 100, 100, 100};
     QImage image(100, 100, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -4,32 +4,10 @@
 
 using namespace platform;
 
-// Changes the window server tells of are acted on at once, between the timer's ticks.
-class ChangeTickTest : public TrackerTest {
-  protected:
-    int chats() const override { return 3; }
-    void SetUp() override {
-        TrackerTest::SetUp();
-        frontOther();
-    }
-    void TearDown() override {
-        if (tracker_) {
-            tracker().stop();
-        }
-    }
-    // What the user sees of each chat (a minimized or closed chat has no cover on screen:
-    // "open" there shows nothing), and the chat moved last.
-    std::string picture() {
-        std::string out;
-        for (std::uint32_t id : {1000u, 1001u, 1002u, 1003u}) {
-            out += std::to_string(id) + (covered(id) ? "=covered " : "=open ");
-        }
-        return out + "moved=" + std::to_string(tracker().lastMovedChat().value_or(0));
-    }
-};
-
-// A storm of notices runs one tick; the rest wait for the gap.
-TEST_F(ChangeTickTest, AChangeIsCoveredAtOnceNotAtTheNextTimerTick) {
+// Changes the window server tells of are acted on at once, between the timer's ticks; a storm of
+// notices runs one tick, the rest wait for the gap.
+TEST_F(TrackerTest, AChangeIsCoveredAtOnceNotAtTheNextTimerTick) {
+    frontOther();
     tracker().start();
     tick();
     ASSERT_TRUE(covered(1001));
@@ -56,48 +34,4 @@ TEST_F(ChangeTickTest, AChangeIsCoveredAtOnceNotAtTheNextTimerTick) {
     advance(WindowTracker::kChangeTickGap);
     sim.announceChange();
     EXPECT_EQ(ticks.count(), 2);
-}
-
-// The same user actions, told of or not: after every timer tick the screen is the same. Only
-// the moments in between differ.
-TEST_F(ChangeTickTest, TellingOfChangesLeavesTheTimersDecisionsAsTheyWere) {
-    const auto run = [this](bool told) {
-        sim.model().windowsChanged = nullptr;
-        tracker_.reset();
-        for (std::uint32_t id : {1000u, 1001u, 1002u}) {
-            sim.raise(id);  // the same stacking in every run
-        }
-        sim.focus(1003);
-        frontOther();
-        for (std::uint32_t id : {1001u, 1002u, 1003u}) {
-            sim.window(id).frame = {420.0 + (id - 1001) * 180, 60, 420, 560};
-        }
-        tracker().start();
-        std::vector<std::string> pictures;
-        // Each change comes in two halves, 20 ms apart, within one timer interval.
-        const auto step = [&](const std::function<void()>& change) {
-            for (const double wait : {0.02, 0.04}) {
-                change();
-                if (told) {
-                    sim.announceChange();
-                }
-                advance(wait);
-            }
-            tick();
-            pictures.push_back(picture());
-        };
-        step([] {});
-        // A chat dragged 3 points at a time: moving counts over the timer's interval (6 points
-        // here), not over the moments between notices.
-        for (int i = 0; i < 4; ++i) {
-            step([&] { sim.window(1002).frame.x += 3; });
-        }
-        step([&] { sim.focus(1001); });
-        step([&] { frontOther(); });
-        tracker().stop();
-        return pictures;
-    };
-    const auto quiet = run(false);
-    const auto told = run(true);
-    EXPECT_EQ(told, quiet);
 }

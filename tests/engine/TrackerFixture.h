@@ -1,8 +1,8 @@
 #pragma once
 
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "SimFixture.h"
 #include "engine/WindowTracker.h"
@@ -40,9 +40,7 @@ class TrackerTest : public SimTest {
 
     std::string log() const {
         std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     bool logged(const std::string& line) const {
         return log().find(line + "\n") != std::string::npos;
@@ -50,9 +48,8 @@ class TrackerTest : public SimTest {
     int countLogged(const std::string& line) const {
         const std::string all = log();
         int n = 0;
-        for (auto pos = all.find(line + "\n"); pos != std::string::npos;
-             pos = all.find(line + "\n", pos + 1)) {
-            ++n;
+        for (auto at = all.find(line + "\n"); at != std::string::npos; ++n) {
+            at = all.find(line + "\n", at + 1);
         }
         return n;
     }

@@ -21,12 +21,9 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
     const std::pair<const char*, const char*> keys[] = {
         {"k", "none"},  // K is the main window's
         {" a ", "A"},
-        {"\tab", "A"},
         {"-", "none"},
         {"7", "7"},
-        {"한", "한"},
         {"한글", "한"},
-        {"   ", "none"},
         {"", "none"},
         {"\u3000a", "A"},  // white space from any keyboard: a Korean one types U+3000
         // The switcher reads a key by its first code point: a K with a mark or joiner after it
@@ -39,8 +36,6 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
     }
     const std::pair<const char*, const char*> labels[] = {
         {" ABC ", "AB"},
-        {"  \t ", "none"},
-        {"팀장님", "팀장"},
         {"\u3000팀장님\u3000", "팀장"},
         {"\u3000 \u00a0", "none"},
         // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
@@ -66,21 +61,15 @@ class SwitcherSettingsTest : public SimTest {
                                     {{"팀", "T"}, {"닫힌 채팅", "X"}, {"가족", "가"}});
         Settings::d().setDictionary(Settings::key::kChatKeys, {{"닫힌 채팅", "Z"}, {"팀", "T"}});
     }
-    std::unique_ptr<SwitcherSettings> open(Strings chats) {
-        return std::make_unique<SwitcherSettings>(std::move(chats));
-    }
-    static QString labelOf(const SwitcherSettings& w, std::size_t row) {
-        return w.rows[row].label->text();
-    }
 };
 
 TEST_F(SwitcherSettingsTest, MovingARowKeepsWhatWasTypedOnItsChat) {
-    auto w = open({"팀", "가족", "친구"});
+    auto w = std::make_unique<SwitcherSettings>(Strings{"팀", "가족", "친구"});
     w->rows[0].label->setText(QStringLiteral(" 팀장님 "));
     w->rows[2].key->setText(QStringLiteral("f"));
     w->rowDown(0);
     EXPECT_EQ(w->chats, (Strings{"가족", "팀", "친구"}));
-    EXPECT_EQ(labelOf(*w, 1), QStringLiteral("팀장"));  // committed and normalised
+    EXPECT_EQ(w->rows[1].label->text(), QStringLiteral("팀장"));  // committed and normalised
     EXPECT_EQ(w->rows[2].key->text(), "F");
     w->rowUp(0);    // the first row cannot go up
     w->rowDown(2);  // nor the last down
@@ -91,14 +80,13 @@ TEST_F(SwitcherSettingsTest, MovingARowKeepsWhatWasTypedOnItsChat) {
 // Brought forward again, the window shows the chats open now in the switcher's order, with what
 // was typed for those still open: applying never writes the order of chats that closed.
 TEST_F(SwitcherSettingsTest, BroughtForwardItShowsTheChatsOpenNow) {
-    auto w = open({"팀", "가족", "친구"});
+    auto w = std::make_unique<SwitcherSettings>(Strings{"팀", "가족", "친구"});
     w->rows[0].label->setText(QStringLiteral(" 팀장님 "));
     w->rows[0].key->setText(QStringLiteral("q"));
     w->rows[1].label->setText(QStringLiteral("엄마"));  // its chat closes
     w->refreshChats({"새 채팅", "친구", "팀"});
     ASSERT_EQ(w->rows.size(), 3u);
-    EXPECT_EQ(w->rows[2].title, "팀");
-    EXPECT_EQ(labelOf(*w, 2), QStringLiteral(" 팀장님 "));
+    EXPECT_EQ(w->rows[2].label->text(), QStringLiteral(" 팀장님 "));
     EXPECT_EQ(w->rows[2].key->text(), "q");
     w->applyTapped();
     const auto& store = Settings::d();

@@ -5,7 +5,7 @@ using namespace platform;
 TEST_F(SwitcherTest, NoChatsHideTheBarAndAPositionPastTheListIsNoChat) {
     switcher().updateSwitcher({}, std::nullopt);
     EXPECT_FALSE(switcher().bar->isVisible());
-    EXPECT_EQ(badge(1001), "1");  // the badges stay
+    EXPECT_EQ(cover(1001)->cover->badgeLabel(), "1");  // the badges stay
     switcher().pick(-1);
     EXPECT_FALSE(logged("PICK i=-1 '?'"));
     EXPECT_EQ(switcher().label(7), "8");
@@ -39,21 +39,4 @@ TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
     Settings::d().setStringArray(Settings::key::kExcluded, {});
     switcher().reloadSettings();
     EXPECT_TRUE(covered(1003));
-    tracker().stop();
-}
-
-// The bar's arrange moves nothing when the anchor's place cannot be read or one chat is left.
-TEST_F(SwitcherTest, TheBarsArrangeNeedsTheAnchorsPlaceAndTwoWindows) {
-    sim.focus(1001);  // the chat in use anchors
-    step();
-    sim.clearRecord();
-    sim.model().windowsReadable = false;
-    switcher().arrangeStack();
-    sim.model().windowsReadable = true;
-    for (std::uint32_t id : {1000u, 1002u, 1003u}) {
-        sim.closeWindow(id);
-    }
-    step();
-    switcher().arrangeStack();
-    EXPECT_FALSE(recordedStartingWith("frame "));
 }

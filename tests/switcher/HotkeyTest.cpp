@@ -10,20 +10,17 @@ using Registered = std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uin
 }  // namespace
 
 TEST_F(TrackerTest, RepeatsAndCharactersWithoutAKeyUseUpNoIdAndNoModifierRegistersNothing) {
-    const auto registered = [this] {
-        Registered out;
-        for (const auto& [h, key] : sim.model().hotKeys) {
-            out.emplace_back(key.keyCode, key.modifiers, key.id.id);
-        }
-        std::sort(out.begin(), out.end());
-        return out;
-    };
     std::u32string pressed;
     HotkeyManager m([&](char32_t c) { pressed += c; });
     m.keys = U"K?1한aka";  // lower case counts as upper case
     m.reRegister();
+    Registered registered;
+    for (const auto& [h, key] : sim.model().hotKeys) {
+        registered.emplace_back(key.keyCode, key.modifiers, key.id.id);
+    }
+    std::sort(registered.begin(), registered.end());
     EXPECT_EQ(
-        registered(),
+        registered,
         (Registered{{kA, kControlOption, 2}, {k1, kControlOption, 1}, {kK, kControlOption, 0}}));
     EXPECT_TRUE(sim.pressHotKey(kA, kControlOption));
     EXPECT_EQ(pressed, U"A");
@@ -51,5 +48,4 @@ TEST_F(SwitcherTest, KIsTheMainWindowAndEveryOtherKeyTheFirstChatWithIt) {
     EXPECT_TRUE(
         sim.pressHotKey(*KeyCodes::fromCharacter(U'B'), modifier::kControl | modifier::kShift));
     EXPECT_TRUE(logged("PICK i=2 '채팅 2'"));
-    tracker().stop();
 }

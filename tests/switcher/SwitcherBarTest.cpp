@@ -20,8 +20,6 @@ class SwitcherBarTest : public SimTest {
                          [this](int i) { events.push_back("toggle " + std::to_string(i)); });
         QObject::connect(&bar, &SwitcherBar::arrangeRequested,
                          [this] { events.push_back("arrange"); });
-        QObject::connect(&bar, &SwitcherBar::settingsRequested,
-                         [this] { events.push_back("settings"); });
     }
     SwitcherBarView::Hit hit(double x) const { return bar.view->hit(x); }
     // A mouse event at view x, with the mouse at `screen` (desktop coordinates) where given.
@@ -71,7 +69,6 @@ TEST_F(SwitcherBarTest, GripsDragTheBarAndStoreWhereItWasLeft) {
     bar.setFrameOrigin({200, 400});
     dragBy(5, {40, -30});
     EXPECT_EQ(bar.frameOrigin(), (Point{240, 370}));
-    EXPECT_EQ(stored(), (Point{240, 900 - 370 - 34}));
     dragBy(158, {-10, 0});  // the right grip
     EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));
     // A press on a grip without a move still ends in storing the origin, and picks nothing.
@@ -98,20 +95,4 @@ TEST_F(SwitcherBarTest, DragsSnapToTheVisibleAreasEdgesAndCentre) {
     EXPECT_EQ(bar.snapped({-500, 30}), (Point{-500, 25}));
     sim.model().screens.clear();
     EXPECT_EQ(bar.snapped({5, 5}), (Point{5, 5}));
-}
-
-TEST_F(SwitcherBarTest, FirstPlacementTakesTheStoredOriginOnlyWhenItIsOnAScreen) {
-    // Stored as settings files have always kept it: 200 up from the bottom to the bar's own
-    // bottom edge.
-    Settings::d().setDouble(Settings::key::kBarX, 100);
-    Settings::d().setDouble(Settings::key::kBarY, 200);
-    bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{100, 900 - 200 - 34}));
-    Settings::d().setDouble(Settings::key::kBarX, 3000);  // a monitor that is gone
-    bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{720 - 81, 25 + 6}));
-    sim.model().screens.clear();
-    bar.setFrameOrigin({7, 7});
-    bar.placeInitially();
-    EXPECT_EQ(bar.frameOrigin(), (Point{7, 7}));
 }

@@ -30,7 +30,6 @@ class SwitcherTest : public TrackerTest {
         switcher();
         tick();
     }
-    QString badge(std::uint32_t id) { return cover(id)->cover->badgeLabel(); }
 
     ChatSwitcher* switcher_ = nullptr;
 };

@@ -40,33 +40,19 @@ class X11Hotkeys : public ::testing::Test {
         if (QGuiApplication::platformName() != QLatin1String("xcb")) {
             GTEST_SKIP() << "needs an X display";
         }
-        ASSERT_TRUE(config_.isValid());
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            oldConfig_ = old;
-        }
-        setenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit().constData(), 1);
+        oldConfig_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
         previous_ = platform::install(platform::x11::createPlatform());
         installed_ = true;
     }
 
     void TearDown() override {
         hotkeys.reset();  // ungrabs through the platform, so before it goes
-        if (!installed_) {
-            return;
+        if (installed_) {
+            platform::install(std::move(previous_));
+            qputenv("XDG_CONFIG_HOME",
+                    oldConfig_);  // empty where it was unset: the same to readers
         }
-        platform::install(std::move(previous_));
-        if (oldConfig_) {
-            setenv("XDG_CONFIG_HOME", oldConfig_->c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-
-    HotkeyManager& make(const std::u32string& keys) {
-        hotkeys = std::make_unique<HotkeyManager>([this](char32_t c) { presses.push_back(c); });
-        hotkeys->keys = keys;
-        hotkeys->reRegister();
-        return *hotkeys;
     }
 
     std::unique_ptr<HotkeyManager> hotkeys;
@@ -74,7 +60,7 @@ class X11Hotkeys : public ::testing::Test {
 
   private:
     QTemporaryDir config_;
-    std::optional<std::string> oldConfig_;
+    QByteArray oldConfig_;
     std::unique_ptr<platform::Platform> previous_;
     bool installed_ = false;
 };
@@ -96,8 +82,10 @@ TEST_F(X11Hotkeys, AKeyAnotherClientHoldsIsLeftOutAndTheOthersStillWork) {
     // A round trip makes sure the grab is in place before ours is tried.
     std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
 
-    HotkeyManager& hk = make(U"KMA");
-    EXPECT_EQ(hk.refs.size(), 2u);
+    hotkeys = std::make_unique<HotkeyManager>([this](char32_t c) { presses.push_back(c); });
+    hotkeys->keys = U"KMA";
+    hotkeys->reRegister();
+    EXPECT_EQ(hotkeys->refs.size(), 2u);
     press("ctrl+alt+a");
     EXPECT_TRUE(waitFor([&] { return presses == U"A"; }));
     press("ctrl+alt+m");
