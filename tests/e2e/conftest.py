@@ -70,7 +70,8 @@ class Desk:
 
 @pytest.fixture
 def desk(session, request):
-    d = Desk(session, **getattr(request.module, "DESK", {}))  # a module may hold a smaller one
+    # A smaller one as the parameter, or as the module's DESK.
+    d = Desk(session, **getattr(request, "param", getattr(request.module, "DESK", {})))
     yield d
     d.close()
 

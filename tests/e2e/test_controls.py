@@ -8,22 +8,10 @@ import subprocess
 import pytest
 
 from conftest import A
-from xsession import alive, wait
+from xsession import alive, read, wait
 
 
 TRAY, DESK = True, {"chats": (A,), "dialog": False}
-
-
-def test_tray_menu_pauses_and_quits(desk):
-    s, t = desk.s, desk.start()
-    wait(s.bar, "no switcher bar")
-    s.menu_pick(3)  # 일시정지
-    s.wait_covers(0, "paused")
-    wait(lambda: not s.bar(), "the bar stays while paused")
-    wait(lambda: s.settings().get("paused") is True, "pause not stored")
-    s.open_tray_menu()
-    s.key("q")  # the open menu answers q with 종료, as its shortcut says
-    assert t.wait(3) == 0
 
 
 def open_settings(s):
@@ -51,8 +39,16 @@ def settings_label_shows_on_the_bar(d):
     wait(lambda: s.area(x + 53, y + 5, 24, 24) != before, "the bar still shows the old label")
 
 
-def test_settings_label_shows_on_the_bar(desk):
+def test_settings_label_shows_on_the_bar_and_the_tray_menu_pauses_and_quits(desk):
+    s = desk.s
     settings_label_shows_on_the_bar(desk)
+    s.menu_pick(3)  # 일시정지
+    s.wait_covers(0, "paused")
+    wait(lambda: not s.bar(), "the bar stays while paused")
+    wait(lambda: s.settings().get("paused") is True, "pause not stored")
+    s.open_tray_menu()
+    s.key("q")  # the open menu answers q with 종료, as its shortcut says
+    assert desk.tessavo.wait(3) == 0
 
 
 def read_only(s, folder):
@@ -91,15 +87,13 @@ def test_settings_that_cannot_be_saved(desk, config, why):
     wrap, root = config(s, folder)
     t = desk.start(wrap=wrap)
     path = root.replace("{pid}", str(t.pid)) + os.path.join(folder, "settings.json")
-    with open(path) as f:
-        before = f.read()
+    before = read(path)
     s.menu_pick(3)  # 일시정지
     s.wait_covers(0)
     wait(lambda: s.log_lines("SETTINGS cannot save: "), "the failed save not told")
     s.menu_pick(3)  # and again: covering resumes
     s.wait_covers(2)
-    with open(path) as f:
-        assert f.read() == before
+    assert read(path) == before
     failures = s.log_lines("SETTINGS cannot save: ")
     assert len(failures) == 1 and why in failures[0], failures
     assert s.text("tessavo.out").count("cannot save settings") == 1, s.text("tessavo.out")

@@ -5,8 +5,6 @@ import re
 import struct
 import subprocess
 
-import pytest
-
 from xsession import BUILD, alive, wait
 
 with open(os.path.join(BUILD, "CMakeCache.txt")) as cache:
@@ -16,19 +14,14 @@ SHARE = {"applications/tessavo.desktop", "icons/hicolor/scalable/apps/tessavo.sv
 ICONS = {f"icons/hicolor/{n}x{n}/apps/tessavo.png": n for n in (16, 24, 32, 48, 64, 128, 256)}
 
 
-@pytest.fixture(scope="module")
-def usr(tmp_path_factory):
-    root = tmp_path_factory.mktemp("root")
-    subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr"], check=True,
-                   env=dict(os.environ, DESTDIR=str(root)), stdout=subprocess.DEVNULL)
-    return root
-
-
 def run(*cmd, **kw):
     return subprocess.run(cmd, capture_output=True, text=True, **kw)
 
 
-def test_installs_what_a_desktop_needs_and_nothing_else(usr):
+def test_installs_what_a_desktop_needs_and_nothing_else_and_runs(tmp_path):
+    usr = tmp_path / "root"
+    subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr"], check=True,
+                   env=dict(os.environ, DESTDIR=str(usr)), stdout=subprocess.DEVNULL)
     found = {str(p.relative_to(usr)) for p in usr.rglob("*") if p.is_file()}
     assert found == {"usr/bin/tessavo"} | {"usr/share/" + f for f in SHARE | set(ICONS)}
     assert os.access(usr / "usr/bin/tessavo", os.X_OK)
@@ -45,9 +38,7 @@ def test_installs_what_a_desktop_needs_and_nothing_else(usr):
     man = run("sh", "-c", f"zcat {share}/man/man1/tessavo.1.gz | preconv -e utf-8 |"
               " groff -man -Tutf8 -ww -z")
     assert man.stdout + man.stderr == "", "the manual page does not format cleanly"
-
-
-def test_command_line(usr, tmp_path):
+    # The installed program's command line, with a copy running.
     exe = str(usr / "usr/bin/tessavo")
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "TESSAVO_DEBUG")}

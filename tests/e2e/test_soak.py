@@ -131,10 +131,9 @@ def test_soak():
     s = Session()
     soak = Soak(s, seed)
     try:
-        soak.open("main", place=(20, 60, 320, 520))
-        for i in range(1, 4):
-            soak.chats.append(f"c{i}")
-            soak.open(f"c{i}")
+        soak.chats = ["c1", "c2", "c3"]
+        for key in ["main"] + soak.chats:
+            soak.open(key, place=(20, 60, 320, 520) if key == "main" else None)
         soak.send(soak.other, "open x 1000 600 300 200 메모")
         t = s.tessavo()
         soak.checkpoint(t, 15)

@@ -51,11 +51,9 @@ def wait(cond, what=None, timeout=5.0):
 
 
 def read(path):
-    try:
-        with open(path, errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
+    with contextlib.suppress(OSError), open(path, errors="replace") as f:
+        return f.read()
+    return ""
 
 
 def alive(pid):
