@@ -8,7 +8,7 @@ import subprocess
 import pytest
 
 from conftest import A
-from xsession import alive, read, wait
+from xsession import read, wait
 
 
 TRAY, DESK = True, {"chats": (A,), "dialog": False}
@@ -97,7 +97,6 @@ def test_settings_that_cannot_be_saved(desk, config, why):
     failures = s.log_lines("SETTINGS cannot save: ")
     assert len(failures) == 1 and why in failures[0], failures
     assert s.text("tessavo.out").count("cannot save settings") == 1, s.text("tessavo.out")
-    assert alive(t.pid)
 
 
 def test_without_a_tray_the_settings_window_has_the_menu(desk):
@@ -105,7 +104,6 @@ def test_without_a_tray_the_settings_window_has_the_menu(desk):
     s.end(s.tray)
     desk.start()
     settings = open_settings(s)
-    assert s.window(settings).get_geometry().height > 460
     # Its strip of buttons, one per item, at the top: the third pauses. Their widths follow
     # the font; read their edges off a row above the text.
     x, y = s.origin(settings)

@@ -5,10 +5,9 @@ import re
 import struct
 import subprocess
 
-from xsession import BUILD, alive, wait
+from xsession import BUILD, alive, read, wait
 
-with open(os.path.join(BUILD, "CMakeCache.txt")) as cache:
-    VERSION = re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(.*)$", cache.read(), re.M)[1]
+VERSION = re.search(r"^CMAKE_PROJECT_VERSION:\w+=(.*)$", read(f"{BUILD}/CMakeCache.txt"), re.M)[1]
 SHARE = {"applications/tessavo.desktop", "icons/hicolor/scalable/apps/tessavo.svg",
          "metainfo/io.github.tessavo.Tessavo.metainfo.xml", "man/man1/tessavo.1.gz"}
 ICONS = {f"icons/hicolor/{n}x{n}/apps/tessavo.png": n for n in (16, 24, 32, 48, 64, 128, 256)}

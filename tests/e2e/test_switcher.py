@@ -52,7 +52,7 @@ def test_bar_shows_and_picks(covered):
     assert [s.pixel(*p) for p in (MAIN_AT, B_AT, bar.disc(1))] == [COVER, COVER, SLOT]
 
 
-def test_bar_arrange_stacks_the_chats(covered):
+def test_bar_arranges_the_chats_and_moves(covered):
     # With no chat in use and none moved, the chats go onto the first in the list.
     s, d, bar = covered.s, covered, Bar(covered.s)
     x, y, w, h = main = s.frame(d.id["main"])
@@ -61,11 +61,7 @@ def test_bar_arrange_stacks_the_chats(covered):
     s.wait_pixel(x + w - 20, y + h // 2, COVER, "the stack covered")
     for at in (A_AT, B_AT):
         s.wait_pixel(*at, DESKTOP, "nothing left where a chat was")
-
-
-def test_bar_drag_moves_and_is_remembered(covered):
-    s = covered.s
-    Bar(s).drag((482, 123), (332, 223))
+    bar.drag((482, 123), (332, 223))  # the bar moved, and where it was left remembered
     bar = Bar(s, 324, 206)
     s.wait_pixel(*bar.disc(2), SLOT, "the bar above chat A's cover")
     # Stored from the primary screen's bottom-left, y up: 900 - 206 - 34.

@@ -24,8 +24,7 @@ def test_dialog_shows_over_covered_window(session, covered):
     assert s.pixel(x + w - 7, y + h // 4) == COVER, "the main window covered beside the dialog"
 
 
-@pytest.mark.parametrize("session, desk", [("i3", {"chats": (A,), "dialog": False})],
-                         indirect=True)
+@pytest.mark.parametrize("session, desk", [("i3", {"chats": (A,), "dialog": False})], indirect=True)
 def test_settings_window_stays_above_the_covers(session, desk):
     session.start_tray()
     settings_label_shows_on_the_bar(desk)

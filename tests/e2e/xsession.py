@@ -307,8 +307,7 @@ class Session:
         return [w for w in self.shown() if self.name(w).startswith("tessavo cover")]
 
     def wait_covers(self, n, what=""):
-        wait(lambda: len(self.covers()) == n,
-             lambda: f"{what}: {len(self.covers())} covers, not {n}")
+        wait(lambda: len(self.covers()) == n, lambda: f"{what}: {len(self.covers())}, not {n}")
 
     def bar(self):
         return next((w for w in self.shown() if self.name(w) == "tessavo switcher"), None)
