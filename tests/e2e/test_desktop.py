@@ -25,7 +25,7 @@ def test_lifecycle_holes_clicks_and_the_messenger_killed(covered):
     s.wait_pixel(700, 350, A_COLOUR, "chat A through the hole in chat B's cover")
     s.click(700, 350)
     wait(lambda: "clicked a" in d.kakao.lines, "the click in the hole did not reach chat A")
-    assert not s.logged(reveal_b), "a click in the hole revealed chat B"
+    assert not s.log_lines(reveal_b), "a click in the hole revealed chat B"
     s.click(900, 400)
     s.wait_log(reveal_b)
     s.wait_pixel(900, 400, B_COLOUR, "the clicked chat B shows")
@@ -59,10 +59,9 @@ def test_signals_end_it_cleanly_and_a_second_copy_replaces_the_first(desk):
         s.wait_covers(0, f"SIG{sig}")
         s.wait_pixel(*A_AT, A_COLOUR, f"SIG{sig}: chat A shows again")
     first = desk.start()
-    second = s.tessavo(log="second")
+    s.tessavo(log="second")
     wait(lambda: first.poll() is not None, "the first copy still runs", 3)
     s.wait_covers(3, "the second copy's covers")
-    assert second.poll() is None
 
 
 def picture_pixel(x, y):

@@ -55,10 +55,9 @@ def test_installs_what_a_desktop_needs_and_nothing_else_and_runs(tmp_path):
             assert run(exe, flag, env=env, check=True).stdout == f"tessavo {VERSION}\n"
         helped = run(exe, "--help", env=env, check=True).stdout
         assert helped.startswith("사용법: tessavo") and "--version" in helped
-        for wrong in ("--bogus", "-x", "extra"):
-            r = run(exe, wrong, env=env)
-            assert (r.returncode, r.stdout) == (2, "")
-            assert re.search(f"tessavo: .*{wrong}", r.stderr)
+        for bad in ("--bogus", "-x", "extra"):
+            r = run(exe, bad, env=env)
+            assert (r.returncode, r.stdout) == (2, "") and re.search(f"tessavo: .*{bad}", r.stderr)
         assert alive(first.pid), "asking for help or the version stopped the running copy"
     finally:
         first.kill()

@@ -67,10 +67,9 @@ class Soak:
         elif r < 73:
             self.send(self.kakao, ["restore", "unminimize", "focus", "minimize"][
                 3 if r < 56 else r % 3] + " " + key)
-        elif r < 81:
-            self.send(self.other, "focus x")
-        elif r < 85:
-            self.send(self.other, f"move x {self.r(1140)} {60 + self.r(640)}")
+        elif r < 85:  # the other program to the front, or moved
+            self.send(self.other, "focus x" if r < 81
+                      else f"move x {self.r(1140)} {60 + self.r(640)}")
         elif r < 93:
             self.send(self.kakao, f"retitle {key} {self.rnd.choice(TITLES)}")
         else:
@@ -127,8 +126,7 @@ def test_soak():
     seed = int(os.environ.get("SOAK_SEED") or random.randrange(32768))
     seconds = float(os.environ.get("SOAK_SECONDS", 45))
     limit = int(os.environ.get("SOAK_COMMANDS", 0))
-    s = Session()
-    soak = Soak(s, seed)
+    soak = Soak(s := Session(), seed)
     try:
         soak.chats = ["c1", "c2", "c3"]
         for key in ["main"] + soak.chats:
@@ -144,11 +142,10 @@ def test_soak():
         soak.closed.append((850, 460))
         soak.checkpoint(t, 5)
         wait(lambda: s.xres(t.pid) == start, lambda: f"{s.xres(t.pid)}, not {start} again")
-        began = time.monotonic()
-        for steps in range(1, 10**9):
-            if time.monotonic() - began > seconds or (limit and soak.n >= limit):
-                break
+        began, steps = time.monotonic(), 0
+        while time.monotonic() - began <= seconds and not (limit and soak.n >= limit):
             soak.step()
+            steps += 1
             if soak.r(5) >= 2:  # bursts and pauses, as a user's windows change
                 time.sleep((20 + soak.r(100)) / 1000)
             if steps % 60 == 0:

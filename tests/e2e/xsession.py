@@ -10,7 +10,7 @@
 #   kakao.tell("quit")                 # no answer awaited; kakao.fifo takes commands too
 #   s.store_settings({...}); s.settings()   # settings.json before Tessavo starts / as stored
 #   t = s.tessavo(env={}, wrap=[])     # a copy of build/tessavo with its debug log (s.log)
-#   s.wait_log(line); s.logged(line); s.log_lines(start); s.text("tessavo.out")
+#   s.wait_log(line); s.log_lines(start); s.text("tessavo.out")
 #   s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
 #   s.watch(x, y, colour, seconds)() -> the longest ms it did not show; s.screenshot(ppm)
 #   s.covers(); s.wait_covers(n); s.bar(); s.shown(); s.managed(); s.find(name); s.active()
@@ -141,10 +141,9 @@ class Session:
         # Sends a signal and waits; after 3 s kills (fluxbox can deadlock on SIGTERM).
         if proc.poll() is None:
             proc.send_signal(sig)
-            try:
-                proc.wait(3)
-            except subprocess.TimeoutExpired:
-                proc.kill()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                return proc.wait(3)
+            proc.kill()
         return proc.wait()
 
     def stop(self):
@@ -226,14 +225,11 @@ class Session:
              lambda: f"Tessavo logged nothing: {self.text(log + '.out')}", 10)
         return p
 
-    def logged(self, line):
-        return line in self.text("tessavo.log").splitlines()
-
     def log_lines(self, start):
         return [line for line in self.text("tessavo.log").splitlines() if line.startswith(start)]
 
     def wait_log(self, line, timeout=5):
-        wait(lambda: self.logged(line), "not logged: " + line, timeout)
+        wait(lambda: line in self.text("tessavo.log").splitlines(), "not logged: " + line, timeout)
 
     # ---- the screen ----
 
@@ -244,10 +240,7 @@ class Session:
 
     def screenshot(self, path):
         g = self.root.get_geometry()
-        data = self.root.get_image(0, 0, g.width, g.height, X.ZPixmap, 0xFFFFFFFF).data
-        rgb = bytearray(len(data) // 4 * 3)
-        for i in range(3):
-            rgb[i::3] = data[2 - i::4]
+        rgb = bytes.fromhex("".join("".join(row) for row in self.area(0, 0, g.width, g.height)))
         with open(path, "wb") as f:
             f.write(b"P6 %d %d 255\n" % (g.width, g.height) + rgb)
 
