@@ -1,5 +1,5 @@
-# Fixtures over xsession: one session a module (a parameter names its window manager), or one
-# for a scenario that ends it; the messenger's usual windows, with Tessavo covering them.
+# Fixtures over xsession: one session a module (a parameter names its window manager); the
+# messenger's usual windows, with Tessavo covering them.
 import os
 import shutil
 
@@ -13,23 +13,15 @@ MAIN_COLOUR, A_COLOUR, B_COLOUR, DIALOG_COLOUR = "2e7d32", "1565c0", "c62828", "
 MAIN_AT, A_AT, B_AT = (300, 300), (740, 300), (1180, 300)
 
 
-def new_session(request):
-    # A parameter names the window manager; a module with TRAY = True has a tray host too.
+@pytest.fixture(scope="module")
+def session(request):
+    # A parameter names the window manager (one that differs has a session of its own); a
+    # module with TRAY = True has a tray host too.
     s = Session(getattr(request, "param", "openbox"))
     if getattr(request.module, "TRAY", False):
         s.start_tray()
     yield s
     s.stop()
-
-
-@pytest.fixture(scope="module")
-def session(request):
-    yield from new_session(request)
-
-
-@pytest.fixture
-def own_session(request):  # for a scenario that ends its session
-    yield from new_session(request)
 
 
 class Desk:
