@@ -1,5 +1,5 @@
-# Fixtures over xsession: one session a module (a parameter names its window manager), or one
-# for a scenario that ends it; the messenger's usual windows, with Tessavo covering them.
+# Fixtures over xsession: one session a module (a parameter names its window manager); the
+# messenger's usual windows, with Tessavo covering them.
 import os
 import shutil
 
@@ -13,27 +13,13 @@ MAIN_COLOUR, A_COLOUR, B_COLOUR, DIALOG_COLOUR = "2e7d32", "1565c0", "c62828", "
 MAIN_AT, A_AT, B_AT = (300, 300), (740, 300), (1180, 300)
 
 
-def pytest_configure(config):
-    config.addinivalue_line("markers", "soak: the seeded soak, run only with -m soak")
-
-
-def pytest_collection_modifyitems(config, items):
-    if "soak" not in (config.option.markexpr or ""):
-        for item in items:
-            if "soak" in item.keywords:
-                item.add_marker(pytest.mark.skip(reason="the soak runs with -m soak"))
-
-
 @pytest.fixture(scope="module")
 def session(request):
+    # A parameter names the window manager (one that differs has a session of its own); a
+    # module with TRAY = True has a tray host too.
     s = Session(getattr(request, "param", "openbox"))
-    yield s
-    s.stop()
-
-
-@pytest.fixture
-def own_session(request):
-    s = Session(getattr(request, "param", "openbox"))
+    if getattr(request.module, "TRAY", False):
+        s.start_tray()
     yield s
     s.stop()
 
@@ -46,19 +32,14 @@ class Desk:
     def __init__(self, s, chats=(A, B), dialog=True):
         self.s, self.first = s, len(s.procs)
         self.kakao = s.app("kakao")
-        self.kakao.send(f"open main 20 40 300 500 {MAIN}")
-        self.titles = {"main": MAIN}
-        for key, x, title in zip("ab", (360, 800), chats):
-            self.kakao.send(f"open {key} {x} 60 400 400 {title}")
-            self.titles[key] = title
+        self.titles = {"main": MAIN, **dict(zip("ab", chats))}
+        for key, place in zip(self.titles, ("20 40 300 500", "360 60 400 400", "800 60 400 400")):
+            self.kakao.send(f"open {key} {place} {self.titles[key]}")
         if dialog:
             self.kakao.send(f"dialog d 420 520 300 150 {DIALOG}")
         self.other = s.app("other", "--class", "org.example.Editor")
         self.other.send("open x 1000 600 300 200 메모")
         self.id = self.kakao.ids
-
-    def state(self, key, state="COVERED"):
-        return f"STATE {self.id[key]} '{self.titles[key]}' = {state}"
 
     def front(self, new):
         # A new window takes the focus once its manager gets to it: then the other program
@@ -68,8 +49,8 @@ class Desk:
 
     def start(self, **kw):
         self.tessavo = self.s.tessavo(**kw)
-        for key in self.titles:
-            self.s.wait_log(self.state(key))
+        for key, title in self.titles.items():
+            self.s.wait_log(f"STATE {self.id[key]} '{title}' = COVERED")
         return self.tessavo
 
     def close(self):
@@ -80,8 +61,9 @@ class Desk:
 
 
 @pytest.fixture
-def desk(session):
-    d = Desk(session)
+def desk(session, request):
+    # A smaller one as the parameter, or as the module's DESK.
+    d = Desk(session, **getattr(request, "param", getattr(request.module, "DESK", {})))
     yield d
     d.close()
 

@@ -7,56 +7,20 @@ import subprocess
 
 import pytest
 
-from conftest import A, A_AT, A_COLOUR, Desk
-from xsession import COVER, Session, alive, wait
+from conftest import A
+from xsession import read, wait
 
 
-@pytest.fixture(scope="module")
-def session():
-    s = Session()
-    s.start_tray()
-    yield s
-    s.stop()
-
-
-@pytest.fixture
-def desk(session):
-    d = Desk(session, chats=(A,), dialog=False)
-    yield d
-    d.close()
-
-
-
-def test_tray_menu_controls_everything(desk):
-    s, t = desk.s, desk.start()
-    wait(s.bar, "no switcher bar")
-    s.menu_pick(2)  # 위장: 배경화면
-    wait(lambda: s.settings().get("disguiseMode") == 1, "the desktop-picture disguise not stored")
-    s.xdotool("mousemove", 5, 895)
-    # No desktop picture is set here: the disguise shows its plain colour, neither page nor chat.
-    wait(lambda: s.pixel(*A_AT) not in (COVER, A_COLOUR), "chat A not in the disguise")
-    s.wait_covers(2)
-    s.menu_pick(3)  # 일시정지
-    s.wait_covers(0, "paused")
-    wait(lambda: not s.bar(), "the bar stays while paused")
-    wait(lambda: s.settings().get("paused") is True, "pause not stored")
-    s.open_tray_menu()
-    s.key("q")  # the open menu answers q with 종료, as its shortcut says
-    assert t.wait(3) == 0
-
-
-def open_settings(s):
-    x, y, w, h = s.frame(wait(s.bar, "no switcher bar"))
-    s.click(x + w - 34, y + 17)  # ⚙
-    return wait(lambda: s.find("테사보 설정"), "no settings window")
+TRAY, DESK = True, {"chats": (A,), "dialog": False}
 
 
 def settings_label_shows_on_the_bar(d):
     s = d.s
     d.start()
-    x, y, _, _ = s.frame(wait(s.bar, "no switcher bar"))
+    x, y, w, _ = s.frame(wait(s.bar, "no switcher bar"))
     before = s.area(x + 53, y + 5, 24, 24)  # chat A's slot
-    settings = open_settings(s)
+    s.click(x + w - 34, y + 17)  # ⚙
+    settings = wait(lambda: s.find("테사보 설정"), "no settings window")
     # Only the window a task bar lists carries the icon: a copy of all its sizes in every
     # cover would cost the X server some 360 KB per cover.
     assert s.prop(settings, "_NET_WM_ICON"), "the settings window has no icon"
@@ -70,49 +34,33 @@ def settings_label_shows_on_the_bar(d):
     wait(lambda: s.area(x + 53, y + 5, 24, 24) != before, "the bar still shows the old label")
 
 
-def test_settings_label_shows_on_the_bar(desk):
+def test_settings_label_shows_on_the_bar_and_the_tray_menu_pauses_and_quits(desk):
+    s = desk.s
     settings_label_shows_on_the_bar(desk)
-
-
-def saving_fails(d, why, wrap=(), root=""):
-    # Pause chosen twice from the tray menu, two saves that fail: the file stays as it was,
-    # the failure is told once, and covering goes on as chosen.
-    s = d.s
-    path = root + os.path.join(s.config, "tessavo", "settings.json")
-    t = d.start(wrap=wrap)
-    with open(path.replace("{pid}", str(t.pid))) as f:
-        before = f.read()
     s.menu_pick(3)  # 일시정지
-    s.wait_covers(0)
-    wait(lambda: s.log_lines("SETTINGS cannot save: "), "the failed save not told")
-    s.menu_pick(3)  # and again: covering resumes
-    s.wait_covers(2)
-    with open(path.replace("{pid}", str(t.pid))) as f:
-        assert f.read() == before
-    failures = s.log_lines("SETTINGS cannot save: ")
-    assert len(failures) == 1 and why in failures[0], failures
-    assert s.text("tessavo.out").count("cannot save settings") == 1, s.text("tessavo.out")
-    assert alive(t.pid)
+    s.wait_covers(0, "paused")
+    wait(lambda: not s.bar(), "the bar stays while paused")
+    wait(lambda: s.settings().get("paused") is True, "pause not stored")
+    s.open_tray_menu()
+    s.key("q")  # the open menu answers q with 종료, as its shortcut says
+    assert desk.tessavo.wait(3) == 0
 
 
-def test_config_read_only(desk):
+def read_only(s, folder):
     # Root writes anywhere: as root, Tessavo runs as an unprivileged user.
-    s, folder = desk.s, os.path.join(desk.s.config, "tessavo")
     s.store_settings({"idleSec": 0})
     os.chmod(s.config, 0o755)
     os.chmod(folder, 0o555)
-    wrap = []
-    if os.getuid() == 0:
-        wrap = ["setpriv", "--reuid=nobody", f"--regid={grp.getgrnam('nogroup').gr_gid}",
-                "--clear-groups"]
-        os.chmod(s.dir, 0o1777)  # the debug log
-        os.chown(s.path("runtime"), 65534, -1)
-    saving_fails(desk, "Permission denied", wrap)
+    if os.getuid() != 0:
+        return [], ""
+    os.chmod(s.dir, 0o1777)  # the debug log
+    os.chown(s.path("runtime"), 65534, -1)
+    gid = grp.getgrnam("nogroup").gr_gid
+    return ["setpriv", "--reuid=nobody", f"--regid={gid}", "--clear-groups"], ""
 
 
-def test_config_full(desk):
+def full(s, folder):
     # A file system with no room left, mounted in a mount namespace of Tessavo's own.
-    folder = os.path.join(desk.s.config, "tessavo")
     os.makedirs(folder)
     for unshare in (["unshare", "-m"], ["unshare", "-Urm"]):
         if subprocess.run(unshare + ["mount", "-t", "tmpfs", "tmpfs", folder]).returncode == 0:
@@ -122,17 +70,37 @@ def test_config_full(desk):
     script = ('mount -t tmpfs -o size=16k,mode=700 tmpfs "$0" && echo \'{"idleSec": 0}\' >'
               ' "$0/settings.json" && { dd if=/dev/zero of="$0/filler" bs=1k count=64;'
               ' exec "$@"; }')
-    wrap = [*unshare, "--propagation", "private", "sh", "-c", script, folder]
-    saving_fails(desk, "No space left on device", wrap, root="/proc/{pid}/root")
+    return [*unshare, "--propagation", "private", "sh", "-c", script, folder], "/proc/{pid}/root"
+
+
+@pytest.mark.parametrize("config, why", [(read_only, "Permission denied"),
+                                         (full, "No space left on device")])
+def test_settings_that_cannot_be_saved(desk, config, why):
+    # Pause chosen twice from the tray menu, two saves that fail: the file stays as it was,
+    # the failure is told once, and covering goes on as chosen.
+    s, folder = desk.s, os.path.join(desk.s.config, "tessavo")
+    wrap, root = config(s, folder)
+    t = desk.start(wrap=wrap)
+    path = root.replace("{pid}", str(t.pid)) + os.path.join(folder, "settings.json")
+    before = read(path)
+    s.menu_pick(3)  # 일시정지
+    s.wait_covers(0)
+    wait(lambda: s.log_lines("SETTINGS cannot save: "), "the failed save not told")
+    s.menu_pick(3)  # and again: covering resumes
+    s.wait_covers(2)
+    assert read(path) == before
+    failures = s.log_lines("SETTINGS cannot save: ")
+    assert len(failures) == 1 and why in failures[0], failures
+    assert s.text("tessavo.out").count("cannot save settings") == 1, s.text("tessavo.out")
 
 
 def test_without_a_tray_the_settings_window_has_the_menu(desk):
     s = desk.s
     s.end(s.tray)
     desk.start()
-    assert s.log_lines("TRAY none: ")
-    settings = open_settings(s)
-    assert s.window(settings).get_geometry().height > 460
+    x, y, w, _ = s.frame(wait(s.bar, "no switcher bar"))
+    s.click(x + w - 34, y + 17)  # ⚙
+    settings = wait(lambda: s.find("테사보 설정"), "no settings window")
     # Its strip of buttons, one per item, at the top: the third pauses. Their widths follow
     # the font; read their edges off a row above the text.
     x, y = s.origin(settings)

@@ -1,9 +1,9 @@
-"""The seeded soak: random window commands against the stand-in messenger (its main window and
-up to eight chats it opens and closes) and another program. At each checkpoint every visible
-chat shows its cover and no cover stands where no chat is; at the end Tessavo still runs and
-holds no more X windows and pixmaps than its covers need. The same seed gives the same commands:
-    SOAK_SEED=N SOAK_SECONDS=S [SOAK_COMMANDS=K] python3 -m pytest tests/e2e -m soak
-"""
+# The seeded soak: random window commands against the stand-in messenger (its main window and
+# up to eight chats it opens and closes) and another program. At each checkpoint every visible
+# chat shows its cover and no cover stands where no chat is; at the end Tessavo still runs and
+# holds no more X windows and pixmaps than its covers need. The same seed gives the same commands:
+#     SOAK_SEED=N SOAK_SECONDS=S [SOAK_COMMANDS=K] python3 -m pytest tests/e2e -m soak
+
 import os
 import random
 import time
@@ -27,13 +27,12 @@ class Soak:
     def __init__(self, s, seed):
         self.s, self.rnd, self.n, self.checks, self.points = s, random.Random(seed), 0, 0, 0
         self.kakao, self.other = s.app("kakao"), s.app("other", "--class", "org.example.Editor")
-        self.win = {}  # key: [x, y, w, h, full screen], as asked for
+        self.win, self.log = {}, open(s.path("commands.log"), "a")  # key: [x, y, w, h, full]
         self.chats, self.closed = [], []  # open chats' keys; closed ones' centres
 
     def send(self, app, command):
         self.n += 1
-        with open(self.s.path("commands.log"), "a") as f:
-            f.write(f"{self.n} {command}\n")
+        print(self.n, command, file=self.log, flush=True)
         app.send(command)
 
     def r(self, n):
@@ -44,9 +43,8 @@ class Soak:
         return self.r(1440 - w - 10), 60 + self.r(900 - h - 90), w, h
 
     def open(self, key, verb="open", place=None):
-        self.win[key] = [*(place or self.place()), False]
-        self.send(self.kakao, f"{verb} {key} {' '.join(map(str, self.win[key][:4]))} "
-                  + self.rnd.choice(TITLES))
+        x, y, w, h, _ = self.win[key] = [*(place or self.place()), False]
+        self.send(self.kakao, f"{verb} {key} {x} {y} {w} {h} {self.rnd.choice(TITLES)}")
 
     def step(self):
         r, n = self.r(100), len(self.chats)
@@ -69,10 +67,9 @@ class Soak:
         elif r < 73:
             self.send(self.kakao, ["restore", "unminimize", "focus", "minimize"][
                 3 if r < 56 else r % 3] + " " + key)
-        elif r < 81:
-            self.send(self.other, "focus x")
-        elif r < 85:
-            self.send(self.other, f"move x {self.r(1140)} {60 + self.r(640)}")
+        elif r < 85:  # the other program to the front, or moved
+            self.send(self.other, "focus x" if r < 81
+                      else f"move x {self.r(1140)} {60 + self.r(640)}")
         elif r < 93:
             self.send(self.kakao, f"retitle {key} {self.rnd.choice(TITLES)}")
         else:
@@ -88,15 +85,13 @@ class Soak:
         windows = [w for w in s.managed() if s.viewable(w)]  # bottom to top
         frames = [s.frame(w) for w in windows]
         for i, w in enumerate(windows):
-            if s.wm_class(w) != "com.kakao.KakaoTalkMac":
-                continue
-            self.expect += 1
+            mine = s.wm_class(w) == "com.kakao.KakaoTalkMac"
+            self.expect += mine
             (cx, cy), g = s.origin(w), s.window(w).get_geometry()
             for x, y in ((cx + dx, cy + g.height - dy) for dx in (25, g.width // 2, g.width - 25)
-                         for dy in (20, 50) if g.height - dy >= TEXT_DEPTH):
+                         for dy in (20, 50) if mine and g.height - dy >= TEXT_DEPTH):
                 if 0 <= x < 1440 and 0 <= y < 900 and not inside(frames[i + 1:], x, y):
-                    self.points += 1
-                    # Another chat's cover may lie over this one: any cover will do.
+                    self.points += 1  # another chat's cover may lie over this one: any will do
                     if s.pixel(x, y) in PALETTE | {DESKTOP}:
                         wrong.append(f"chat {w:#x} shows {s.pixel(x, y)} at {x, y}")
         wrong += [f"a closed chat's place {x, y} shows {s.pixel(x, y)}" for x, y in self.closed
@@ -131,14 +126,11 @@ def test_soak():
     seed = int(os.environ.get("SOAK_SEED") or random.randrange(32768))
     seconds = float(os.environ.get("SOAK_SECONDS", 45))
     limit = int(os.environ.get("SOAK_COMMANDS", 0))
-    print(f"soak: seed {seed}, {seconds} s of commands")
-    s = Session()
-    soak = Soak(s, seed)
+    soak = Soak(s := Session(), seed)
     try:
-        soak.open("main", place=(20, 60, 320, 520))
-        for i in range(1, 4):
-            soak.chats.append(f"c{i}")
-            soak.open(f"c{i}")
+        soak.chats = ["c1", "c2", "c3"]
+        for key in ["main"] + soak.chats:
+            soak.open(key, place=(20, 60, 320, 520) if key == "main" else None)
         soak.send(soak.other, "open x 1000 600 300 200 메모")
         t = s.tessavo()
         soak.checkpoint(t, 15)
@@ -150,11 +142,10 @@ def test_soak():
         soak.closed.append((850, 460))
         soak.checkpoint(t, 5)
         wait(lambda: s.xres(t.pid) == start, lambda: f"{s.xres(t.pid)}, not {start} again")
-        began, cpu = time.monotonic(), usage(t.pid)[0]
-        for steps in range(1, 10**9):
-            if time.monotonic() - began > seconds or (limit and soak.n >= limit):
-                break
+        began, steps = time.monotonic(), 0
+        while time.monotonic() - began <= seconds and not (limit and soak.n >= limit):
             soak.step()
+            steps += 1
             if soak.r(5) >= 2:  # bursts and pauses, as a user's windows change
                 time.sleep((20 + soak.r(100)) / 1000)
             if steps % 60 == 0:
@@ -169,10 +160,9 @@ def test_soak():
         want = tuple(a + (soak.expect - covers) * (b - a) for a, b in zip(start, one))
         wait(lambda: s.xres(t.pid) == want, lambda: f"Tessavo's X windows and pixmaps: "
              f"{s.xres(t.pid)} at the end, {want} expected ({start} at the start)")
-        end, rss, peak = usage(t.pid)
+        cpu, rss, peak = usage(t.pid)
         print(f"SUMMARY seed {seed}: {soak.n} commands, {soak.checks} checkpoints, {soak.points}"
-              f" points; CPU {100 * (end - cpu) / (time.monotonic() - began):.1f} %;"
-              f" RSS {rss} kB, peak {peak} kB")
+              f" points; CPU {cpu:.1f} s in all, RSS {rss} kB, peak {peak} kB")
     except AssertionError:
         os.environ["XS_KEEP"] = "1"
         print(f"soak failed after command {soak.n}; kept {s.dir}; again: SOAK_SEED={seed}"

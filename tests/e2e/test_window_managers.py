@@ -3,7 +3,7 @@
 # the settings window over the covers, and it stays above them.
 import pytest
 
-from conftest import A, DIALOG_COLOUR, Desk
+from conftest import A, DIALOG_COLOUR
 from test_controls import settings_label_shows_on_the_bar
 from xsession import COVER, wait
 
@@ -24,11 +24,7 @@ def test_dialog_shows_over_covered_window(session, covered):
     assert s.pixel(x + w - 7, y + h // 4) == COVER, "the main window covered beside the dialog"
 
 
-@pytest.mark.parametrize("session", ["i3"], indirect=True)
-def test_settings_window_stays_above_the_covers(session):
+@pytest.mark.parametrize("session, desk", [("i3", {"chats": (A,), "dialog": False})], indirect=True)
+def test_settings_window_stays_above_the_covers(session, desk):
     session.start_tray()
-    d = Desk(session, chats=(A,), dialog=False)
-    try:
-        settings_label_shows_on_the_bar(d)
-    finally:
-        d.close()
+    settings_label_shows_on_the_bar(desk)

@@ -1,28 +1,29 @@
-"""A private X session for the end-to-end tests and the benchmarks; plain Python, no pytest.
+# A private X session for the end-to-end tests and the benchmarks; plain Python, no pytest.
+#
+#   s = Session("openbox")      # Xvfb on a free display, its own HOME/XDG dirs in s.dir, and a
+#                               # window manager: openbox, fluxbox, icewm, i3; None: none yet
+#   s.start_wm(name=None)       # starts (another) one, waits until it manages windows
+#   s.start_tray()              # trayer at the top right
+#   kakao = s.app("kakao", *args)      # the stand-in messenger; args: --class C, --pid N
+#   kakao.send("open a 360 60 400 400 김민지")  # waits for its answer and returns it
+#   kakao.ids["a"]; kakao.lines        # the X id of a window it opened; all it printed
+#   kakao.tell("quit")                 # no answer awaited; kakao.fifo takes commands too
+#   s.store_settings({...}); s.settings()   # settings.json before Tessavo starts / as stored
+#   t = s.tessavo(env={}, wrap=[])     # a copy of build/tessavo with its debug log (s.log)
+#   s.wait_log(line); s.log_lines(start); s.text("tessavo.out")
+#   s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
+#   s.watch(x, y, colour, seconds)() -> the longest ms it did not show; s.screenshot(ppm)
+#   s.covers(); s.wait_covers(n); s.bar(); s.shown(); s.managed(); s.find(name); s.active()
+#   s.frame(id) -> (x, y, w, h); s.origin(id) -> (x, y); s.prop(id, name); s.name(id)
+#   s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
+#   s.xres(pid) -> (windows, pixmaps); usage(pid) -> (cpu seconds, RSS kB, peak kB)
+#   s.stop()                    # everything started here ends, last first
+#   wait(cond, what, timeout=5) # polls cond() until true, returns it; else AssertionError(what)
+#                               # (what=None: returns the false value)
+#
+# XS_BUILD names the build directory (default: build/ beside tests/); XS_KEEP=1 keeps s.dir.
 
-    s = Session("openbox")      # Xvfb on a free display, its own HOME/XDG dirs in s.dir, and a
-                                # window manager: openbox, fluxbox, icewm, i3; None: none yet
-    s.start_wm(name=None)       # starts (another) one, waits until it manages windows
-    s.start_tray()              # trayer at the top right
-    kakao = s.app("kakao", *args)      # the stand-in messenger; args: --class C, --pid N
-    kakao.send("open a 360 60 400 400 김민지")  # waits for its answer and returns it
-    kakao.ids["a"]; kakao.lines        # the X id of a window it opened; all it printed
-    kakao.tell("quit")                 # no answer awaited; kakao.fifo takes commands too
-    s.store_settings({...}); s.settings()   # settings.json before Tessavo starts / as stored
-    t = s.tessavo(env={}, wrap=[])     # a copy of build/tessavo with its debug log (s.log)
-    s.wait_log(line); s.logged(line); s.log_lines(start); s.text("tessavo.out")
-    s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
-    s.watch(x, y, colour, seconds).join() -> the longest ms it did not show; s.screenshot(ppm)
-    s.covers(); s.wait_covers(n); s.bar(); s.shown(); s.managed(); s.find(name); s.active()
-    s.frame(id) -> (x, y, w, h); s.origin(id) -> (x, y); s.prop(id, name); s.name(id)
-    s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
-    s.xres(pid) -> (windows, pixmaps); usage(pid) -> (cpu seconds, RSS kB, peak kB)
-    s.stop()                    # everything started here ends, last first
-    wait(cond, what, timeout=5) # polls cond() until true, returns it; else AssertionError(what)
-                                # (what=None: returns the false value)
-
-XS_BUILD names the build directory (default: build/ beside tests/); XS_KEEP=1 keeps s.dir.
-"""
+import contextlib
 import json
 import os
 import shutil
@@ -49,20 +50,20 @@ def wait(cond, what=None, timeout=5.0):
     return got
 
 
+def read(path):
+    with contextlib.suppress(OSError), open(path, errors="replace") as f:
+        return f.read()
+    return ""
+
+
 def alive(pid):
     # A child that ended stays a zombie until waited for: kill(pid, 0) would still find it.
-    try:
-        with open(f"/proc/{pid}/stat") as f:
-            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
-    except OSError:
-        return False
+    return read(f"/proc/{pid}/stat").rsplit(")", 1)[-1].split()[:1] not in ([], ["Z"])
 
 
 def usage(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        ticks = sum(int(v) for v in f.read().rsplit(")", 1)[1].split()[11:13])
-    with open(f"/proc/{pid}/status") as f:
-        kb = dict(line.split()[:2] for line in f if line.startswith("Vm"))
+    ticks = sum(int(v) for v in read(f"/proc/{pid}/stat").rsplit(")", 1)[1].split()[11:13])
+    kb = dict(ln.split()[:2] for ln in read(f"/proc/{pid}/status").splitlines() if ln[:2] == "Vm")
     return ticks / os.sysconf("SC_CLK_TCK"), int(kb["VmRSS:"]), int(kb["VmHWM:"])
 
 
@@ -99,26 +100,6 @@ class App:
         return answer
 
 
-class Watch(threading.Thread):
-    def __init__(self, name, x, y, colour, seconds):
-        super().__init__(daemon=True)
-        self.x, self.point, self.colour = display.Display(name), (x, y), colour
-        self.end, self.longest = time.monotonic() + seconds, 0
-        self.start()
-
-    def run(self):
-        root, since = self.x.screen().root, None
-        while (now := time.monotonic()) < self.end:
-            px = root.get_image(*self.point, 1, 1, X.ZPixmap, 0xFFFFFFFF).data[2::-1].hex()
-            since = None if px == self.colour else since or now
-            self.longest = max(self.longest, time.monotonic() - since if since else 0)
-        self.x.close()
-
-    def join(self):
-        super().join()
-        return self.longest * 1000
-
-
 class Session:
     def __init__(self, wm="openbox", size="1440x900"):
         self.dir = tempfile.mkdtemp(prefix="tessavo-xs.")
@@ -134,26 +115,20 @@ class Session:
         self.xvfb = self.spawn(["Xvfb", "-displayfd", str(w), "-screen", "0", size + "x24",
                                 "-nolisten", "tcp", "-noreset"], log="xvfb", pass_fds=(w,))
         os.close(w)
-        with os.fdopen(r) as f:
-            number = f.readline().strip()
+        number = os.fdopen(r).readline().strip()
         assert number, "Xvfb did not start: " + self.text("xvfb.out")
         self.env["DISPLAY"] = ":" + number
         self.x = display.Display(self.env["DISPLAY"])
         self.root = self.x.screen().root
         self.set_background()
-        self.wm = self.wm_name = self.menu = None
-        if wm:
-            self.start_wm(wm)
+        self.wm_name = self.menu = None
+        self.wm = wm and self.start_wm(wm)
 
     def path(self, name):
         return os.path.join(self.dir, name)
 
     def text(self, name):
-        try:
-            with open(self.path(name), errors="replace") as f:
-                return f.read()
-        except OSError:
-            return ""
+        return read(self.path(name))
 
     def spawn(self, cmd, log=None, env=None, **kw):
         out = open(self.path((log or os.path.basename(cmd[0])) + ".out"), "wb")
@@ -166,17 +141,14 @@ class Session:
         # Sends a signal and waits; after 3 s kills (fluxbox can deadlock on SIGTERM).
         if proc.poll() is None:
             proc.send_signal(sig)
-            try:
-                proc.wait(3)
-            except subprocess.TimeoutExpired:
-                proc.kill()
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                return proc.wait(3)
+            proc.kill()
         return proc.wait()
 
     def stop(self):
-        try:
+        with contextlib.suppress(error.ConnectionClosedError):
             self.x.close()
-        except error.ConnectionClosedError:
-            pass
         for p in reversed(self.procs):
             self.end(p, 9 if p in self.wms else 15)
         if not os.environ.get("XS_KEEP"):
@@ -233,11 +205,10 @@ class Session:
         with open(os.path.join(self.config, "tessavo", "settings.json"), "w") as f:
             json.dump(settings, f, ensure_ascii=False)
 
-    def settings(self, root=""):
+    def settings(self):
         try:
-            with open(root + os.path.join(self.config, "tessavo", "settings.json")) as f:
-                return json.load(f)
-        except (OSError, ValueError):
+            return json.loads(read(os.path.join(self.config, "tessavo", "settings.json")))
+        except ValueError:
             return {}
 
     def tessavo(self, env=None, wrap=(), log="tessavo"):
@@ -254,14 +225,11 @@ class Session:
              lambda: f"Tessavo logged nothing: {self.text(log + '.out')}", 10)
         return p
 
-    def logged(self, line):
-        return line in self.text("tessavo.log").splitlines()
-
     def log_lines(self, start):
         return [line for line in self.text("tessavo.log").splitlines() if line.startswith(start)]
 
     def wait_log(self, line, timeout=5):
-        wait(lambda: self.logged(line), "not logged: " + line, timeout)
+        wait(lambda: line in self.text("tessavo.log").splitlines(), "not logged: " + line, timeout)
 
     # ---- the screen ----
 
@@ -271,23 +239,29 @@ class Session:
         return [px[r * w:(r + 1) * w] for r in range(h)]
 
     def screenshot(self, path):
-        w, h = self.root.get_geometry().width, self.root.get_geometry().height
-        data = self.root.get_image(0, 0, w, h, X.ZPixmap, 0xFFFFFFFF).data
-        rgb = bytearray(w * h * 3)
-        for i in range(3):
-            rgb[i::3] = data[2 - i::4]
+        g = self.root.get_geometry()
+        rgb = bytes.fromhex("".join("".join(row) for row in self.area(0, 0, g.width, g.height)))
         with open(path, "wb") as f:
-            f.write(b"P6 %d %d 255\n" % (w, h) + rgb)
+            f.write(b"P6 %d %d 255\n" % (g.width, g.height) + rgb)
 
     def pixel(self, x, y):
         return self.area(x, y, 1, 1)[0][0]
 
     def watch(self, x, y, colour, seconds):
-        # Reads one point over and over for the time given, on a connection of its own;
-        # .join() returns the longest spell (ms) it did not show the colour.
-        return Watch(self.env["DISPLAY"], x, y, colour, seconds)
+        # Reads one point over and over on a connection of its own for the time given; what it
+        # returns waits for the end and gives the longest spell (ms) it did not show the colour.
+        conn, longest = display.Display(self.env["DISPLAY"]), [0]
 
-    def wait_pixel(self, x, y, colour, what="", timeout=3):
+        def run(since=None, end=time.monotonic() + seconds):
+            while (now := time.monotonic()) < end:
+                px = conn.screen().root.get_image(x, y, 1, 1, X.ZPixmap, 0xFFFFFFFF).data
+                since = None if px[2::-1].hex() == colour else since or now
+                longest[0] = max(longest[0], now - since if since else 0)
+            conn.close()
+        (thread := threading.Thread(target=run, daemon=True)).start()
+        return lambda: thread.join() or longest[0] * 1000
+
+    def wait_pixel(self, x, y, colour, what="", timeout=5):
         wait(lambda: self.pixel(x, y) == colour,
              lambda: f"{what}: ({x}, {y}) shows {self.pixel(x, y)}, not {colour}", timeout)
 
@@ -297,11 +271,9 @@ class Session:
         return self.x.intern_atom(name)
 
     def prop(self, w, name, kind=X.AnyPropertyType):
-        try:
+        with contextlib.suppress(error.XError):  # the window may have gone
             p = self.window(w).get_full_property(self.atom(name), kind)
             return p.value if p else None
-        except error.XError:
-            return None
 
     def name(self, w):
         v = self.prop(w, "_NET_WM_NAME") or self.prop(w, "WM_NAME") or b""
@@ -312,10 +284,9 @@ class Session:
         return v.split(b"\0")[1].decode() if v.count(b"\0") >= 2 else ""
 
     def viewable(self, w):
-        try:
+        with contextlib.suppress(error.XError):
             return self.window(w).get_attributes().map_state == X.IsViewable
-        except error.XError:
-            return False
+        return False
 
     def window(self, w):
         return self.x.create_resource_object("window", w) if isinstance(w, int) else w
@@ -329,11 +300,10 @@ class Session:
         return [w for w in self.shown() if self.name(w).startswith("tessavo cover")]
 
     def wait_covers(self, n, what=""):
-        wait(lambda: len(self.covers()) == n,
-             lambda: f"{what}: {len(self.covers())} covers, not {n}")
+        wait(lambda: len(self.covers()) == n, lambda: f"{what}: {len(self.covers())}, not {n}")
 
     def bar(self):
-        return ([w for w in self.shown() if self.name(w) == "tessavo switcher"] or [None])[0]
+        return next((w for w in self.shown() if self.name(w) == "tessavo switcher"), None)
 
     def managed(self):
         return list(self.prop(self.root, "_NET_CLIENT_LIST_STACKING") or [])
@@ -342,7 +312,7 @@ class Session:
         return (self.prop(self.root, "_NET_ACTIVE_WINDOW") or [0])[0]
 
     def find(self, name):
-        return ([w for w in self.managed() if self.name(w) == name] or [None])[0]
+        return next((w for w in self.managed() if self.name(w) == name), None)
 
     def origin(self, w):
         at = self.window(w).translate_coords(self.root, 0, 0)
@@ -356,15 +326,11 @@ class Session:
 
     def xres(self, pid):
         # The X windows and pixmaps the clients of process pid hold.
-        found = [0, 0]
         spec = {"client": 0, "mask": res.LocalClientPIDMask}
-        for c in self.x.res_query_client_ids([spec]).ids:
-            if list(c.value)[:1] == [pid]:
-                for t in self.x.res_query_client_resources(c.spec.client).types:
-                    kind = self.x.get_atom_name(t.resource_type)
-                    found[0] += t.count if kind == "WINDOW" else 0
-                    found[1] += t.count if kind == "PIXMAP" else 0
-        return tuple(found)
+        held = [(self.x.get_atom_name(t.resource_type), t.count)
+                for c in self.x.res_query_client_ids([spec]).ids if list(c.value)[:1] == [pid]
+                for t in self.x.res_query_client_resources(c.spec.client).types]
+        return tuple(sum(n for k, n in held if k == kind) for kind in ("WINDOW", "PIXMAP"))
 
     # ---- input ----
 
