@@ -7,7 +7,6 @@ scripts/setup.sh first). SOAK_COMMANDS=K stops after K commands.
 It fails on a chat left uncovered, a stale cover or Tessavo gone; its figures and X resource
 counts are for the record and never make it fail.
 """
-import itertools
 import os
 import random
 import sys
@@ -49,48 +48,17 @@ def soak_bench(s, minutes, seed):
     print(f"== Soak: seed {seed}, {seconds} s of commands, a checkpoint every 60; {machine()} ==")
     soak = Soak(s, seed)
 
-    def xres():
-        return steady(lambda: s.xres(t.pid))
     try:
-        # As the end-to-end soak starts, so that a seed's commands are the same.
-        soak.open("main", place=(20, 60, 320, 520))
-        for i in range(1, 4):
-            soak.chats.append(f"c{i}")
-            soak.open(f"c{i}")
-        soak.send(soak.other, "open x 1000 600 300 200 메모")
-        t = start_tessavo(s)
-        soak.checkpoint(t, 15)
-        covers, start = soak.expect, xres()
-        soak.open("calib", place=(700, 300, 300, 320))  # what one more cover costs
-        soak.checkpoint(t, 5)
-        one = xres()
-        soak.send(soak.kakao, "close calib")
-        soak.closed.append((850, 460))
-        soak.checkpoint(t, 5)
-        back = xres()
-        print(f"X resources of Tessavo (windows pixmaps): {start} with {covers} covers; {one}"
-              f" with one more; {back} once it closed again")
-
+        # As the end-to-end soak runs, so that a seed's commands are the same.
+        t = soak.begin(start_tessavo)
+        back = steady(lambda: s.xres(t.pid))
+        print(f"X resources of Tessavo (windows pixmaps): {soak.start} with {soak.covers} covers;"
+              f" {soak.one} with one more; {back} once it closed again")
         figures = Figures(s, t)
-        for steps in itertools.count(1):
-            if time.monotonic() - figures.began > seconds or (limit and soak.n >= limit):
-                break
-            soak.step()
-            if soak.r(5) >= 2:  # bursts and pauses, as a user's windows change
-                time.sleep((20 + soak.r(100)) / 1000)
-            if steps % 60 == 0:
-                soak.checkpoint(t)
-                figures.row(soak)
-        soak.checkpoint(t)
-        figures.row(soak)
+        soak.run(t, seconds, limit, lambda: figures.row(soak))
         ran, commands = time.monotonic() - figures.began, soak.n
-        while len(soak.chats) > 2:  # wind down: two chats left, all in plain view
-            soak.send(soak.kakao, "close " + soak.chats.pop(0))
-        for key in ["main"] + soak.chats:
-            soak.send(soak.kakao, "unfullscreen " + key)
-            soak.send(soak.kakao, "unminimize " + key)
-        soak.checkpoint(t, 5)
-        end = xres()
+        want = soak.wind_down(t)
+        end = steady(lambda: s.xres(t.pid))
         figures.row(soak)
     except AssertionError:
         os.environ["XS_KEEP"] = "1"
@@ -98,19 +66,18 @@ def soak_bench(s, minutes, seed):
               f" {s.dir}; again: SOAK_COMMANDS={soak.n} {sys.argv[0]} {minutes} {seed}")
         raise
 
-    per = [b - a for a, b in zip(start, one)]
-    want = tuple(a + (soak.expect - covers) * d for a, d in zip(start, per))
-    print(f"X resources of Tessavo (windows pixmaps): {start} at the start with {covers} covers,"
-          f" {end} at the end with {soak.expect}; one cover costs {tuple(per)}, so {want} expected")
+    per = tuple(b - a for a, b in zip(soak.start, soak.one))
+    print(f"X resources of Tessavo (windows pixmaps): {soak.start} at the start with {soak.covers}"
+          f" covers, {end} at the end with {soak.expect}; one cover costs {per}, so {want} expected")
     tessavo, xserver = figures.share(figures.began, figures.first)
     print(f"SUMMARY seed {seed}: {commands} commands in {ran:.0f} s ({commands / ran:.1f} a"
           f" second), {soak.checks} checkpoints, {soak.points} points read; RSS start"
           f" {figures.rss[0] / 1024:.1f} MB, peak {figures.peak / 1024:.1f} MB, end"
           f" {figures.rss[-1] / 1024:.1f} MB; CPU Tessavo {tessavo:.1f} %, X server"
           f" {xserver:.1f} % of one core")
-    if end != want or back != start:
+    if end != want or back != soak.start:
         print(f"NOTE: Tessavo's X resources: {end} at the end, {want} expected ({back} after the"
-              f" first cover closed, {start} before)")
+              f" first cover closed, {soak.start} before)")
     print(f"PASS: no chat uncovered, no stale cover, Tessavo still running (seed {seed})")
 
 

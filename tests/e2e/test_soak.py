@@ -100,6 +100,48 @@ class Soak:
             wrong.append(f"{len(s.covers())} covers for {self.expect} messenger windows")
         return wrong
 
+    def begin(self, start):
+        # The main window, three chats and another program in front; then Tessavo (start(s)),
+        # and what one more cover costs it in X windows and pixmaps. Returns Tessavo.
+        self.chats = ["c1", "c2", "c3"]
+        for key in ["main"] + self.chats:
+            self.open(key, place=(20, 60, 320, 520) if key == "main" else None)
+        self.send(self.other, "open x 1000 600 300 200 메모")
+        t = start(self.s)
+        xres = lambda: steady(lambda: self.s.xres(t.pid))  # noqa: E731
+        self.checkpoint(t, 15)
+        self.covers, self.start = self.expect, xres()
+        self.open("calib", place=(700, 300, 300, 320))
+        self.checkpoint(t, 5)
+        self.one = xres()
+        self.send(self.kakao, "close calib")
+        self.closed.append((850, 460))
+        self.checkpoint(t, 5)
+        return t
+
+    def run(self, t, seconds, limit=0, row=lambda: None):
+        began, steps = time.monotonic(), 0
+        while time.monotonic() - began <= seconds and not (limit and self.n >= limit):
+            self.step()
+            steps += 1
+            if self.r(5) >= 2:  # bursts and pauses, as a user's windows change
+                time.sleep((20 + self.r(100)) / 1000)
+            if steps % 60 == 0:
+                self.checkpoint(t)
+                row()
+        self.checkpoint(t)
+        row()
+
+    def wind_down(self, t):
+        # Two chats left, all in plain view; returns the X windows and pixmaps they should cost.
+        while len(self.chats) > 2:
+            self.send(self.kakao, "close " + self.chats.pop(0))
+        for key in ["main"] + self.chats:
+            self.send(self.kakao, "unfullscreen " + key)
+            self.send(self.kakao, "unminimize " + key)
+        self.checkpoint(t, 5)
+        return tuple(a + (self.expect - self.covers) * (b - a) for a, b in zip(self.start, self.one))
+
     def checkpoint(self, tessavo, settle=1.5):
         assert alive(tessavo.pid), "Tessavo is gone: " + self.s.text("tessavo.out")[-500:]
         self.send(self.other, "focus x")
@@ -128,38 +170,12 @@ def test_soak():
     limit = int(os.environ.get("SOAK_COMMANDS", 0))
     soak = Soak(s := Session(), seed)
     try:
-        soak.chats = ["c1", "c2", "c3"]
-        for key in ["main"] + soak.chats:
-            soak.open(key, place=(20, 60, 320, 520) if key == "main" else None)
-        soak.send(soak.other, "open x 1000 600 300 200 메모")
-        t = s.tessavo()
-        soak.checkpoint(t, 15)
-        covers, start = soak.expect, steady(lambda: s.xres(t.pid))
-        soak.open("calib", place=(700, 300, 300, 320))  # what one more cover costs
-        soak.checkpoint(t, 5)
-        one = steady(lambda: s.xres(t.pid))
-        soak.send(soak.kakao, "close calib")
-        soak.closed.append((850, 460))
-        soak.checkpoint(t, 5)
-        wait(lambda: s.xres(t.pid) == start, lambda: f"{s.xres(t.pid)}, not {start} again")
-        began, steps = time.monotonic(), 0
-        while time.monotonic() - began <= seconds and not (limit and soak.n >= limit):
-            soak.step()
-            steps += 1
-            if soak.r(5) >= 2:  # bursts and pauses, as a user's windows change
-                time.sleep((20 + soak.r(100)) / 1000)
-            if steps % 60 == 0:
-                soak.checkpoint(t)
-        soak.checkpoint(t)
-        while len(soak.chats) > 2:  # wind down: two chats left, all in plain view
-            soak.send(soak.kakao, "close " + soak.chats.pop(0))
-        for key in ["main"] + soak.chats:
-            soak.send(soak.kakao, "unfullscreen " + key)
-            soak.send(soak.kakao, "unminimize " + key)
-        soak.checkpoint(t, 5)
-        want = tuple(a + (soak.expect - covers) * (b - a) for a, b in zip(start, one))
+        t = soak.begin(lambda s: s.tessavo())
+        wait(lambda: s.xres(t.pid) == soak.start, lambda: f"{s.xres(t.pid)}, not {soak.start}")
+        soak.run(t, seconds, limit)
+        want = soak.wind_down(t)
         wait(lambda: s.xres(t.pid) == want, lambda: f"Tessavo's X windows and pixmaps: "
-             f"{s.xres(t.pid)} at the end, {want} expected ({start} at the start)")
+             f"{s.xres(t.pid)} at the end, {want} expected ({soak.start} at the start)")
         cpu, rss, peak = usage(t.pid)
         print(f"SUMMARY seed {seed}: {soak.n} commands, {soak.checks} checkpoints, {soak.points}"
               f" points; CPU {cpu:.1f} s in all, RSS {rss} kB, peak {peak} kB")
