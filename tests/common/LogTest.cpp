@@ -26,7 +26,7 @@ std::string freshLog(const char* value) {
     if (value) {
         sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string(value));
     }
-    const std::string path = sim.model().temporaryDirectory + "/tessavo.log";
+    std::string path = sim.model().temporaryDirectory + "/tessavo.log";
     std::ofstream(path) << "earlier run\n";
     return path;
 }
