@@ -5,7 +5,6 @@ The figures are for the record: a busy machine makes them worse, never makes a s
 """
 import math
 import os
-import shutil
 import subprocess
 import sys
 import threading
@@ -56,13 +55,7 @@ def run(main, *args):
 
 
 def start_tessavo(s):
-    # Without the debug log, whose writes would count in the figures; a copy of its own, so
-    # its single-copy rule leaves any other Tessavo on this machine alone.
-    exe = s.path("tessavo")
-    if not os.path.exists(exe):
-        shutil.copy(os.path.join(BUILD, "tessavo"), exe)
-    env = {k: v for k, v in s.env.items() if k != "TESSAVO_DEBUG"}
-    return s.spawn([exe], log="tessavo", env=env)
+    return s.tessavo(debug=False)
 
 
 def cpu(pid):

@@ -211,18 +211,22 @@ class Session:
         except ValueError:
             return {}
 
-    def tessavo(self, env=None, wrap=(), log="tessavo"):
+    def tessavo(self, env=None, wrap=(), log="tessavo", debug=True):
         # Runs a copy of Tessavo (an executable path of its own, so ending it never ends
         # another session's) and waits for its first log line; wrap: a command to run it with.
+        # debug=False: no debug log, whose writes would count in a benchmark's figures.
         exe = self.path("tessavo")
         if not os.path.exists(exe):
             shutil.copy(os.path.join(BUILD, "tessavo"), exe)
         if log == "tessavo" and os.path.exists(self.log):
             os.remove(self.log)
-        p = self.spawn([*wrap, exe], log=log,
-                       env=dict(self.env, TMPDIR=self.dir, TESSAVO_DEBUG="1", **(env or {})))
-        wait(lambda: os.path.exists(self.log) and os.path.getsize(self.log),
-             lambda: f"Tessavo logged nothing: {self.text(log + '.out')}", 10)
+        env = dict(self.env, TMPDIR=self.dir, TESSAVO_DEBUG="1", **(env or {}))
+        if not debug:
+            del env["TESSAVO_DEBUG"]
+        p = self.spawn([*wrap, exe], log=log, env=env)
+        if debug:
+            wait(lambda: os.path.exists(self.log) and os.path.getsize(self.log),
+                 lambda: f"Tessavo logged nothing: {self.text(log + '.out')}", 10)
         return p
 
     def log_lines(self, start):
