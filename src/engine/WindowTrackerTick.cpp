@@ -356,15 +356,19 @@ void WindowTracker::logState(WindowID id, const std::string& state) {
     if (!Log::enabled()) {
         return;
     }
+    // Keyed by title as well: an id the server hands to a new window within one poll names
+    // another chat, and the log must say so.
+    const std::string line = "STATE " + std::to_string(id) + " '" + titleOf(id) + "' = " + state;
     std::string& logged = loggedState[id];
-    if (logged == state) {
+    if (logged == line) {
         return;
     }
-    logged = state;
-    Log::line("STATE " + std::to_string(id) + " '" + titleOf(id) + "' = " + state);
+    logged = line;
+    Log::line(line);
 }
 
 void WindowTracker::dropStale(const std::set<WindowID>& liveIDs) {
+    std::erase_if(loggedState, [&](const auto& entry) { return !liveIDs.contains(entry.first); });
     for (auto it = covers.begin(); it != covers.end();) {
         if (liveIDs.contains(it->first)) {
             ++it;
