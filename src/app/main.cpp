@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include <malloc.h>
 
@@ -13,6 +14,7 @@
 #include "app/DisplayLoss.h"
 #include "app/SignalQuitter.h"
 #include "app/Startup.h"
+#include "common/Log.h"
 #include "platform/Platform.h"
 #include "platform/x11/X11Platform.h"
 
@@ -106,7 +108,12 @@ int main(int argc, char** argv) {
     }
     returnLargeBlocksWhenFreed();
     preferX11();
-    platform::install(platform::x11::createPlatform());
+    const platform::CoverStackingChoice covers = platform::chooseCoverStacking();
+    platform::install(platform::x11::createPlatform(covers.stacking));
+    Log::line(std::string(covers.stacking == platform::CoverStacking::aboveChat
+                              ? "COVERS stacked above their chats"
+                              : "COVERS on the floating level") +
+              " (" + covers.reason + ")");
     DisplayLoss::install();
     Startup::enforceSingleInstance();
 

@@ -21,6 +21,21 @@ namespace {
 // Wallpaper covers reach past the chat window so its drop shadow is hidden too.
 constexpr double kWallpaperMargin = 18;
 
+bool stackedWithChat() {
+    return platform::current().windowServer().coverStacking() == platform::CoverStacking::aboveChat;
+}
+
+// Floating: unmanaged by the window manager (so its geometry is exactly ours and it sits above
+// full-screen windows too), kept on the floating level by the platform. A stays-on-top hint
+// would be ignored by the window manager and only cost round trips per cover. Stacked with its
+// chat: a window the manager stacks like any other, so that what comes in front of the chat
+// comes in front of the cover too.
+Qt::WindowFlags coverFlags() {
+    const Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint |
+                                  Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    return stackedWithChat() ? flags : flags | Qt::BypassWindowManagerHint;
+}
+
 std::string decimalText(double v) {
     QString s = QString::number(v, 'g', 6);
     if (!s.contains('.') && !s.contains('e')) {
@@ -32,14 +47,11 @@ std::string decimalText(double v) {
 }  // namespace
 
 CoverWindow::CoverWindow(const KWindow& target)
-    // Unmanaged by the window manager (so its geometry is exactly ours and it sits above
-    // full-screen windows too); the platform keeps it on the floating level. A stays-on-top
-    // hint would be ignored by the window manager and only cost round trips per cover.
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                           Qt::NoDropShadowWindowHint | Qt::BypassWindowManagerHint),
+    : QWidget(nullptr, coverFlags()),
       targetID(target.id),
       chat(target.ref()),
-      cover(new CoverView(this, target.id)) {
+      cover(new CoverView(this, target.id)),
+      stackedWithChat_(stackedWithChat()) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("tessavo cover"));
@@ -60,14 +72,19 @@ void CoverWindow::connectView() {
 
 CoverWindow::~CoverWindow() {
     if (nativeId_ != 0) {
-        platform::current().windowServer().releaseFromFloatingLevel(nativeId_);
+        platform::current().windowServer().release(nativeId_);
     }
 }
 
 std::uint64_t CoverWindow::nativeId() {
     if (nativeId_ == 0) {
         nativeId_ = static_cast<std::uint64_t>(winId());
-        platform::current().windowServer().keepOnFloatingLevel(nativeId_);
+        auto& server = platform::current().windowServer();
+        if (stackedWithChat_) {
+            server.stackAbove(nativeId_, targetID);
+        } else {
+            server.keepOnFloatingLevel(nativeId_);
+        }
     }
     return nativeId_;
 }
@@ -158,6 +175,14 @@ void CoverWindow::sync(const KWindow& to, DisguiseMode mode, bool covered,
         cover->setContent(mode, f, std::move(local));
     }
     setAlpha(covered ? 1.0 : 0.0);
+    // Stacked with its chat, a cover that must not show is taken down: a compositor may ignore
+    // its shape, and what is unmapped shows nowhere.
+    if (stackedWithChat_ && !covered) {
+        if (isVisible()) {
+            orderOut();
+        }
+        return;
+    }
     // The window's shape leaves the holes out, and a shaped-away area takes no clicks: what
     // lies in front of the chat stays usable, while a click on the visible page still lands
     // on the cover rather than in the chat nobody can see.
@@ -227,7 +252,12 @@ void CoverWindow::orderFront() {
         w->setFlag(Qt::WindowTransparentForInput, ignoresMouseEvents_);
     }
     show();
-    raise();
+    if (stackedWithChat_) {
+        // Raised to the top it would hide what the user put in front of the chat.
+        platform::current().windowServer().stackAbove(nativeId_, targetID);
+    } else {
+        raise();
+    }
     platform::current().windowServer().flush();
 }
 

@@ -12,9 +12,10 @@
 #include "discovery/AX.h"
 #include "platform/Geometry.h"
 
-// The borderless overlay over one chat window. It floats above ordinary windows, never takes
-// focus unless its memo is being edited, and is either covering (opaque, takes clicks unless a
-// hole overlaps it) or transparent and click-through.
+// The borderless overlay over one chat window. It floats above ordinary windows or sits directly
+// above its chat, as the session needs; never takes focus unless its memo is being edited; and
+// is either covering (opaque, takes clicks unless a hole overlaps it) or out of sight and
+// click-through.
 class CoverWindow : public QWidget {
     Q_OBJECT
   public:
@@ -99,4 +100,5 @@ class CoverWindow : public QWidget {
     QSize shapedSize_;
     std::uint64_t nativeId_ = 0;
     std::optional<DisguiseMode> background_;  // the look the window's background was set for
+    const bool stackedWithChat_;              // as the session's covers are, for its lifetime
 };

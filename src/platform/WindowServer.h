@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include "platform/CoverStacking.h"
 #include "platform/WindowTypes.h"
 
 namespace platform {
@@ -34,7 +35,13 @@ class WindowServer {
     // Keep one of the program's own windows (by native id) at the floating level: above every
     // ordinary window, put back on top whenever another window comes above it.
     virtual void keepOnFloatingLevel(std::uint64_t nativeWindow) = 0;
-    virtual void releaseFromFloatingLevel(std::uint64_t nativeWindow) = 0;
+    // How this session's covers stay over their chats; settled when the platform starts.
+    virtual CoverStacking coverStacking() = 0;
+    // Keeps one of the program's own windows directly above `target` in the stacking, out of
+    // task bars and pagers. Call it before the window is first shown and after each showing.
+    virtual void stackAbove(std::uint64_t nativeWindow, WindowId target) = 0;
+    // Ends what either of the two above began, for a window about to go.
+    virtual void release(std::uint64_t nativeWindow) = 0;
     // What one of the program's own windows shows where it has not painted yet (just mapped
     // or enlarged): a plain colour (0xRRGGBB), or, when absent, the desktop picture beneath.
     virtual void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) = 0;

@@ -10,6 +10,7 @@
 
 #include <QImage>
 
+#include "platform/CoverStacking.h"
 #include "platform/Input.h"
 #include "platform/LoginItem.h"
 #include "platform/Screens.h"
@@ -81,6 +82,8 @@ struct SimModel {
     std::map<std::uint32_t, std::string> desktopPictures;  // display number -> file
 
     std::set<std::uint64_t> floating;  // the program's own windows kept at the floating level
+    CoverStacking coverStacking = CoverStacking::floating;
+    std::map<std::uint64_t, WindowId> stackedAbove;  // own window -> the window it is kept above
     std::map<std::uint64_t, std::optional<std::uint32_t>> backgrounds;
     std::function<void()> windowsChanged;  // told by SimDesktop::announceChange
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/WindowServer.h"
 #include "sim/SimModel.h"
 
@@ -19,8 +21,14 @@ class SimWindowServer final : public WindowServer {
     void keepOnFloatingLevel(std::uint64_t nativeWindow) override {
         m_.floating.insert(nativeWindow);
     }
-    void releaseFromFloatingLevel(std::uint64_t nativeWindow) override {
+    CoverStacking coverStacking() override { return m_.coverStacking; }
+    void stackAbove(std::uint64_t nativeWindow, WindowId target) override {
+        m_.stackedAbove[nativeWindow] = target;
+        m_.note("stack " + std::to_string(nativeWindow) + " above " + std::to_string(target));
+    }
+    void release(std::uint64_t nativeWindow) override {
         m_.floating.erase(nativeWindow);
+        m_.stackedAbove.erase(nativeWindow);
     }
     void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) override {
         m_.backgrounds[nativeWindow] = rgb;

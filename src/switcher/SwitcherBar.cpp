@@ -34,7 +34,7 @@ SwitcherBar::SwitcherBar()
 
 SwitcherBar::~SwitcherBar() {
     if (nativeId_ != 0) {
-        platform::current().windowServer().releaseFromFloatingLevel(nativeId_);
+        platform::current().windowServer().release(nativeId_);
     }
 }
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -113,4 +115,26 @@ TEST_F(CoverWindowTest, AnUnreadablePlaceEndsADragInPlaceAndDeactivationEndsEdit
     QCoreApplication::sendEvent(&c, &deactivate);
     EXPECT_FALSE(c.isEditing);
     EXPECT_FALSE(c.cover->isEditing());
+}
+
+// Stacked with its chat (a Wayland session), a cover is a window the manager stacks: kept
+// directly above its chat from before it first shows and again each time it shows, never on the
+// floating level, and taken down rather than shaped away when the chat must be seen.
+TEST_F(CoverWindowTest, StackedWithItsChatACoverIsKeptAboveItAndTakenDownToReveal) {
+    sim.model().coverStacking = CoverStacking::aboveChat;
+    CoverWindow c(target);
+    EXPECT_FALSE(c.windowFlags() & Qt::BypassWindowManagerHint);
+    c.sync(target, DisguiseMode::memo, true, {});
+    ASSERT_TRUE(c.isVisible());
+    const std::string stacked = "stack " + std::to_string(c.winId()) + " above 1001";
+    EXPECT_EQ(std::count(sim.record().begin(), sim.record().end(), stacked), 2);
+    EXPECT_TRUE(sim.model().floating.empty());
+
+    c.sync(target, DisguiseMode::memo, false, {});
+    EXPECT_FALSE(c.isVisible());
+    EXPECT_EQ(c.alpha(), 0.0);
+    sim.clearRecord();
+    c.sync(target, DisguiseMode::memo, true, {});
+    EXPECT_TRUE(c.isVisible());
+    EXPECT_TRUE(recorded(stacked));
 }

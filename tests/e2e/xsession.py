@@ -33,8 +33,14 @@ import tempfile
 import threading
 import time
 
+import Xlib.ext
 from Xlib import X, Xatom, display, error
 from Xlib.ext import res
+
+# Only the extensions the harness uses: python-xlib files every extension's events in one table,
+# and two servers whose extensions number their events differently (an Xvfb and the XWayland
+# server of a compositor drawing into it) cannot both be opened otherwise.
+Xlib.ext.__extensions__ = [e for e in Xlib.ext.__extensions__ if e[0] in ("X-Resource",)]
 
 MESSENGER = os.path.join(os.path.dirname(__file__), "../fixtures/fake_messenger.py")
 BUILD = os.environ.get("XS_BUILD") or os.path.join(os.path.dirname(__file__), "../../build")
@@ -120,6 +126,8 @@ class Session:
         self.env["DISPLAY"] = ":" + number
         self.x = display.Display(self.env["DISPLAY"])
         self.root = self.x.screen().root
+        # Where pixels are read: this server's screen, unless a compositor draws elsewhere.
+        self.screen, self.screen_display = self.root, self.env["DISPLAY"]
         self.set_background()
         self.wm_name = self.menu = None
         self.wm = wm and self.start_wm(wm)
@@ -238,12 +246,12 @@ class Session:
     # ---- the screen ----
 
     def area(self, x, y, w, h):
-        data = self.root.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF).data
+        data = self.screen.get_image(x, y, w, h, X.ZPixmap, 0xFFFFFFFF).data
         px = [data[i:i + 3][::-1].hex() for i in range(0, len(data), 4)]
         return [px[r * w:(r + 1) * w] for r in range(h)]
 
     def screenshot(self, path):
-        g = self.root.get_geometry()
+        g = self.screen.get_geometry()
         rgb = bytes.fromhex("".join("".join(row) for row in self.area(0, 0, g.width, g.height)))
         with open(path, "wb") as f:
             f.write(b"P6 %d %d 255\n" % (g.width, g.height) + rgb)
@@ -254,7 +262,7 @@ class Session:
     def watch(self, x, y, colour, seconds):
         # Reads one point over and over on a connection of its own for the time given; what it
         # returns waits for the end and gives the longest spell (ms) it did not show the colour.
-        conn, longest = display.Display(self.env["DISPLAY"]), [0]
+        conn, longest = display.Display(self.screen_display), [0]
 
         def run(since=None, end=time.monotonic() + seconds):
             while (now := time.monotonic()) < end:

@@ -17,6 +17,7 @@ struct Named {
 
 constexpr std::array kTable{
     Named{&Atoms::netClientListStacking, "_NET_CLIENT_LIST_STACKING"},
+    Named{&Atoms::netClientList, "_NET_CLIENT_LIST"},
     Named{&Atoms::netActiveWindow, "_NET_ACTIVE_WINDOW"},
     Named{&Atoms::netSupportingWmCheck, "_NET_SUPPORTING_WM_CHECK"},
     Named{&Atoms::netWmPid, "_NET_WM_PID"},
@@ -37,6 +38,8 @@ constexpr std::array kTable{
     Named{&Atoms::stateHidden, "_NET_WM_STATE_HIDDEN"},
     Named{&Atoms::stateAbove, "_NET_WM_STATE_ABOVE"},
     Named{&Atoms::stateFullscreen, "_NET_WM_STATE_FULLSCREEN"},
+    Named{&Atoms::stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
+    Named{&Atoms::stateSkipPager, "_NET_WM_STATE_SKIP_PAGER"},
     Named{&Atoms::netMoveresizeWindow, "_NET_MOVERESIZE_WINDOW"},
     Named{&Atoms::netCloseWindow, "_NET_CLOSE_WINDOW"},
     Named{&Atoms::wmChangeState, "WM_CHANGE_STATE"},

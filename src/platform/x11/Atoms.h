@@ -10,6 +10,7 @@ namespace platform::x11 {
 // is listed beside it in Atoms.cpp.
 struct Atoms {
     xcb_atom_t netClientListStacking = XCB_ATOM_NONE;
+    xcb_atom_t netClientList = XCB_ATOM_NONE;
     xcb_atom_t netActiveWindow = XCB_ATOM_NONE;
     xcb_atom_t netSupportingWmCheck = XCB_ATOM_NONE;
     xcb_atom_t netWmPid = XCB_ATOM_NONE;
@@ -30,6 +31,8 @@ struct Atoms {
     xcb_atom_t stateHidden = XCB_ATOM_NONE;
     xcb_atom_t stateAbove = XCB_ATOM_NONE;
     xcb_atom_t stateFullscreen = XCB_ATOM_NONE;
+    xcb_atom_t stateSkipTaskbar = XCB_ATOM_NONE;
+    xcb_atom_t stateSkipPager = XCB_ATOM_NONE;
     xcb_atom_t netMoveresizeWindow = XCB_ATOM_NONE;
     xcb_atom_t netCloseWindow = XCB_ATOM_NONE;
     xcb_atom_t wmChangeState = XCB_ATOM_NONE;
@@ -44,9 +47,10 @@ struct Atoms {
 
     // Whether a change of this property may change what a poll reads.
     bool watched(xcb_atom_t a) const {
-        for (const xcb_atom_t w : {netClientListStacking, netActiveWindow, netSupportingWmCheck,
-                                   netWmPid, netWmName, wmClass, wmName, netWmWindowType,
-                                   wmTransientFor, netWmState, wmState, netFrameExtents}) {
+        for (const xcb_atom_t w :
+             {netClientListStacking, netClientList, netActiveWindow, netSupportingWmCheck, netWmPid,
+              netWmName, wmClass, wmName, netWmWindowType, wmTransientFor, netWmState, wmState,
+              netFrameExtents}) {
             if (a == w) {
                 return true;
             }

@@ -322,7 +322,8 @@ void Session::keepFloatingOnTop(const Snapshot& s) {
     std::optional<std::size_t> ownAbove;
     for (std::size_t i = highestForeign ? *highestForeign + 1 : 0; i < s.topLevels.size(); ++i) {
         const TopLevel& t = s.topLevels[i];
-        if (t.viewable && t.client && t.pid == ownPid && !floating.contains(t.id)) {
+        if (t.viewable && t.client && t.pid == ownPid && !floating.contains(t.id) &&
+            !stackedAbove.contains(s.clients[*t.client].id)) {
             ownAbove = i;
             break;
         }

@@ -10,6 +10,7 @@
 #include <xcb/xcb.h>
 #include <QSocketNotifier>
 
+#include "platform/CoverStacking.h"
 #include "platform/Geometry.h"
 #include "platform/x11/Atoms.h"
 #include "platform/x11/ScreenScale.h"
@@ -23,7 +24,7 @@ namespace platform::x11 {
 // and the latest snapshot of all windows.
 class Session {
   public:
-    Session() = default;
+    explicit Session(CoverStacking stacking = CoverStacking::floating) : coverStacking(stacking) {}
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -64,6 +65,10 @@ class Session {
 
     // The program's own windows that must float above every other window.
     std::set<std::uint64_t> floating;
+    // How covers stay over their chats, and the program's own windows kept each directly above
+    // another program's window (covers, when they are stacked with their chats).
+    const CoverStacking coverStacking;
+    std::set<std::uint64_t> stackedAbove;
     std::int32_t ownPid = 0;
 
   private:

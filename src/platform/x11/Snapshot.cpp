@@ -91,6 +91,7 @@ class Poll {
     void legacyTitleRound();
     void ownerRound();
     void adoptUnlistedWindows();
+    void orderClients();
 
   private:
     struct ClientAsk {
@@ -128,12 +129,14 @@ class Poll {
     std::unordered_map<xcb_window_t, bool> isTopLevel_;
     std::unordered_map<xcb_window_t, std::size_t> frameOf_;  // top-level -> stacking index
     std::vector<std::size_t> untitled_;                      // clients without a UTF-8 title
-    bool asked_ = false;  // whether the window round sent anything
+    bool asked_ = false;           // whether the window round sent anything
+    bool inMappingOrder_ = false;  // the clients came in the order they were mapped
 };
 
 // The managed clients, the active window, the manager, the stacking of the root.
 void Poll::rootRound() {
     const auto stackingCookie = requestProperty(c_, root_, a_.netClientListStacking, 65536);
+    const auto listCookie = requestProperty(c_, root_, a_.netClientList, 65536);
     const auto activeCookie = requestProperty(c_, root_, a_.netActiveWindow);
     const auto checkCookie = requestProperty(c_, root_, a_.netSupportingWmCheck);
     const auto treeCookie = xcb_query_tree(c_, root_);
@@ -143,9 +146,17 @@ void Poll::rootRound() {
     if (cache_.wmCheck != 0) {
         knownCheck = requestProperty(c_, cache_.wmCheck, a_.netSupportingWmCheck);
     }
-    const auto stacking = cardinals(collectProperty(c_, stackingCookie), XCB_ATOM_WINDOW)
-                              .value_or(std::vector<std::uint32_t>{});
-    stacking_.assign(stacking.begin(), stacking.end());
+    const auto stacking = cardinals(collectProperty(c_, stackingCookie), XCB_ATOM_WINDOW);
+    const auto listed = cardinals(collectProperty(c_, listCookie), XCB_ATOM_WINDOW);
+    // Some managers (wlroots' XWayland one, weston's) keep only the list in order of mapping:
+    // the root's stacking of the frames puts it in order once they are known.
+    inMappingOrder_ = !stacking && listed;
+    const auto& clients = stacking ? stacking : listed;
+    if (clients) {
+        stacking_.assign(clients->begin(), clients->end());
+    } else {
+        stacking_.clear();
+    }
     s_.active = firstCardinal(collectProperty(c_, activeCookie), XCB_ATOM_WINDOW).value_or(0);
     check_ = firstCardinal(collectProperty(c_, checkCookie), XCB_ATOM_WINDOW);
     rootChildren_ = children(collect<xcb_query_tree_reply_t>(c_, treeCookie, xcb_query_tree_reply));
@@ -582,6 +593,12 @@ void Poll::adoptUnlistedWindows() {
     restackClients();
 }
 
+void Poll::orderClients() {
+    if (inMappingOrder_) {
+        restackClients();
+    }
+}
+
 // Puts the clients back into the root's stacking order after some were added at the end; a
 // client whose frame is not among the root's children keeps its place after the one below it.
 void Poll::restackClients() {
@@ -810,6 +827,7 @@ Snapshot Snapshot::take(xcb_connection_t* c, xcb_window_t root, const Atoms& a, 
     poll.legacyTitleRound();
     poll.ownerRound();
     poll.adoptUnlistedWindows();
+    poll.orderClients();
     return s;
 }
 

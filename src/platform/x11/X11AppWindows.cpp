@@ -9,12 +9,6 @@ namespace platform::x11 {
 
 namespace {
 
-bool has(const std::vector<xcb_atom_t>& list, xcb_atom_t atom) {
-    return std::find(list.begin(), list.end(), atom) != list.end();
-}
-
-// EWMH source indication for requests from pagers and other tools acting for the user.
-constexpr std::uint32_t kSourcePager = 2;
 constexpr std::uint32_t kIconicState = 3;
 
 // X positions and sizes are 16-bit: anything further out is clamped to the edge of the range.

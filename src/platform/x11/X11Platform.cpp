@@ -35,8 +35,9 @@ class SteadyClock final : public Clock {
 
 class X11Platform final : public Platform {
   public:
-    X11Platform()
-        : appWindows_(session_),
+    explicit X11Platform(CoverStacking stacking)
+        : session_(stacking),
+          appWindows_(session_),
           workspace_(session_, appWindows_),
           windowServer_(session_),
           input_(session_),
@@ -63,8 +64,8 @@ class X11Platform final : public Platform {
 
 }  // namespace
 
-std::unique_ptr<Platform> createPlatform() {
-    return std::make_unique<X11Platform>();
+std::unique_ptr<Platform> createPlatform(CoverStacking stacking) {
+    return std::make_unique<X11Platform>(stacking);
 }
 
 void setDisplayLostHandler(std::function<void()> handler) {

@@ -13,10 +13,6 @@ namespace platform::x11 {
 
 namespace {
 
-bool has(const std::vector<xcb_atom_t>& list, xcb_atom_t atom) {
-    return std::find(list.begin(), list.end(), atom) != list.end();
-}
-
 // A 24- or 32-bit ZPixmap image as the server sends it (little-endian BGRx).
 std::optional<QImage> toImage(const xcb_get_image_reply_t* r, int width, int height) {
     if (!r || (r->depth != 24 && r->depth != 32)) {
@@ -168,8 +164,35 @@ void X11WindowServer::keepOnFloatingLevel(std::uint64_t nativeWindow) {
     }
 }
 
-void X11WindowServer::releaseFromFloatingLevel(std::uint64_t nativeWindow) {
+// Sent on the toolkit's own connection, so each request lands after the toolkit's last one for
+// that window: the states before its first map, the parent after the toolkit wrote its own on
+// showing it, the restacking after the map.
+void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target) {
+    xcb_connection_t* c = s_.toolkitConnection();
+    if (!c) {
+        return;
+    }
+    const auto w = static_cast<xcb_window_t>(nativeWindow);
+    const Atoms& a = s_.atoms();
+    if (s_.stackedAbove.insert(nativeWindow).second) {
+        // Read by the manager when the window is first mapped; the toolkit keeps them.
+        const xcb_atom_t states[] = {a.stateSkipTaskbar, a.stateSkipPager};
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.netWmState, XCB_ATOM_ATOM, 32, 2,
+                            states);
+    }
+    // Managers keep a transient window above the one it belongs to, wherever that one goes.
+    const xcb_window_t chat = target;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.wmTransientFor, XCB_ATOM_WINDOW, 32, 1,
+                        &chat);
+    // Directly above it, not at the top: whatever the user brought in front of the chat stays
+    // in front. Asked as a pager would, which managers do not second-guess.
+    sendRootMessage(c, s_.root(), w, a.netRestackWindow, kSourcePager, chat, XCB_STACK_MODE_ABOVE);
+    xcb_flush(c);
+}
+
+void X11WindowServer::release(std::uint64_t nativeWindow) {
     s_.floating.erase(nativeWindow);
+    s_.stackedAbove.erase(nativeWindow);
 }
 
 void X11WindowServer::setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) {

@@ -22,7 +22,9 @@ class X11WindowServer final : public WindowServer {
     void requestScreenCapture() override {}
     double secondsSinceLastInput() override;
     void keepOnFloatingLevel(std::uint64_t nativeWindow) override;
-    void releaseFromFloatingLevel(std::uint64_t nativeWindow) override;
+    CoverStacking coverStacking() override { return s_.coverStacking; }
+    void stackAbove(std::uint64_t nativeWindow, WindowId target) override;
+    void release(std::uint64_t nativeWindow) override;
     void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) override;
     void flush() override;
     void onWindowsChanged(std::function<void()> handler) override;

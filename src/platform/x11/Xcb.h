@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -58,6 +59,14 @@ std::string latin1ToUtf8(const std::string& s);
 
 // Interns atoms by name, all requests sent before the first reply is read.
 std::vector<xcb_atom_t> internAtoms(xcb_connection_t* c, const std::vector<const char*>& names);
+
+// Whether an atom list (a window's types or states) holds `atom`.
+inline bool has(const std::vector<xcb_atom_t>& list, xcb_atom_t atom) {
+    return std::find(list.begin(), list.end(), atom) != list.end();
+}
+
+// EWMH source indication for requests from pagers and other tools acting for the user.
+constexpr std::uint32_t kSourcePager = 2;
 
 // A 32-bit client message to the root window, as EWMH requests are sent to the window manager.
 void sendRootMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t window, xcb_atom_t type,

@@ -128,6 +128,27 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     EXPECT_EQ(take().clients.size(), 2U);
 }
 
+// Managers without a stacking list (wlroots' XWayland one, weston's) list their clients in the
+// order they were mapped: the clients still come out bottom to top as the root stacks them.
+TEST_F(X11Snapshot, ClientsListedInMappingOrderComeOutInStackingOrder) {
+    const xcb_window_t first = window(10, 10);
+    const xcb_window_t second = window(300, 40);
+    map({first, second});
+    xcb_delete_property(c_, root_, atoms_.netClientListStacking);  // an earlier test's
+    set(root_, atoms_.netClientList, XCB_ATOM_WINDOW, {second, first});
+    const auto order = [this] {
+        std::vector<xcb_window_t> ids;
+        for (const Client& c : take().clients) {
+            ids.push_back(c.id);
+        }
+        return ids;
+    };
+    EXPECT_EQ(order(), (std::vector<xcb_window_t>{first, second}));
+    const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(c_, first, XCB_CONFIG_WINDOW_STACK_MODE, above);
+    EXPECT_EQ(order(), (std::vector<xcb_window_t>{second, first}));
+}
+
 // A window may say what it is only after it is mapped: one that takes the messenger's class, or
 // becomes another's dialog, is seen so by the next poll, which asks only for what changed.
 TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
