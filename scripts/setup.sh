@@ -21,6 +21,8 @@ packages=(
   python3-pytest python3-xlib
   # window managers whose frames are override-redirect
   fluxbox icewm i3-wm
+  # Wayland compositors with XWayland, a native Wayland window, screenshots of their output
+  mutter dbus-daemon sway xwayland foot grim
   # the install check and the Debian package
   desktop-file-utils appstream groff-base file dpkg-dev
 )

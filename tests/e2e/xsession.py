@@ -251,10 +251,14 @@ class Session:
         return [px[r * w:(r + 1) * w] for r in range(h)]
 
     def screenshot(self, path):
-        g = self.screen.get_geometry()
-        rgb = bytes.fromhex("".join("".join(row) for row in self.area(0, 0, g.width, g.height)))
+        w, h = self.size()
+        rgb = bytes.fromhex("".join("".join(row) for row in self.area(0, 0, w, h)))
         with open(path, "wb") as f:
-            f.write(b"P6 %d %d 255\n" % (g.width, g.height) + rgb)
+            f.write(b"P6 %d %d 255\n" % (w, h) + rgb)
+
+    def size(self):
+        g = self.screen.get_geometry()
+        return g.width, g.height
 
     def pixel(self, x, y):
         return self.area(x, y, 1, 1)[0][0]
