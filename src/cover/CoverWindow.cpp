@@ -81,7 +81,7 @@ std::uint64_t CoverWindow::nativeId() {
         nativeId_ = static_cast<std::uint64_t>(winId());
         auto& server = platform::current().windowServer();
         if (stackedWithChat_) {
-            server.stackAbove(nativeId_, targetID);
+            server.stackAbove(nativeId_, targetID, frame_);
         } else {
             server.keepOnFloatingLevel(nativeId_);
         }
@@ -244,6 +244,9 @@ void CoverWindow::setIgnoresMouseEvents(bool ignore) {
 void CoverWindow::setFrame(const platform::Rect& frame) {
     frame_ = frame;
     setGeometry(QtCoords::toQt(frame));
+    if (stackedWithChat_ && isVisible()) {
+        platform::current().windowServer().stackAbove(nativeId(), targetID, frame);
+    }
 }
 
 void CoverWindow::orderFront() {
@@ -254,7 +257,7 @@ void CoverWindow::orderFront() {
     show();
     if (stackedWithChat_) {
         // Raised to the top it would hide what the user put in front of the chat.
-        platform::current().windowServer().stackAbove(nativeId_, targetID);
+        platform::current().windowServer().stackAbove(nativeId_, targetID, frame_);
     } else {
         raise();
     }

@@ -38,8 +38,9 @@ class WindowServer {
     // How this session's covers stay over their chats; settled when the platform starts.
     virtual CoverStacking coverStacking() = 0;
     // Keeps one of the program's own windows directly above `target` in the stacking, out of
-    // task bars and pagers. Call it before the window is first shown and after each showing.
-    virtual void stackAbove(std::uint64_t nativeWindow, WindowId target) = 0;
+    // task bars and pagers, at `frame` where the manager places windows itself whatever they
+    // ask. Call it before the window is first shown, after each showing and after each move.
+    virtual void stackAbove(std::uint64_t nativeWindow, WindowId target, const Rect& frame) = 0;
     // Ends what either of the two above began, for a window about to go.
     virtual void release(std::uint64_t nativeWindow) = 0;
     // What one of the program's own windows shows where it has not painted yet (just mapped

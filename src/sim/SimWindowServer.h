@@ -22,7 +22,7 @@ class SimWindowServer final : public WindowServer {
         m_.floating.insert(nativeWindow);
     }
     CoverStacking coverStacking() override { return m_.coverStacking; }
-    void stackAbove(std::uint64_t nativeWindow, WindowId target) override {
+    void stackAbove(std::uint64_t nativeWindow, WindowId target, const Rect&) override {
         m_.stackedAbove[nativeWindow] = target;
         m_.note("stack " + std::to_string(nativeWindow) + " above " + std::to_string(target));
     }

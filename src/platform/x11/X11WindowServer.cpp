@@ -1,6 +1,8 @@
 #include "platform/x11/X11WindowServer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 
 #include <xcb/screensaver.h>
 
@@ -167,7 +169,7 @@ void X11WindowServer::keepOnFloatingLevel(std::uint64_t nativeWindow) {
 // Sent on the toolkit's own connection, so each request lands after the toolkit's last one for
 // that window: the states before its first map, the parent after the toolkit wrote its own on
 // showing it, the restacking after the map.
-void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target) {
+void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target, const Rect& frame) {
     xcb_connection_t* c = s_.toolkitConnection();
     if (!c) {
         return;
@@ -179,6 +181,8 @@ void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target) {
         const xcb_atom_t states[] = {a.stateSkipTaskbar, a.stateSkipPager};
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.netWmState, XCB_ATOM_ATOM, 32, 2,
                             states);
+        xcb_flush(c);
+        return;  // not mapped yet: nothing to stack or place
     }
     // Managers keep a transient window above the one it belongs to, wherever that one goes.
     const xcb_window_t chat = target;
@@ -188,6 +192,25 @@ void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target) {
     // in front. Asked as a pager would, which managers do not second-guess.
     sendRootMessage(c, s_.root(), w, a.netRestackWindow, kSourcePager, chat, XCB_STACK_MODE_ABOVE);
     xcb_flush(c);
+    placeWithSway(nativeWindow, frame);
+}
+
+// Sway floats a cover (a utility window) but centres it whatever it asks, gives a new window
+// the focus and draws a border round a floating one: its own commands say otherwise.
+void X11WindowServer::placeWithSway(std::uint64_t nativeWindow, const Rect& frame) {
+    if (!sway_.available()) {
+        return;
+    }
+    if (!swayToldOfCovers_) {
+        swayToldOfCovers_ =
+            sway_.run("no_focus [pid=" + std::to_string(s_.ownPid) + " title=\"^tessavo cover$\"]");
+    }
+    const Point at = s_.toRoot({frame.x, frame.y});
+    const double ratio = s_.deviceRatioAt({at.x, at.y, frame.width, frame.height});
+    const auto whole = [](double v) { return std::to_string(std::lround(v)); };
+    sway_.run("[id=" + std::to_string(nativeWindow) + "] border none, resize set width " +
+              whole(frame.width * ratio) + " px height " + whole(frame.height * ratio) +
+              " px, move absolute position " + whole(at.x) + " px " + whole(at.y) + " px");
 }
 
 void X11WindowServer::release(std::uint64_t nativeWindow) {

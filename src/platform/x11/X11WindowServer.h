@@ -2,6 +2,7 @@
 
 #include "platform/WindowServer.h"
 #include "platform/x11/Session.h"
+#include "platform/x11/SwayIpc.h"
 
 namespace platform::x11 {
 
@@ -23,7 +24,7 @@ class X11WindowServer final : public WindowServer {
     double secondsSinceLastInput() override;
     void keepOnFloatingLevel(std::uint64_t nativeWindow) override;
     CoverStacking coverStacking() override { return s_.coverStacking; }
-    void stackAbove(std::uint64_t nativeWindow, WindowId target) override;
+    void stackAbove(std::uint64_t nativeWindow, WindowId target, const Rect& frame) override;
     void release(std::uint64_t nativeWindow) override;
     void setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) override;
     void flush() override;
@@ -35,8 +36,11 @@ class X11WindowServer final : public WindowServer {
 
   private:
     std::optional<QImage> desktopPicture(std::size_t screen);
+    void placeWithSway(std::uint64_t nativeWindow, const Rect& frame);
 
     Session& s_;
+    SwayIpc sway_;
+    bool swayToldOfCovers_ = false;
 };
 
 }  // namespace platform::x11
