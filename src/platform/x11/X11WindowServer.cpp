@@ -192,12 +192,15 @@ void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target, co
     // in front. Asked as a pager would, which managers do not second-guess.
     sendRootMessage(c, s_.root(), w, a.netRestackWindow, kSourcePager, chat, XCB_STACK_MODE_ABOVE);
     xcb_flush(c);
-    placeWithSway(nativeWindow, frame);
+    placeWithSway(nativeWindow, target, frame);
 }
 
-// Sway floats a cover (a utility window) but centres it whatever it asks, gives a new window
-// the focus and draws a border round a floating one: its own commands say otherwise.
-void X11WindowServer::placeWithSway(std::uint64_t nativeWindow, const Rect& frame) {
+// Sway floats a cover (a utility window) but centres it whatever it asks, on the workspace in
+// view rather than its chat's, gives a new window the focus and draws a border round a floating
+// one: its own commands say otherwise. A mark whose name starts with an underscore is never
+// drawn in the chat's title bar.
+void X11WindowServer::placeWithSway(std::uint64_t nativeWindow, WindowId target,
+                                    const Rect& frame) {
     if (!sway_.available()) {
         return;
     }
@@ -208,7 +211,10 @@ void X11WindowServer::placeWithSway(std::uint64_t nativeWindow, const Rect& fram
     const Point at = s_.toRoot({frame.x, frame.y});
     const double ratio = s_.deviceRatioAt({at.x, at.y, frame.width, frame.height});
     const auto whole = [](double v) { return std::to_string(std::lround(v)); };
-    sway_.run("[id=" + std::to_string(nativeWindow) + "] border none, resize set width " +
+    const std::string mark = "_tessavo_" + std::to_string(target);
+    sway_.run("[id=" + std::to_string(target) + "] mark --add " + mark + "; [id=" +
+              std::to_string(nativeWindow) + "] move container to mark " + mark +
+              ", border none, resize set width " +
               whole(frame.width * ratio) + " px height " + whole(frame.height * ratio) +
               " px, move absolute position " + whole(at.x) + " px " + whole(at.y) + " px");
 }

@@ -36,7 +36,7 @@ class X11WindowServer final : public WindowServer {
 
   private:
     std::optional<QImage> desktopPicture(std::size_t screen);
-    void placeWithSway(std::uint64_t nativeWindow, const Rect& frame);
+    void placeWithSway(std::uint64_t nativeWindow, WindowId target, const Rect& frame);
 
     Session& s_;
     SwayIpc sway_;
