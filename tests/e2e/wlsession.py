@@ -8,7 +8,8 @@
 #   s.sway("[app_id=foot] focus") -> replies; s.node(window=0x400001 / app_id="…")
 #   s.place(x, y, w, h, window=0x400001)  # floats it there (sway centres what X clients ask)
 #   s.foot(x, y, w, h, "ff8800") -> its app_id: a native window, floating at that place
-#   s.pixel(x, y) -> "rrggbb"; s.wait_pixel(x, y, colour, what); s.screen()
+#   s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of them; s.size(); s.screen() -> raw
+#   s.wait_pixel(x, y, colour, what)
 #   s.x                         # a python-xlib connection to XWayland
 #   s.stop()                    # everything started here ends, last first; the files go
 #
@@ -129,12 +130,13 @@ class WlSession:
         with contextlib.suppress(Exception):
             self.x and self.x.close()
         for p in reversed(self.procs):
+            # SIGKILL too, for what is left of the group: sway starts its XWayland again when
+            # that ends first, and the new one would outlive it.
             for sig in (signal.SIGTERM, signal.SIGKILL):
                 with contextlib.suppress(ProcessLookupError):
                     os.killpg(p.pid, sig)
                 with contextlib.suppress(subprocess.TimeoutExpired):
                     p.wait(3)
-                    break
         if not os.environ.get("WL_KEEP"):
             shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -190,9 +192,18 @@ class WlSession:
         assert m, f"grim gave no picture: {data[:80]!r}"
         return int(m[1]), int(m[2]), data[m.end():]
 
+    def size(self):
+        return self.screen()[:2]
+
+    def area(self, x, y, w, h):
+        # Rows of "rrggbb", as xsession's Session gives them.
+        width, _, rgb = self.screen()
+        return [[rgb[i:i + 3].hex() for i in range(((y + r) * width + x) * 3,
+                                                   ((y + r) * width + x + w) * 3, 3)]
+                for r in range(h)]
+
     def pixel(self, x, y):
-        w, _, rgb = self.screen()
-        return rgb[(y * w + x) * 3:(y * w + x) * 3 + 3].hex()
+        return self.area(x, y, 1, 1)[0][0]
 
     def wait_pixel(self, x, y, colour, what="", timeout=5):
         wait(lambda: self.pixel(x, y) == colour,
