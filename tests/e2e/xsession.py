@@ -115,6 +115,13 @@ class Session:
                         XDG_CONFIG_HOME=self.config, HOME=self.path("home"))
         for name in ("runtime", "home"):
             os.mkdir(self.path(name), 0o700)
+        self.wm_name = self.menu = None
+        self.start_server(size)
+        self.root = self.x.screen().root
+        self.set_background()
+        self.wm = wm and self.start_wm(wm)
+
+    def start_server(self, size):
         r, w = os.pipe()
         # -noreset: with no window manager, the server would otherwise start over each time its
         # last client leaves, and a client connecting just then is refused.
@@ -125,12 +132,8 @@ class Session:
         assert number, "Xvfb did not start: " + self.text("xvfb.out")
         self.env["DISPLAY"] = ":" + number
         self.x = display.Display(self.env["DISPLAY"])
-        self.root = self.x.screen().root
         # Where pixels are read: this server's screen, unless a compositor draws elsewhere.
-        self.screen, self.screen_display = self.root, self.env["DISPLAY"]
-        self.set_background()
-        self.wm_name = self.menu = None
-        self.wm = wm and self.start_wm(wm)
+        self.screen, self.screen_display = self.x.screen().root, self.env["DISPLAY"]
 
     def path(self, name):
         return os.path.join(self.dir, name)

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include <unistd.h>
 #include <xcb/screensaver.h>
 
 #include <QGuiApplication>
@@ -29,6 +30,30 @@ std::optional<QImage> toImage(const xcb_get_image_reply_t* r, int width, int hei
 }
 
 }  // namespace
+
+X11WindowServer::X11WindowServer(Session& session)
+    : s_(session), sway_(static_cast<std::int32_t>(::getpid()), [this](std::uint64_t w) {
+          return placeOnRoot(w);
+      }) {}
+
+// Where one of the program's own windows is on the screen, as the server has it now.
+std::optional<Rect> X11WindowServer::placeOnRoot(std::uint64_t nativeWindow) {
+    xcb_connection_t* c = s_.connection();
+    if (!c) {
+        return std::nullopt;
+    }
+    const auto w = static_cast<xcb_window_t>(nativeWindow);
+    const auto geometryCookie = xcb_get_geometry(c, w);
+    const auto atCookie = xcb_translate_coordinates(c, w, s_.root(), 0, 0);
+    const auto g = collect<xcb_get_geometry_reply_t>(c, geometryCookie, xcb_get_geometry_reply);
+    const auto at =
+        collect<xcb_translate_coordinates_reply_t>(c, atCookie, xcb_translate_coordinates_reply);
+    if (!g || !at) {
+        return std::nullopt;
+    }
+    return Rect{static_cast<double>(at->dst_x), static_cast<double>(at->dst_y),
+                static_cast<double>(g->width), static_cast<double>(g->height)};
+}
 
 std::int64_t X11WindowServer::layerOf(const TopLevel& t, const Client* c, const Atoms& a,
                                       const std::set<std::uint64_t>& floating) {
@@ -192,36 +217,17 @@ void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target, co
     // in front. Asked as a pager would, which managers do not second-guess.
     sendRootMessage(c, s_.root(), w, a.netRestackWindow, kSourcePager, chat, XCB_STACK_MODE_ABOVE);
     xcb_flush(c);
-    placeWithSway(nativeWindow, target, frame);
-}
-
-// Sway floats a cover (a utility window) but centres it whatever it asks, on the workspace in
-// view rather than its chat's, gives a new window the focus and draws a border round a floating
-// one: its own commands say otherwise. A mark whose name starts with an underscore is never
-// drawn in the chat's title bar.
-void X11WindowServer::placeWithSway(std::uint64_t nativeWindow, WindowId target,
-                                    const Rect& frame) {
-    if (!sway_.available()) {
-        return;
+    if (sway_.active()) {
+        const Point at = s_.toRoot({frame.x, frame.y});
+        const double ratio = s_.deviceRatioAt({at.x, at.y, frame.width, frame.height});
+        sway_.place(nativeWindow, target, {at.x, at.y, frame.width * ratio, frame.height * ratio});
     }
-    if (!swayToldOfCovers_) {
-        swayToldOfCovers_ =
-            sway_.run("no_focus [pid=" + std::to_string(s_.ownPid) + " title=\"^tessavo cover$\"]");
-    }
-    const Point at = s_.toRoot({frame.x, frame.y});
-    const double ratio = s_.deviceRatioAt({at.x, at.y, frame.width, frame.height});
-    const auto whole = [](double v) { return std::to_string(std::lround(v)); };
-    const std::string mark = "_tessavo_" + std::to_string(target);
-    sway_.run("[id=" + std::to_string(target) + "] mark --add " + mark + "; [id=" +
-              std::to_string(nativeWindow) + "] move container to mark " + mark +
-              ", border none, resize set width " +
-              whole(frame.width * ratio) + " px height " + whole(frame.height * ratio) +
-              " px, move absolute position " + whole(at.x) + " px " + whole(at.y) + " px");
 }
 
 void X11WindowServer::release(std::uint64_t nativeWindow) {
     s_.floating.erase(nativeWindow);
     s_.stackedAbove.erase(nativeWindow);
+    sway_.forget(nativeWindow);
 }
 
 void X11WindowServer::setBackground(std::uint64_t nativeWindow, std::optional<std::uint32_t> rgb) {

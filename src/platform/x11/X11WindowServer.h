@@ -2,7 +2,7 @@
 
 #include "platform/WindowServer.h"
 #include "platform/x11/Session.h"
-#include "platform/x11/SwayIpc.h"
+#include "platform/x11/SwayPlacement.h"
 
 namespace platform::x11 {
 
@@ -14,7 +14,7 @@ class X11WindowServer final : public WindowServer {
     // never reach this range.
     static constexpr std::uint32_t kDesktopWindowBase = 0xE0000000;
 
-    explicit X11WindowServer(Session& session) : s_(session) {}
+    explicit X11WindowServer(Session& session);
 
     std::optional<std::vector<ScreenWindow>> onScreenWindows() override;
     std::vector<ScreenWindow> desktopWindows() override;
@@ -36,11 +36,10 @@ class X11WindowServer final : public WindowServer {
 
   private:
     std::optional<QImage> desktopPicture(std::size_t screen);
-    void placeWithSway(std::uint64_t nativeWindow, WindowId target, const Rect& frame);
+    std::optional<Rect> placeOnRoot(std::uint64_t nativeWindow);
 
     Session& s_;
-    SwayIpc sway_;
-    bool swayToldOfCovers_ = false;
+    SwayPlacement sway_;
 };
 
 }  // namespace platform::x11

@@ -1,0 +1,70 @@
+#include "platform/x11/SwayPlacement.h"
+
+#include <cmath>
+
+namespace platform::x11 {
+
+namespace {
+
+constexpr int kRetryMs = 5;
+constexpr int kTries = 200;  // a second: a window sway never takes on is left alone
+
+std::string whole(double v) {
+    return std::to_string(std::lround(v));
+}
+
+}  // namespace
+
+SwayPlacement::SwayPlacement(std::int32_t ownPid,
+                             std::function<std::optional<Rect>(std::uint64_t)> whereIs)
+    : ownPid_(ownPid), whereIs_(std::move(whereIs)) {
+    timer_.setInterval(kRetryMs);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { retry(); });
+}
+
+void SwayPlacement::place(std::uint64_t window, std::uint32_t target, const Rect& frame) {
+    if (!active()) {
+        return;
+    }
+    if (!rulesSent_) {
+        rulesSent_ =
+            ipc_.run("no_focus [pid=" + std::to_string(ownPid_) + " title=\"^tessavo cover$\"]");
+    }
+    const Place p{target, frame, 0};
+    tryPlace(window, p);
+    pending_[window] = p;
+    timer_.start();
+}
+
+// A mark whose name starts with an underscore is never drawn in the chat's title bar. Resizing
+// keeps a floating window's centre, so it comes before the move.
+bool SwayPlacement::tryPlace(std::uint64_t window, const Place& p) {
+    const std::string mark = "_tessavo_" + std::to_string(p.target);
+    return ipc_.run("[id=" + std::to_string(p.target) + "] mark --add " + mark +
+                    "; [id=" + std::to_string(window) + "] move container to mark " + mark +
+                    ", border none, resize set width " + whole(p.frame.width) + " px height " +
+                    whole(p.frame.height) + " px, move absolute position " + whole(p.frame.x) +
+                    " px " + whole(p.frame.y) + " px");
+}
+
+void SwayPlacement::retry() {
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        const std::optional<Rect> now = whereIs_(it->first);
+        const Rect& f = it->second.frame;
+        const bool there = now && std::lround(now->x) == std::lround(f.x) &&
+                           std::lround(now->y) == std::lround(f.y) &&
+                           std::lround(now->width) == std::lround(f.width) &&
+                           std::lround(now->height) == std::lround(f.height);
+        if (there || !now || ++it->second.tries >= kTries) {
+            it = pending_.erase(it);
+        } else {
+            tryPlace(it->first, it->second);
+            ++it;
+        }
+    }
+    if (pending_.empty()) {
+        timer_.stop();
+    }
+}
+
+}  // namespace platform::x11
