@@ -29,11 +29,12 @@ bool stackedWithChat() {
 // full-screen windows too), kept on the floating level by the platform. A stays-on-top hint
 // would be ignored by the window manager and only cost round trips per cover. Stacked with its
 // chat: a window the manager stacks like any other, so that what comes in front of the chat
-// comes in front of the cover too.
+// comes in front of the cover too; a dialog, which managers keep above the window it belongs
+// to and float (a utility window of an inactive program is hidden by KWin).
 Qt::WindowFlags coverFlags() {
-    const Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint |
-                                  Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
-    return stackedWithChat() ? flags : flags | Qt::BypassWindowManagerHint;
+    const Qt::WindowFlags flags =
+        Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    return stackedWithChat() ? flags | Qt::Dialog : flags | Qt::Tool | Qt::BypassWindowManagerHint;
 }
 
 std::string decimalText(double v) {

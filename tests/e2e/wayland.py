@@ -156,9 +156,24 @@ class Sway(Session):
         self.spawn(["foot", "-a", app_id, "-o", f"colors.background={colour}", "--",
                     "sleep", "infinity"], log=app_id)
         x, y, w, h = at
-        wait(lambda: self.sway(f'[app_id="{app_id}"] floating enable, resize set {w} {h}, '
-                               f"move absolute position {x} {y}"), f"{app_id} did not show", 10)
+        command = (f'[app_id="{app_id}"] floating enable, resize set {w} {h}, '
+                   f"move absolute position {x} {y}")
+
+        def there():
+            # Sent again until it holds: a late picture of the window's first size undoes it.
+            rect = self.node(app_id)
+            return rect == at or self.sway(command) and False
+        wait(there, lambda: f"{app_id} is at {self.node(app_id)}, not {at}", 10)
         return at
+
+    def node(self, app_id):
+        # Where sway has the window of a native program: (x, y, w, h).
+        todo = [self.sway("-t", "get_tree") or {}]
+        while todo:
+            n = todo.pop()
+            if n.get("app_id") == app_id:
+                return tuple(n["rect"][k] for k in ("x", "y", "width", "height"))
+            todo += n.get("nodes", []) + n.get("floating_nodes", [])
 
     def focus(self, app, key):
         # sway takes a client's request to be activated for a plea for attention only.

@@ -214,7 +214,8 @@ bool Session::ownFramedWindowShown() const {
     const auto windows = QGuiApplication::topLevelWindows();
     return std::any_of(windows.begin(), windows.end(), [this](const QWindow* w) {
         return w->isVisible() && (w->type() == Qt::Window || w->type() == Qt::Dialog) &&
-               !(w->flags() & Qt::BypassWindowManagerHint) && !floating.contains(w->winId());
+               !(w->flags() & Qt::BypassWindowManagerHint) && !floating.contains(w->winId()) &&
+               !stackedAbove.contains(w->winId());
     });
 }
 

@@ -6,8 +6,12 @@ namespace platform::x11 {
 
 namespace {
 
+// Sway takes a window on within milliseconds, or in seconds when the machine is busy; a window
+// it never takes on is left alone after some 5 s.
 constexpr int kRetryMs = 5;
-constexpr int kTries = 200;  // a second: a window sway never takes on is left alone
+constexpr int kQuickTries = 40;
+constexpr int kTries = kQuickTries + 100;
+constexpr int kSlowEvery = 10;  // after the quick tries, one try in so many ticks
 
 std::string whole(double v) {
     return std::to_string(std::lround(v));
@@ -30,7 +34,7 @@ void SwayPlacement::place(std::uint64_t window, std::uint32_t target, const Rect
         rulesSent_ =
             ipc_.run("no_focus [pid=" + std::to_string(ownPid_) + " title=\"^tessavo cover$\"]");
     }
-    const Place p{target, frame, 0};
+    const Place p{target, frame};
     tryPlace(window, p);
     pending_[window] = p;
     timer_.start();
@@ -49,16 +53,21 @@ bool SwayPlacement::tryPlace(std::uint64_t window, const Place& p) {
 
 void SwayPlacement::retry() {
     for (auto it = pending_.begin(); it != pending_.end();) {
+        Place& p = it->second;
+        if (p.tries >= kQuickTries && ++p.ticks % kSlowEvery != 0) {
+            ++it;
+            continue;
+        }
         const std::optional<Rect> now = whereIs_(it->first);
-        const Rect& f = it->second.frame;
+        const Rect& f = p.frame;
         const bool there = now && std::lround(now->x) == std::lround(f.x) &&
                            std::lround(now->y) == std::lround(f.y) &&
                            std::lround(now->width) == std::lround(f.width) &&
                            std::lround(now->height) == std::lround(f.height);
-        if (there || !now || ++it->second.tries >= kTries) {
+        if (there || !now || ++p.tries > kTries) {
             it = pending_.erase(it);
         } else {
-            tryPlace(it->first, it->second);
+            tryPlace(it->first, p);
             ++it;
         }
     }

@@ -33,7 +33,8 @@ class SwayPlacement {
     struct Place {
         std::uint32_t target;
         Rect frame;
-        int tries;
+        int tries = 0;
+        int ticks = 0;
     };
     bool tryPlace(std::uint64_t window, const Place& p);
     void retry();
