@@ -103,7 +103,8 @@ class Sway(Session):
             f.write(SWAY_CONFIG.format(size=size))
         self.env = {"PATH": "/usr/bin:/bin", "HOME": self.path("home"), "LANG": "C.UTF-8",
                     "XDG_RUNTIME_DIR": self.path("runtime"), "XDG_CONFIG_HOME": self.config,
-                    "SWAYSOCK": self.path("runtime/sway.sock")}
+                    "SWAYSOCK": self.path("runtime/sway.sock"),
+                    "DBUS_SESSION_BUS_ADDRESS": self.env["DBUS_SESSION_BUS_ADDRESS"]}
         self.compositor = self.spawn(["sway", "-c", self.path("sway.config")], env=dict(
             self.env, WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1"))
         late = lambda: f"sway did not start: {self.text('sway.out')[-2000:]}"  # noqa: E731

@@ -111,8 +111,10 @@ class Session:
         self.dir = tempfile.mkdtemp(prefix="tessavo-xs.")
         self.procs, self.wms, self.log = [], [], os.path.join(self.dir, "tessavo.log")
         self.config = os.path.join(self.dir, "config")
+        # No session bus: a toolkit would start one of its own, which outlives the session.
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.path("runtime"),
-                        XDG_CONFIG_HOME=self.config, HOME=self.path("home"))
+                        XDG_CONFIG_HOME=self.config, HOME=self.path("home"),
+                        DBUS_SESSION_BUS_ADDRESS="unix:path=" + self.path("no-bus"))
         for name in ("runtime", "home"):
             os.mkdir(self.path(name), 0o700)
         self.wm_name = self.menu = None

@@ -40,6 +40,8 @@ constexpr std::array kTable{
     Named{&Atoms::stateFullscreen, "_NET_WM_STATE_FULLSCREEN"},
     Named{&Atoms::stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
     Named{&Atoms::stateSkipPager, "_NET_WM_STATE_SKIP_PAGER"},
+    Named{&Atoms::stateSkipSwitcher, "_KDE_NET_WM_STATE_SKIP_SWITCHER"},
+    Named{&Atoms::stateDemandsAttention, "_NET_WM_STATE_DEMANDS_ATTENTION"},
     Named{&Atoms::netMoveresizeWindow, "_NET_MOVERESIZE_WINDOW"},
     Named{&Atoms::netCloseWindow, "_NET_CLOSE_WINDOW"},
     Named{&Atoms::wmChangeState, "WM_CHANGE_STATE"},

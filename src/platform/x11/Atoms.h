@@ -33,6 +33,8 @@ struct Atoms {
     xcb_atom_t stateFullscreen = XCB_ATOM_NONE;
     xcb_atom_t stateSkipTaskbar = XCB_ATOM_NONE;
     xcb_atom_t stateSkipPager = XCB_ATOM_NONE;
+    xcb_atom_t stateSkipSwitcher = XCB_ATOM_NONE;
+    xcb_atom_t stateDemandsAttention = XCB_ATOM_NONE;
     xcb_atom_t netMoveresizeWindow = XCB_ATOM_NONE;
     xcb_atom_t netCloseWindow = XCB_ATOM_NONE;
     xcb_atom_t wmChangeState = XCB_ATOM_NONE;

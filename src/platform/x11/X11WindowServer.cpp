@@ -202,9 +202,10 @@ void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target, co
     const auto w = static_cast<xcb_window_t>(nativeWindow);
     const Atoms& a = s_.atoms();
     if (s_.stackedAbove.insert(nativeWindow).second) {
-        // Read by the manager when the window is first mapped; the toolkit keeps them.
-        const xcb_atom_t states[] = {a.stateSkipTaskbar, a.stateSkipPager};
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.netWmState, XCB_ATOM_ATOM, 32, 2,
+        // Out of task bars, pagers and window switchers: read by the manager when the window is
+        // first mapped.
+        const xcb_atom_t states[] = {a.stateSkipTaskbar, a.stateSkipPager, a.stateSkipSwitcher};
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.netWmState, XCB_ATOM_ATOM, 32, 3,
                             states);
         xcb_flush(c);
         return;  // not mapped yet: nothing to stack or place
@@ -214,8 +215,18 @@ void X11WindowServer::stackAbove(std::uint64_t nativeWindow, WindowId target, co
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.wmTransientFor, XCB_ATOM_WINDOW, 32, 1,
                         &chat);
     // Directly above it, not at the top: whatever the user brought in front of the chat stays
-    // in front. Asked as a pager would, which managers do not second-guess.
-    sendRootMessage(c, s_.root(), w, a.netRestackWindow, kSourcePager, chat, XCB_STACK_MODE_ABOVE);
+    // in front. Asked as a pager would, which managers do not second-guess, to go below the
+    // chat: they then lift a window that belongs to another directly above that one. Asked to
+    // go above it, KWin raises both to the top unless a window of its own kind lies on the chat.
+    sendRootMessage(c, s_.root(), w, a.netRestackWindow, kSourcePager, chat, XCB_STACK_MODE_BELOW);
+    // A manager may drop a window's states when it is taken down (KWin does), and mark one mapped
+    // without the user's doing as wanting attention: said again each time.
+    constexpr std::uint32_t kRemove = 0, kAdd = 1;
+    const xcb_window_t root = s_.root();
+    sendRootMessage(c, root, w, a.netWmState, kAdd, a.stateSkipTaskbar, a.stateSkipPager,
+                    kSourcePager);
+    sendRootMessage(c, root, w, a.netWmState, kAdd, a.stateSkipSwitcher, 0, kSourcePager);
+    sendRootMessage(c, root, w, a.netWmState, kRemove, a.stateDemandsAttention, 0, kSourcePager);
     xcb_flush(c);
     if (sway_.active()) {
         const Point at = s_.toRoot({frame.x, frame.y});
