@@ -21,6 +21,7 @@ struct WindowTracker::TickView {
     std::vector<OnScreenWin> snapshot;
     std::vector<Rect> holes;
     bool movingNow = false;
+    bool stackedWithChats = false;  // covers sit in the stacking directly above their chats
 };
 
 namespace {
@@ -104,6 +105,8 @@ void WindowTracker::tickOnce(bool onTimer) {
     keepRevealTargetOnTop(view);
     view.holes = computeHoles(view);
     view.movingNow = view.coverDragging || anyMoved(view.chats);
+    view.stackedWithChats =
+        platform::current().windowServer().coverStacking() == platform::CoverStacking::aboveChat;
     for (const KWindow& w : view.chats) {
         decide(w, view);
     }
@@ -321,7 +324,12 @@ void WindowTracker::decide(const KWindow& w, const TickView& view) {
     } else if (excluded.contains(w.title)) {
         logState(w.id, "excluded");
         hide(w.id);
-    } else if (!view.movingNow && Discovery::isOccluded(w, view.snapshot, view.pid)) {
+    } else if (!view.movingNow && !view.stackedWithChats &&
+               Discovery::isOccluded(w, view.snapshot, view.pid)) {
+        // A cover floating above everything would hide the window in front of its chat. One
+        // stacked with its chat is hidden with it, and taking it down would trust a stacking
+        // order the compositor may not keep for X programs (sway draws its floating windows
+        // above tiled ones whatever the X order says).
         logState(w.id, "occluded→hidden");
         show(w, view.mode, false, {});
     } else if (forceCovered.contains(w.id)) {

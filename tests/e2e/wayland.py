@@ -53,6 +53,11 @@ class NestedMutter(Session):
         wait(lambda: self.prop(self.x.screen().root, "_NET_SUPPORTING_WM_CHECK"),
              "mutter manages nothing", 10)
         self.wm_name = "mutter"
+        # Its session bus, where it tells the idle time: its programs' own.
+        mutter = read(f"/proc/{self.compositor.pid}/task/{self.compositor.pid}/children").split()
+        environ = dict(v.split("=", 1) for v in read(f"/proc/{mutter[0]}/environ").split("\0")
+                       if "=" in v)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = environ["DBUS_SESSION_BUS_ADDRESS"]
 
     def native(self, colour, at):
         # A native Wayland window (a terminal in one colour) where the compositor puts it: a

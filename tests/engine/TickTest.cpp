@@ -57,3 +57,18 @@ TEST_F(TrackerTest, ARaiseTheWindowManagerIgnoresIsAskedOnlyAFewTimes) {
     EXPECT_EQ(countLogged("RAISE reveal target 1001 (top was 1002)"), 3 + 4);
     EXPECT_TRUE(recorded("raise window 1001"));
 }
+
+// A chat another program's window all but hides needs no floating cover, which would hide that
+// window; a cover stacked with its chat is hidden with it, and stays whatever the X stacking
+// says (sway draws floating chats above tiled windows that X has in front).
+TEST_F(TrackerTest, AnOccludedChatLosesAFloatingCoverButKeepsAStackedOne) {
+    for (const auto stacking : {CoverStacking::floating, CoverStacking::aboveChat}) {
+        sim.model().coverStacking = stacking;
+        tracker_.reset();
+        sim.window(5000).frame = sim.window(1002).frame;
+        sim.raise(5000);
+        frontOther();
+        tick();
+        EXPECT_EQ(covered(1002), stacking == CoverStacking::aboveChat);
+    }
+}

@@ -34,7 +34,7 @@ void SwayPlacement::place(std::uint64_t window, std::uint32_t target, const Rect
         rulesSent_ =
             ipc_.run("no_focus [pid=" + std::to_string(ownPid_) + " title=\"^tessavo cover$\"]");
     }
-    const Place p{target, frame};
+    Place p{target, frame};
     tryPlace(window, p);
     pending_[window] = p;
     timer_.start();
@@ -42,13 +42,14 @@ void SwayPlacement::place(std::uint64_t window, std::uint32_t target, const Rect
 
 // A mark whose name starts with an underscore is never drawn in the chat's title bar. Resizing
 // keeps a floating window's centre, so it comes before the move.
-bool SwayPlacement::tryPlace(std::uint64_t window, const Place& p) {
+bool SwayPlacement::tryPlace(std::uint64_t window, Place& p) {
     const std::string mark = "_tessavo_" + std::to_string(p.target);
-    return ipc_.run("[id=" + std::to_string(p.target) + "] mark --add " + mark +
-                    "; [id=" + std::to_string(window) + "] move container to mark " + mark +
-                    ", border none, resize set width " + whole(p.frame.width) + " px height " +
-                    whole(p.frame.height) + " px, move absolute position " + whole(p.frame.x) +
-                    " px " + whole(p.frame.y) + " px");
+    p.taken = ipc_.run("[id=" + std::to_string(p.target) + "] mark --add " + mark +
+                       "; [id=" + std::to_string(window) + "] move container to mark " + mark +
+                       ", border none, resize set width " + whole(p.frame.width) + " px height " +
+                       whole(p.frame.height) + " px, move absolute position " + whole(p.frame.x) +
+                       " px " + whole(p.frame.y) + " px");
+    return p.taken;
 }
 
 void SwayPlacement::retry() {
@@ -60,7 +61,9 @@ void SwayPlacement::retry() {
         }
         const std::optional<Rect> now = whereIs_(it->first);
         const Rect& f = p.frame;
-        const bool there = now && std::lround(now->x) == std::lround(f.x) &&
+        // Before sway takes a window on, the X server has it where it asked to be: where it
+        // is counts only once sway has carried out a placement.
+        const bool there = p.taken && now && std::lround(now->x) == std::lround(f.x) &&
                            std::lround(now->y) == std::lround(f.y) &&
                            std::lround(now->width) == std::lround(f.width) &&
                            std::lround(now->height) == std::lround(f.height);

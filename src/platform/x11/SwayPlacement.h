@@ -35,8 +35,9 @@ class SwayPlacement {
         Rect frame;
         int tries = 0;
         int ticks = 0;
+        bool taken = false;  // sway carried out the last command: it has the window
     };
-    bool tryPlace(std::uint64_t window, const Place& p);
+    bool tryPlace(std::uint64_t window, Place& p);
     void retry();
 
     SwayIpc ipc_;

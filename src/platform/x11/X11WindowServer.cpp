@@ -174,9 +174,13 @@ double X11WindowServer::secondsSinceLastInput() {
     if (!c) {
         return 0;
     }
-    auto info = collect<xcb_screensaver_query_info_reply_t>(
-        c, xcb_screensaver_query_info(c, s_.root()), xcb_screensaver_query_info_reply);
-    return info ? info->ms_since_user_input / 1000.0 : 0;
+    if (const xcb_query_extension_reply_t* e = xcb_get_extension_data(c, &xcb_screensaver_id);
+        e && e->present) {
+        auto info = collect<xcb_screensaver_query_info_reply_t>(
+            c, xcb_screensaver_query_info(c, s_.root()), xcb_screensaver_query_info_reply);
+        return info ? info->ms_since_user_input / 1000.0 : 0;
+    }
+    return desktopIdle_.seconds().value_or(0);
 }
 
 void X11WindowServer::keepOnFloatingLevel(std::uint64_t nativeWindow) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/WindowServer.h"
+#include "platform/x11/DesktopIdle.h"
 #include "platform/x11/Session.h"
 #include "platform/x11/SwayPlacement.h"
 
@@ -40,6 +41,7 @@ class X11WindowServer final : public WindowServer {
 
     Session& s_;
     SwayPlacement sway_;
+    DesktopIdle desktopIdle_;
 };
 
 }  // namespace platform::x11
