@@ -105,14 +105,15 @@ def exposure(s, trials, seconds):
 
     def cover_edges(w):
         # The cover over a chat: its left, top, right and bottom edges (right and bottom
-        # exclusive). It covers the chat's frame, and under mutter the frame's invisible
-        # borders too.
-        x, y, cw, ch = client(s, w)
-        for c in s.covers():
-            fx, fy, fw, fh = s.frame(c)
-            if fx <= x and fy <= y and x + cw <= fx + fw and y + ch <= fy + fh:
-                return fx, fy, fx + fw, fy + fh
-        raise Failed(f"no cover over window {w:#x}")
+        # exclusive), once there is one. It covers the chat's frame, and under mutter the
+        # frame's invisible borders too.
+        def edges():
+            x, y, cw, ch = client(s, w)
+            for c in s.covers():
+                fx, fy, fw, fh = s.frame(c)
+                if fx <= x and fy <= y and x + cw <= fx + fw and y + ch <= fy + fh:
+                    return fx, fy, fx + fw, fy + fh
+        return wait(edges, f"no cover over window {w:#x}", 3)
 
     def expect_client(key, want):
         if (now := client(s, chat[key])) != want:
