@@ -12,7 +12,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests/e2e"))
 # The harness's own, for the scripts too.
-from xsession import BUILD, DESKTOP, Session, usage, wait  # noqa: E402,F401
+from xsession import BUILD, COVER, DESKTOP, Session, usage, wait  # noqa: E402,F401
 
 PROBE = os.path.join(BUILD, "tessavo-exposure-probe")
 MESSENGER = "com.kakao.KakaoTalkMac"
@@ -43,9 +43,10 @@ def machine():
         return f"{os.cpu_count()} cores, load {' '.join(f.read().split()[:3])}"
 
 
-def run(main, *args):
-    # Runs main(session, *args) in a fresh session with openbox; a failure ends with its reason.
-    s = Session()
+def run(main, *args, wm="openbox"):
+    # Runs main(session, *args) in a fresh session with the window manager given; a failure
+    # ends with its reason.
+    s = Session(wm)
     try:
         main(s, *args)
     except (Failed, AssertionError) as e:
@@ -104,7 +105,7 @@ class Exposures:
     # The probe's lines by scenario, and the table of them. EXPOSURE_RAW=FILE keeps every line.
 
     def __init__(self):
-        self.lines = []
+        self.lines, self.unmeasurable = [], {}
 
     def record(self, scenario, line):
         self.lines.append((scenario, dict(kv.split("=") for kv in line.split())))
@@ -123,12 +124,14 @@ class Exposures:
     def summary(self, scenario, label):
         trials = self.of(scenario)
         n = len(trials)
+        if why := self.unmeasurable.get(scenario):
+            print(f"{label:<44} | not measurable: {why}")
+            return
         if not n:
             print(f"{label:<44} | {0:6d} |")
             return
         v = sorted(float(f["exposure_ms"]) for f in trials)
-        median = v[n // 2] if n % 2 else (v[n // 2 - 1] + v[n // 2]) / 2
-        p95 = v[math.ceil(0.95 * n) - 1]
+        median, p95 = middle(v), p95_of(v)
         errors = [float(f["error_ms"]) for f in trials]
         capped = sum(int(f["capped"]) for f in trials)
         flashes = sum(int(f["flashes"]) > 1 for f in trials)
@@ -139,6 +142,45 @@ class Exposures:
                  f" error {sum(errors) / n:.1f} on average, {max(errors):.1f} at worst")
         print(f"{label:<44} | {n:6d} | {v[0]:6.1f} | {median:6.1f} | {p95:6.1f} | {v[-1]:6.1f}"
               f" | {note}")
+
+    @staticmethod
+    def split_header(wm):
+        print(f"{'in two parts':<44} | {'Tessavo':>7} | {'p95':>6} | {wm:>7} | {'p95':>6}"
+              " | (ms: each part's median, 95th percentile); notes")
+
+    def split(self, scenario, label):
+        # Each exposure in two: until the server had Tessavo's change to the cover (asked_ms),
+        # and after, until the screen showed it (the window manager's or compositor's part). A
+        # cover asked for before the chat showed leaves it all to the compositor.
+        ours, theirs, asked, unseen = [], [], [], 0
+        for f in self.of(scenario):
+            e, start, at = float(f["exposure_ms"]), float(f["start_ms"]), float(f["asked_ms"])
+            if at >= 0:
+                asked.append(at)
+                ours.append(min(max(at - start, 0), e) if e > 0 else 0)
+                theirs.append(e - ours[-1])
+            elif e > 0:
+                unseen += 1  # no change to a cover seen: no split
+        if not asked and not unseen:
+            return
+        note = f"cover asked for {middle(sorted(asked)):.1f} ms after the command" if asked else ""
+        note += f"; {unseen} shown without a change to a cover" if unseen else ""
+        if not ours or scenario in self.unmeasurable:
+            print(f"{label:<44} | {'':>7} | {'':>6} | {'':>7} | {'':>6} | {note}")
+            return
+        ours.sort()
+        theirs.sort()
+        print(f"{label:<44} | {middle(ours):7.1f} | {p95_of(ours):6.1f} | {middle(theirs):7.1f}"
+              f" | {p95_of(theirs):6.1f} | {note}")
+
+
+def middle(v):
+    n = len(v)
+    return v[n // 2] if n % 2 else (v[n // 2 - 1] + v[n // 2]) / 2
+
+
+def p95_of(v):
+    return v[math.ceil(0.95 * len(v)) - 1]
 
 
 class Shown(threading.Thread):

@@ -27,6 +27,13 @@
 // the first sample that showed the colour and after the last one, the most the exposure can be
 // off by; max_gap_ms is the largest gap of the whole trial.
 //
+// With --watch NAME the line ends in asked_ms= and changes=: changes counts the changes the
+// server carried out, after the trigger and up to the exposure's end, to the windows over the
+// areas whose name starts with NAME (Tessavo's covers: a map, a move or resize, a new shape, a
+// new opacity). asked_ms is when the probe learnt of the last one that came while the colour
+// showed, or else of the first that came before it showed (-1: none came). Whatever time
+// passes after that before the screen shows it is the compositor's.
+//
 // Waiting (--wait any|none|all): samples until some pixel shows a colour (any), none does
 // (none), or every one does (all), held for --quiet ms (0 here unless given); exits 1 if that
 // does not happen within --limit ms and then says which colours it saw.
@@ -51,6 +58,7 @@
 #include <utility>
 #include <vector>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
 
@@ -73,6 +81,7 @@ struct Options {
     bool onRelease = false;  // with run: the input counts from its release, not its press
     std::string wait;        // empty: time one exposure
     bool count = false;
+    std::string watch;  // windows whose changes are timed, by the start of their name
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -80,7 +89,7 @@ struct Options {
                  "exposure probe: %s\n"
                  "usage: tessavo-exposure-probe --colour RRGGBB[,RRGGBB...] [--rows N]\n"
                  "         [--interval-us N] [--limit MS] [--quiet MS] [--send FIFO LINE]\n"
-                 "         [--run COMMAND [--on press|release]]\n"
+                 "         [--run COMMAND [--on press|release]] [--watch NAME]\n"
                  "         [--jitter MS] [--wait any|none|all | --count] X,Y,W,H...\n",
                  why);
     std::exit(2);
@@ -151,6 +160,8 @@ Options parse(int argc, char** argv) {
             if (o.wait != "any" && o.wait != "none" && o.wait != "all") {
                 usage("--wait takes any, none or all");
             }
+        } else if (arg == "--watch" && hasValue) {
+            o.watch = argv[++i];
         } else if (arg == "--count") {
             o.count = true;
         } else if (!arg.empty() && arg[0] != '-') {
@@ -203,6 +214,8 @@ class Screen {
             std::exit(2);
         }
         activeAtom_ = intern("_NET_ACTIVE_WINDOW");
+        opacityAtom_ = intern("_NET_WM_WINDOW_OPACITY");
+        netNameAtom_ = intern("_NET_WM_NAME");
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c_, screen_->root, XCB_CW_EVENT_MASK, &mask);
         xcb_flush(c_);
@@ -252,7 +265,42 @@ class Screen {
             std::free(reply);
         }
         s.at = (sent + nowMs()) / 2;
+        // What came in with the replies happened by the time the pixels were read.
+        while (xcb_generic_event_t* ev = xcb_poll_for_queued_event(c_)) {
+            handle(ev, s.at);
+        }
         return s;
+    }
+
+    // From now on, notes the changes to windows at the top whose name starts with `prefix` and
+    // that lie over one of the areas.
+    void watchWindows(const std::string& prefix, const std::vector<Area>& areas) {
+        watchName_ = prefix;
+        watchAreas_ = areas;
+        if (const auto* ext = xcb_get_extension_data(c_, &xcb_shape_id); ext && ext->present) {
+            shapeEvent_ = ext->first_event + XCB_SHAPE_NOTIFY;
+        }
+        const std::uint32_t mask =
+            XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c_, screen_->root, XCB_CW_EVENT_MASK, &mask);
+        auto* tree = xcb_query_tree_reply(c_, xcb_query_tree(c_, screen_->root), nullptr);
+        const int n = tree != nullptr ? xcb_query_tree_children_length(tree) : 0;
+        for (int i = 0; i < n; ++i) {
+            const xcb_window_t w = xcb_query_tree_children(tree)[i];
+            auto* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, w), nullptr);
+            if (g != nullptr) {
+                follow(w, {g->x, g->y, g->width, g->height});
+                watched(w, false);
+            }
+            std::free(g);
+        }
+        std::free(tree);
+        readEvents();
+    }
+    // When the changes to watched windows were learnt of since the last call.
+    std::vector<double> changes() {
+        readEvents();
+        return std::exchange(changes_, {});
     }
 
     // Whether the window manager announced a new active window since the last call.
@@ -330,16 +378,91 @@ class Screen {
 
     void readEvents() {
         while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
-            const int type = ev->response_type & 0x7f;
-            if (type == XCB_PROPERTY_NOTIFY &&
-                reinterpret_cast<xcb_property_notify_event_t*>(ev)->atom == activeAtom_) {
-                activeChanged_ = true;
-            } else if (type == XCB_GE_GENERIC && xinput_ != 0 &&
-                       reinterpret_cast<xcb_ge_generic_event_t*>(ev)->extension == xinput_) {
-                noteInput(reinterpret_cast<xcb_ge_generic_event_t*>(ev)->event_type);
-            }
-            std::free(ev);
+            handle(ev, nowMs());
         }
+    }
+    void handle(xcb_generic_event_t* ev, double at) {
+        const int type = ev->response_type & 0x7f;
+        if (type == XCB_PROPERTY_NOTIFY) {
+            const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+            if (p->atom == activeAtom_) {
+                activeChanged_ = true;
+            } else if (p->atom == opacityAtom_) {
+                changed(p->window, at);
+            }
+        } else if (type == XCB_GE_GENERIC && xinput_ != 0 &&
+                   reinterpret_cast<xcb_ge_generic_event_t*>(ev)->extension == xinput_) {
+            noteInput(reinterpret_cast<xcb_ge_generic_event_t*>(ev)->event_type);
+        } else if (type == XCB_CREATE_NOTIFY) {
+            const auto* c = reinterpret_cast<xcb_create_notify_event_t*>(ev);
+            follow(c->window, {c->x, c->y, c->width, c->height});
+        } else if (type == XCB_CONFIGURE_NOTIFY) {
+            const auto* c = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
+            if (c->event == screen_->root) {
+                geometry_[c->window] = {c->x, c->y, c->width, c->height};
+                changed(c->window, at);
+            }
+        } else if (type == XCB_MAP_NOTIFY) {
+            changed(reinterpret_cast<xcb_map_notify_event_t*>(ev)->window, at);
+        } else if (type == XCB_DESTROY_NOTIFY) {
+            const xcb_window_t w = reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window;
+            geometry_.erase(w);
+            named_.erase(w);
+        } else if (shapeEvent_ != 0 && type == shapeEvent_) {
+            const auto* sh = reinterpret_cast<xcb_shape_notify_event_t*>(ev);
+            if (sh->shape_kind == XCB_SHAPE_SK_BOUNDING) {  // the input shape changes nothing seen
+                changed(sh->affected_window, at);
+            }
+        }
+        std::free(ev);
+    }
+
+    // A window at the top: its place is kept, and its shape and property changes are told.
+    void follow(xcb_window_t w, const Area& at) {
+        geometry_[w] = at;
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c_, w, XCB_CW_EVENT_MASK, &mask);
+        if (shapeEvent_ != 0) {
+            xcb_shape_select_input(c_, w, 1);
+        }
+    }
+    void changed(xcb_window_t w, double at) {
+        const auto g = geometry_.find(w);
+        if (watchName_.empty() || g == geometry_.end() ||
+            std::none_of(watchAreas_.begin(), watchAreas_.end(),
+                         [&](const Area& a) { return overlaps(a, g->second); }) ||
+            !watched(w, true)) {
+            return;
+        }
+        changes_.push_back(at);
+    }
+    static bool overlaps(const Area& a, const Area& b) {
+        return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+    }
+    // Whether the window's name starts with the one watched. A window made while watching may
+    // not be named yet when first seen: it is asked again until it has a name.
+    bool watched(xcb_window_t w, bool isNew) {
+        if (const auto known = named_.find(w); known != named_.end()) {
+            return known->second;
+        }
+        std::string name;
+        for (const xcb_atom_t atom : {netNameAtom_, xcb_atom_t{XCB_ATOM_WM_NAME}}) {
+            auto* r = xcb_get_property_reply(
+                c_, xcb_get_property(c_, 0, w, atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
+            if (r != nullptr) {
+                name.assign(static_cast<const char*>(xcb_get_property_value(r)),
+                            static_cast<std::size_t>(xcb_get_property_value_length(r)));
+            }
+            std::free(r);
+            if (!name.empty()) {
+                break;
+            }
+        }
+        const bool is = name.rfind(watchName_, 0) == 0;
+        if (!name.empty() || !isNew) {
+            named_[w] = is;
+        }
+        return is;
     }
     void noteInput(std::uint16_t kind) {
         const bool press = kind == XCB_INPUT_RAW_KEY_PRESS || kind == XCB_INPUT_RAW_BUTTON_PRESS;
@@ -362,6 +485,14 @@ class Screen {
     std::uint32_t red_ = 0, green_ = 0, blue_ = 0;
     bool lsbFirst_ = true;
     xcb_atom_t activeAtom_ = XCB_ATOM_NONE;
+    xcb_atom_t opacityAtom_ = XCB_ATOM_NONE;
+    xcb_atom_t netNameAtom_ = XCB_ATOM_NONE;
+    int shapeEvent_ = 0;
+    std::string watchName_;
+    std::vector<Area> watchAreas_;
+    std::map<xcb_window_t, Area> geometry_;
+    std::map<xcb_window_t, bool> named_;
+    std::vector<double> changes_;
 };
 
 // Paces the samples: the next one starts an interval after the last one started, or at once
@@ -491,15 +622,19 @@ int timeExposure(const Options& o, Screen& screen) {
             std::uniform_int_distribution<long>(0, static_cast<long>(o.jitterMs * 1000))(random);
         usleep(static_cast<useconds_t>(us));
     }
+    if (!o.watch.empty()) {
+        screen.watchWindows(o.watch, o.areas);
+    }
     Pacer pacer(o.intervalUs);
     const bool atTrigger = screen.sample(o).any;
-    screen.activeChanged();  // only announcements after the trigger count
+    screen.activeChanged();  // only announcements and changes after the trigger count
+    screen.changes();
     pid_t child = 0;
     const double t0 = o.run.empty() ? trigger(o) : runTrigger(o, screen, child);
 
     double first = -1, shownSince = -1, lastShown = -1, lastGone = -1, visible = 0, active = -1;
-    double previous = t0, maxGap = 0, startError = 0, endError = 0;
-    int flashes = 0, samples = 0;
+    double previous = t0, maxGap = 0, startError = 0, endError = 0, asked = -1;
+    int flashes = 0, samples = 0, changes = 0;
     if (atTrigger) {
         first = shownSince = lastShown = t0;
         flashes = 1;
@@ -512,6 +647,12 @@ int timeExposure(const Options& o, Screen& screen) {
         maxGap = std::max(maxGap, s.at - previous);
         if (active < 0 && screen.activeChanged()) {
             active = s.at - t0;
+        }
+        if (const auto seen = screen.changes(); !seen.empty() && (first < 0 || shownSince >= 0)) {
+            if (shownSince >= 0 || asked < 0) {
+                asked = seen.back() - t0;
+            }
+            changes += static_cast<int>(seen.size());
         }
         if (s.any) {
             if (shownSince < 0) {
@@ -548,10 +689,14 @@ int timeExposure(const Options& o, Screen& screen) {
     const double span = previous - t0;
     std::printf(
         "exposure_ms=%.2f error_ms=%.2f start_ms=%.2f end_ms=%.2f visible_ms=%.2f flashes=%d "
-        "at_trigger=%d capped=%d active_ms=%.2f samples=%d interval_ms=%.3f max_gap_ms=%.2f\n",
+        "at_trigger=%d capped=%d active_ms=%.2f samples=%d interval_ms=%.3f max_gap_ms=%.2f",
         exposure, first < 0 ? 0 : startError + endError, first < 0 ? -1 : first - t0,
         first < 0 ? -1 : lastGone - t0, visible, flashes, atTrigger ? 1 : 0, capped ? 1 : 0, active,
         samples, samples > 0 ? span / samples : 0.0, maxGap);
+    if (!o.watch.empty()) {
+        std::printf(" asked_ms=%.2f changes=%d", asked, changes);
+    }
+    std::printf("\n");
     return 0;
 }
 
