@@ -12,6 +12,9 @@ constexpr int kRetryMs = 5;
 constexpr int kQuickTries = 40;
 constexpr int kTries = kQuickTries + 100;
 constexpr int kSlowEvery = 10;  // after the quick tries, one try in so many ticks
+// A resize the toolkit asked for earlier may reach sway after a placement, and sway centres
+// the window again: a window counts as placed once it stayed put for so many looks.
+constexpr int kHeldLooks = 10;
 
 std::string whole(double v) {
     return std::to_string(std::lround(v));
@@ -67,12 +70,15 @@ void SwayPlacement::retry() {
                            std::lround(now->y) == std::lround(f.y) &&
                            std::lround(now->width) == std::lround(f.width) &&
                            std::lround(now->height) == std::lround(f.height);
-        if (there || !now || ++p.tries > kTries) {
+        p.held = there ? p.held + 1 : 0;
+        if (p.held >= kHeldLooks || !now || ++p.tries > kTries) {
             it = pending_.erase(it);
-        } else {
-            tryPlace(it->first, p);
-            ++it;
+            continue;
         }
+        if (!there) {
+            tryPlace(it->first, p);
+        }
+        ++it;
     }
     if (pending_.empty()) {
         timer_.stop();

@@ -36,6 +36,7 @@ class SwayPlacement {
         int tries = 0;
         int ticks = 0;
         bool taken = false;  // sway carried out the last command: it has the window
+        int held = 0;        // looks in a row that found it in place
     };
     bool tryPlace(std::uint64_t window, Place& p);
     void retry();
