@@ -13,19 +13,12 @@
 using namespace platform;
 using namespace platform::sim;
 
-namespace {
-int count(const std::vector<std::string>& record, const std::string& prefix) {
-    return static_cast<int>(std::count_if(record.begin(), record.end(),
-                                          [&](const auto& l) { return l.rfind(prefix, 0) == 0; }));
-}
-}  // namespace
-
 // This user's other copy is ended, and waited for a second at most if it does not go.
 TEST_F(SimTest, SingleInstanceWaitsASecondAtMostForTheOtherCopy) {
     sim.addApp(201, "tessavo", "Tessavo").survivesTermination = true;
     const double start = sim.model().now;
     Startup::enforceSingleInstance();
-    EXPECT_EQ(count(sim.record(), "terminate 201"), 1);
+    EXPECT_EQ(countRecorded(sim, "terminate 201"), 1);
     EXPECT_GE(sim.model().now - start, 1.0 - 1e-9);
     EXPECT_LE(sim.model().now - start, 1.1);
 }
@@ -45,7 +38,7 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     sim.model().screenCaptureAllowed = false;
     Settings::d().setInteger(Settings::key::kDisguiseMode, 1);
     auto d = launch();
-    EXPECT_EQ(count(sim.record(), "request screen capture"), 1);
+    EXPECT_EQ(countRecorded(sim, "request screen capture"), 1);
     ASSERT_TRUE(d->permTimer);
     EXPECT_EQ(d->menu->actions().front()->text(),
               QStringLiteral("⚠︎ 손쉬운 사용 권한 필요 (클릭)"));
@@ -56,7 +49,7 @@ TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
     QMetaObject::invokeMethod(d->permTimer, "timeout", Qt::DirectConnection);
     EXPECT_TRUE(d->tracker->isRunning());
     EXPECT_FALSE(d->permTimer);
-    EXPECT_EQ(count(sim.record(), "accessibility prompt"), 1);
+    EXPECT_EQ(countRecorded(sim, "accessibility prompt"), 1);
     EXPECT_EQ(d->menu->actions().front()->text(), QStringLiteral("위장: 메모장"));
 }
 

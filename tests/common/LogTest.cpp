@@ -12,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string read(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A fresh desktop whose temporary directory holds the log of an earlier run, with
 // the debug switch set to `value` (unset when null). Returns the log's path.
 std::string freshLog(const char* value) {
@@ -39,7 +32,7 @@ TEST(LogTest, OnlyTheExactValueOneSwitchesItOnAndOffLeavesAnEarlierFileAlone) {
         const std::string path = freshLog(value);
         Log::line("STATE 1 'a' = COVERED");
         EXPECT_FALSE(Log::enabled()) << '"' << (value ? value : "unset") << '"';
-        EXPECT_EQ(read(path), "earlier run\n");
+        EXPECT_EQ(readFile(path), "earlier run\n");
     }
 }
 
@@ -51,7 +44,7 @@ TEST(LogTest, OnReplacesTheEarlierFileAndWritesEachCallAsOneLine) {
     Log::line("");
     Log::line("STATE 1 'x\nSTATE 1 'forged' = COVERED' = REVEALED");
     Log::line(std::string("cr\r tab\t nul") + '\0' + " esc\x1b del\x7f \\n 한글 →");
-    EXPECT_EQ(read(path),
+    EXPECT_EQ(readFile(path),
               "PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]\n\n"
               "STATE 1 'x\\nSTATE 1 'forged' = COVERED' = REVEALED\n"
               "cr\\r tab\\t nul\\x00 esc\\x1b del\\x7f \\n 한글 →\n");
@@ -68,9 +61,9 @@ TEST(LogTest, WhatStandsInTheLogsPlaceIsNeverWrittenThrough) {
     fs::remove(path);
     fs::create_symlink(victim, path);
     Log::line("hello");
-    EXPECT_EQ(read(victim), "precious\n");
+    EXPECT_EQ(readFile(victim), "precious\n");
     EXPECT_FALSE(fs::is_symlink(path));
-    EXPECT_EQ(read(path), "hello\n");
+    EXPECT_EQ(readFile(path), "hello\n");
 
     path = freshLog("1");
     fs::remove(path);

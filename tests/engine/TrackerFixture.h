@@ -1,7 +1,5 @@
 #pragma once
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "SimFixture.h"
@@ -38,13 +36,9 @@ class TrackerTest : public SimTest {
     }
     void frontOther() { sim.setFrontmost(kOther); }
 
-    std::string log() const {
-        std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     bool logged(const std::string& line) const { return countLogged(line) > 0; }
     int countLogged(const std::string& line) const {
-        const std::string all = log();
+        const std::string all = readFile(sim.model().temporaryDirectory + "/tessavo.log");
         int n = 0;
         for (auto at = all.find(line + "\n"); at != std::string::npos; ++n) {
             at = all.find(line + "\n", at + 1);

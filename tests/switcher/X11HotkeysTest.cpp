@@ -43,15 +43,13 @@ class X11Hotkeys : public ::testing::Test {
         oldConfig_ = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
         previous_ = platform::install(platform::x11::createPlatform());
-        installed_ = true;
     }
-
     void TearDown() override {
         hotkeys.reset();  // ungrabs through the platform, so before it goes
-        if (installed_) {
+        if (!IsSkipped()) {
             platform::install(std::move(previous_));
-            qputenv("XDG_CONFIG_HOME",
-                    oldConfig_);  // empty where it was unset: the same to readers
+            // Empty where it was unset: the same to readers.
+            qputenv("XDG_CONFIG_HOME", oldConfig_);
         }
     }
 
@@ -62,7 +60,6 @@ class X11Hotkeys : public ::testing::Test {
     QTemporaryDir config_;
     QByteArray oldConfig_;
     std::unique_ptr<platform::Platform> previous_;
-    bool installed_ = false;
 };
 
 }  // namespace

@@ -10,10 +10,7 @@ using namespace platform::x11;
 namespace {
 
 StaticFacts framedBy(xcb_window_t frame) {
-    StaticFacts f;
-    f.pid = 500;
-    f.topLevel = frame;
-    return f;
+    return {.pid = 500, .topLevel = frame};
 }
 
 // Events arrive from xcb in 32-byte blocks, whatever their type.
@@ -94,14 +91,13 @@ TEST(FactCache, FactsEndWithTheirWindowItsFrameOrTheirWindowManager) {
 // snapshot stands until an event says what it shows may have changed: missing one would leave
 // a chat uncovered; taking every event would poll the server for nothing.
 TEST(FactCache, EachEventClearsWhatItChangesAndOnlyThoseCount) {
-    Atoms atoms;
-    atoms.netActiveWindow = 300;
-    atoms.wmName = 302;
-    atoms.netWmState = 303;
-    atoms.wmClass = 304;
-    atoms.netWmPid = 305;
-    atoms.netWmWindowType = 306;
-    atoms.wmTransientFor = 307;
+    const Atoms atoms{.netActiveWindow = 300,
+                      .netWmPid = 305,
+                      .wmClass = 304,
+                      .wmName = 302,
+                      .netWmWindowType = 306,
+                      .wmTransientFor = 307,
+                      .netWmState = 303};
     const std::set<std::uint64_t> ours{0x800};
     const xcb_window_t w = 0x10;
     const struct {

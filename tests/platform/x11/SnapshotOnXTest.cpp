@@ -11,6 +11,7 @@
 #include "platform/x11/Atoms.h"
 #include "platform/x11/Snapshot.h"
 #include "platform/x11/X11WindowServer.h"
+#include "platform/x11/Xcb.h"
 
 // These run on a real X server without a window manager (tests/e2e/x11-snapshot.sh starts one);
 // elsewhere they skip. The tests play the window manager themselves: they name a check window
@@ -27,7 +28,9 @@ class X11Snapshot : public ::testing::Test {
         if (!std::getenv("TESSAVO_X11_SNAPSHOT")) {
             GTEST_SKIP() << "needs the X server of tests/e2e/x11-snapshot.sh";
         }
-        c_ = xcb_connect(nullptr, nullptr);
+        // Its windows and the root's properties naming them go with it.
+        connection_.reset(xcb_connect(nullptr, nullptr));
+        c_ = connection_.get();
         ASSERT_FALSE(xcb_connection_has_error(c_));
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
         atoms_ = Atoms::intern(c_);
@@ -39,12 +42,6 @@ class X11Snapshot : public ::testing::Test {
         set(check, atoms_.netSupportingWmCheck, XCB_ATOM_WINDOW, {check});
         set(root_, atoms_.netSupportingWmCheck, XCB_ATOM_WINDOW, {check});
     }
-    void TearDown() override {
-        if (c_) {
-            xcb_disconnect(c_);  // its windows and the root's properties naming them go with it
-        }
-    }
-
     xcb_window_t window(std::int16_t x, std::int16_t y, bool overrideRedirect = false) {
         const xcb_window_t w = xcb_generate_id(c_);
         const std::uint32_t values[] = {overrideRedirect ? 1U : 0U};
@@ -77,6 +74,7 @@ class X11Snapshot : public ::testing::Test {
     }
     void roundTrip() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
 
+    Connection connection_;
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
     Atoms atoms_;
