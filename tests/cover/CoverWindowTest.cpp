@@ -84,19 +84,6 @@ TEST_F(CoverWindowTest, APageIsRepaintedOnlyWhenWhatItShowsChanged) {
     EXPECT_EQ(c.cover->repaintRequests(), picture + 2);
 }
 
-TEST_F(CoverWindowTest, AFileDragKeepsTheCoverAwayUntilItMustCoverAgain) {
-    CoverWindow c(target);
-    c.sync(target, DisguiseMode::memo, true, {});
-    c.fileDragging = true;
-    c.sync(target, DisguiseMode::memo, false, {});
-    c.sync(target, DisguiseMode::memo, false, {});
-    EXPECT_FALSE(c.isVisible());
-    EXPECT_TRUE(c.fileDragging);
-    c.sync(target, DisguiseMode::memo, true, {});
-    EXPECT_FALSE(c.fileDragging);
-    EXPECT_TRUE(c.isVisible());
-}
-
 // A chat whose place cannot be read is not thrown to the corner; losing activation ends editing.
 TEST_F(CoverWindowTest, AnUnreadablePlaceEndsADragInPlaceAndDeactivationEndsEditing) {
     CoverWindow c(target);
@@ -110,7 +97,6 @@ TEST_F(CoverWindowTest, AnUnreadablePlaceEndsADragInPlaceAndDeactivationEndsEdit
 
     c.isEditing = true;
     c.cover->setEditing(true);
-    EXPECT_TRUE(c.canBecomeKey());
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(&c, &deactivate);
     EXPECT_FALSE(c.isEditing);

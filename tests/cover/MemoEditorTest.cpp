@@ -25,11 +25,12 @@ class MemoEditorTest : public SimTest {
         c.setPosition(to, QTextCursor::KeepAnchor);
         text().setTextCursor(c);
     }
-    QFont fontAt(int position) {
+    QTextCharFormat formatAt(int position) {
         QTextCursor c(&doc());
         c.setPosition(position);
-        return c.charFormat().font();
+        return c.charFormat();
     }
+    QFont fontAt(int position) { return formatAt(position).font(); }
     int lineStart(int line) { return doc().findBlockByNumber(line).position(); }
     QString line(int n) { return doc().findBlockByNumber(n).text(); }
     // Puts the cursor at the end of line n and presses Return.
@@ -108,9 +109,7 @@ TEST_F(MemoEditorTest, ColourCyclesAndBoldAndItalicToggleEachRunByItself) {
     const auto& palette = CoverStyle::palette();
     for (std::size_t i : {1u, 2u, 3u, 0u}) {  // red, blue, green, then the body colour
         editor().fmtColor();
-        QTextCursor c(&doc());
-        c.setPosition(lineStart(5) + 3);
-        EXPECT_EQ(c.charFormat().foreground().color(), palette[i]) << i;
+        EXPECT_EQ(formatAt(lineStart(5) + 3).foreground().color(), palette[i]) << i;
     }
     // Line 0 is the bold heading; select it with the blank line and the next line's start.
     select(lineStart(0), lineStart(2) + 3);

@@ -24,9 +24,7 @@ TEST_F(OnScreenTest, OcclusionNeedsOneThirdPartyWindowInFrontCoveringNinetyPerce
         {{{2, own, 0, chat}, {3, kakao, 0, chat}, {4, 700, 3, chat}}, false},  // never count
         {{{2, 700, 0, {100, 100, 50, 100}}, {3, 701, 0, {150, 100, 50, 100}}}, false},  // halves
     };
-    KWindow w;
-    w.id = 1;
-    w.frame = chat;
+    KWindow w{.id = 1, .frame = chat};
     for (const auto& [inFront, occluded] : rows) {
         std::vector<OnScreenWin> snapshot = inFront;
         snapshot.push_back({1, kakao, 0, chat});

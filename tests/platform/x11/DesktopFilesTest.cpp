@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "FifoGuard.h"
+#include "SimFixture.h"
 #include "platform/KeyCodes.h"
 #include "platform/x11/DesktopEntries.h"
 #include "platform/x11/XdgLoginItem.h"
@@ -94,9 +95,8 @@ TEST_F(DesktopFilesTest, TheLoginItemIsAnAutostartEntryThatStartsThisProgram) {
     EXPECT_EQ(item.status(), LoginItemStatus::NotRegistered);
     ASSERT_TRUE(item.registerItem().ok);
     EXPECT_EQ(item.status(), LoginItemStatus::Enabled);
-    std::ifstream in(item.entryPath());
-    std::string all((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(all.find(R"(Exec="/opt/My \\"Apps\\"/tessavo")"), std::string::npos) << all;
+    const std::string entry = readFile(item.entryPath());
+    EXPECT_NE(entry.find(R"(Exec="/opt/My \\"Apps\\"/tessavo")"), std::string::npos) << entry;
     // Switched off in the session, it is not enabled.
     std::ofstream(item.entryPath(), std::ios::app) << "Hidden=true\n";
     EXPECT_EQ(item.status(), LoginItemStatus::NotRegistered);
