@@ -135,9 +135,8 @@ TEST_F(CoverViewTest, ATitleBarPressRevealsUnlessItBecameADrag) {
 }
 
 TEST_F(CoverViewTest, ABodyClickRevealsAndLogsButACheckboxClickTicksAndStrikesInstead) {
-    window->cover->grab();  // a paint pass lays out the checkboxes
-    ASSERT_GT(view().checkboxRects().size(), 3u);
-    const auto box = view().checkboxRects()[3];  // "☐ 책 반납"
+    window->cover->grab();                          // a paint pass lays out the checkboxes
+    const auto box = view().checkboxRects().at(3);  // "☐ 책 반납"
     click(view(), {box.rect.x + 14, box.rect.y + 14});
     EXPECT_EQ(reveals, 0);
     const QTextBlock line = view().memoText().findBlockByNumber(5);

@@ -35,9 +35,7 @@ class MemoEditorTest : public SimTest {
     QString line(int n) { return doc().findBlockByNumber(n).text(); }
     // Puts the cursor at the end of line n and presses Return.
     void returnAtEndOf(int n) {
-        QTextCursor c(doc().findBlockByNumber(n));
-        c.movePosition(QTextCursor::EndOfBlock);
-        text().setTextCursor(c);
+        select(lineStart(n + 1) - 1, lineStart(n + 1) - 1);
         QKeyEvent e(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QCoreApplication::sendEvent(&text(), &e);
     }
@@ -50,9 +48,8 @@ TEST_F(MemoEditorTest, WhatWasTypedOutlivesClosingAndReturnContinuesAChecklistOn
     EXPECT_EQ(text().toPlainText(), view.memoText().toPlainText());
     select(lineStart(3) + 2, lineStart(3) + 4);
     editor().fmtBigger();
-    QTextCursor c(&doc());
-    c.movePosition(QTextCursor::End);
-    c.insertText(QStringLiteral("끝"));
+    text().moveCursor(QTextCursor::End);
+    text().insertPlainText(QStringLiteral("끝"));
     view.setEditing(false);
     EXPECT_TRUE(view.memoText().toPlainText().endsWith(QStringLiteral("끝")));
     view.setEditing(true);

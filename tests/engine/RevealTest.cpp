@@ -19,7 +19,7 @@ class RevealTest : public TrackerTest {
     void click(std::uint32_t id) { cover(id)->clickedToReveal(); }
     // After `s` seconds, with another application in front: is the chat covered?
     bool coveredAfter(std::uint32_t id, double s) {
-        advance(s);
+        sim.advance(s);
         frontOther();
         tick();
         return covered(id);

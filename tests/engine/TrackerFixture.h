@@ -26,7 +26,6 @@ class TrackerTest : public SimTest {
         return *tracker_;
     }
     void tick() { tracker().tick(); }
-    void advance(double s) { sim.advance(s); }
 
     CoverWindow* cover(std::uint32_t id) { return tracker().coverOf(id); }
     // What the user sees of a chat: covered means an opaque cover shows over it.
