@@ -31,17 +31,13 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
     // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
     // Two characters cut from "A B" end at the blank between them, which is trimmed too. A code
     // point the boundary finder has no data for stays whole (never half a pair).
+    // clang-format off
     const std::pair<const char*, const char*> labels[] = {
-        {" ABC ", "AB"},
-        {"\u3000팀장님\u3000", "팀장"},
-        {"\u3000 \u00a0", "none"},
+        {" ABC ", "AB"}, {"\u3000팀장님\u3000", "팀장"}, {"\u3000 \u00a0", "none"},
         {"\u1112\u1161\u11ab\u1100\u1173\u11af\u1105", "\u1112\u1161\u11ab\u1100\u1173\u11af"},
-        {"🇰🇷🇯🇵🇺🇸", "🇰🇷🇯🇵"},
-        {"e\u0301e\u0301e", "e\u0301e\u0301"},
-        {" A B", "A"},
-        {"가\t나다", "가"},
-        {"!\U00011FFF", "!\U00011FFF"},
-        {"\U00011FFF\U00011FFF\U00011FFF", "\U00011FFF\U00011FFF"}};
+        {"🇰🇷🇯🇵🇺🇸", "🇰🇷🇯🇵"}, {"e\u0301e\u0301e", "e\u0301e\u0301"}, {" A B", "A"}, {"가\t나다", "가"},
+        {"!\U00011FFF", "!\U00011FFF"}, {"\U00011FFF\U00011FFF\U00011FFF", "\U00011FFF\U00011FFF"}};
+    // clang-format on
     for (const auto& [typed, stored] : labels) {
         EXPECT_EQ(label(typed), QString::fromUtf8(stored)) << typed;
         EXPECT_TRUE(label(typed).isValidUtf16()) << typed;
