@@ -41,7 +41,6 @@ class X11Hotkeys : public ::testing::Test {
         previous_ = platform::install(platform::x11::createPlatform());
     }
     void TearDown() override {
-        hotkeys.reset();  // ungrabs through the platform, so before it goes
         if (!IsSkipped()) {
             platform::install(std::move(previous_));
             // Empty where it was unset: the same to readers.
@@ -49,10 +48,6 @@ class X11Hotkeys : public ::testing::Test {
         }
     }
 
-    std::unique_ptr<HotkeyManager> hotkeys;
-    std::u32string presses;
-
-  private:
     QTemporaryDir config_;
     QByteArray oldConfig_;
     std::unique_ptr<platform::Platform> previous_;
@@ -75,10 +70,12 @@ TEST_F(X11Hotkeys, AKeyAnotherClientHoldsIsLeftOutAndTheOthersStillWork) {
     // A round trip makes sure the grab is in place before ours is tried.
     std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
 
-    hotkeys = std::make_unique<HotkeyManager>([this](char32_t c) { presses.push_back(c); });
-    hotkeys->keys = U"KMA";
-    hotkeys->reRegister();
-    EXPECT_EQ(hotkeys->refs.size(), 2u);
+    std::u32string presses;
+    // Gone with the test's body, before the platform it ungrabs through.
+    HotkeyManager hotkeys([&](char32_t c) { presses.push_back(c); });
+    hotkeys.keys = U"KMA";
+    hotkeys.reRegister();
+    EXPECT_EQ(hotkeys.refs.size(), 2u);
     ASSERT_EQ(std::system("xdotool key ctrl+alt+a key ctrl+alt+m key ctrl+alt+k"), 0);
     EXPECT_TRUE(waitFor([&] { return presses == U"AK"; }));
 }
