@@ -16,15 +16,11 @@ class TrackerTest : public SimTest {
         sim.model().environment["TESSAVO_DEBUG"] = "1";
         platform::sim::addMessenger(sim, {.chats = chats(), .otherWindows = 1});
         sim.window(5000).frame = {1200, 700, 100, 100};  // out of the chats' way
+        tracker_ = std::make_unique<WindowTracker>();
     }
     virtual int chats() const { return 2; }
 
-    WindowTracker& tracker() {
-        if (!tracker_) {
-            tracker_ = std::make_unique<WindowTracker>();
-        }
-        return *tracker_;
-    }
+    WindowTracker& tracker() { return *tracker_; }
     void tick() { tracker().tick(); }
 
     CoverWindow* cover(std::uint32_t id) { return tracker().coverOf(id); }

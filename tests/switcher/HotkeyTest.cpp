@@ -31,7 +31,7 @@ TEST_F(SwitcherTest, KIsTheMainWindowAndEveryOtherKeyTheFirstChatWithIt) {
                                 {{"채팅 2", "b"}, {"채팅 3", "B"}, {"채팅 1", "K"}, {"x", ""}});
     switcher().reloadSettings();
     tracker().start();
-    step();
+    tick();
     EXPECT_EQ(switcher().hotkeys().keys, U"KKBB");  // in the stored titles' order
     sim.pressHotKey(kK, kControlOption);
     EXPECT_TRUE(logged("PICK i=0 '카카오톡'"));
