@@ -1,5 +1,5 @@
 #include <QCoreApplication>
-#include <QKeyEvent>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -36,8 +36,7 @@ class MemoEditorTest : public SimTest {
     // Puts the cursor at the end of line n and presses Return.
     void returnAtEndOf(int n) {
         select(lineStart(n + 1) - 1, lineStart(n + 1) - 1);
-        QKeyEvent e(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        QCoreApplication::sendEvent(&text(), &e);
+        QTest::keyClick(&text(), Qt::Key_Return);
     }
 
     CoverView view;

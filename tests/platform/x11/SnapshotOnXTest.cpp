@@ -55,15 +55,11 @@ class X11Snapshot : public ::testing::Test {
             xcb_map_window(c_, w);
         }
     }
-    void set(xcb_window_t on, xcb_atom_t property, xcb_atom_t type,
-             const std::vector<std::uint32_t>& values) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, 32,
-                            static_cast<std::uint32_t>(values.size()), values.data());
-    }
-    void setText(xcb_window_t on, xcb_atom_t property, const std::string& text,
-                 xcb_atom_t type = XCB_ATOM_STRING) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, 8,
-                            static_cast<std::uint32_t>(text.size()), text.data());
+    // A property of 32-bit values, or of text.
+    template <class V = std::vector<std::uint32_t>>
+    void set(xcb_window_t on, xcb_atom_t property, xcb_atom_t type, const V& v) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, sizeof(v[0]) * 8,
+                            static_cast<std::uint32_t>(v.size()), v.data());
     }
     void listClients(const std::vector<std::uint32_t>& ws) {
         set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, ws);
@@ -90,8 +86,8 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     const xcb_window_t listed = window(10, 10);
     const xcb_window_t unlisted = window(300, 40);
     const xcb_window_t popup = window(600, 40, true);
-    setText(unlisted, atoms_.netWmName, "김민지", atoms_.utf8String);
-    setText(unlisted, atoms_.wmClass, std::string("kakaotalk\0KakaoTalk\0", 20));
+    set(unlisted, atoms_.netWmName, atoms_.utf8String, std::string("김민지"));
+    set(unlisted, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk\0KakaoTalk\0", 20));
     listClients({listed});
     map({listed, unlisted, popup});
 
@@ -106,7 +102,7 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
 
     // It tells of a new title as a listed client does, so the next poll comes at once.
     cache_.changed = false;
-    setText(unlisted, atoms_.netWmName, "김민지", atoms_.utf8String);
+    set(unlisted, atoms_.netWmName, atoms_.utf8String, std::string("김민지"));
     roundTrip();
     cache_.absorbPending(c_);
     EXPECT_TRUE(cache_.changed);
@@ -152,12 +148,12 @@ TEST_F(X11Snapshot, ClientsListedInMappingOrderComeOutInStackingOrder) {
 TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
     const xcb_window_t owner = window(10, 10);
     const xcb_window_t w = window(300, 40);
-    setText(w, atoms_.wmClass, std::string("splash\0Launcher\0", 16));
+    set(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("splash\0Launcher\0", 16));
     listClients({owner, w});
     map({owner, w});
     EXPECT_EQ(take().client(w)->windowClass, "Launcher");
 
-    setText(w, atoms_.wmClass, std::string("kakaotalk.exe\0KakaoTalk\0", 24));
+    set(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk.exe\0KakaoTalk\0", 24));
     set(w, atoms_.wmTransientFor, XCB_ATOM_WINDOW, {owner});
     const Snapshot s = take();
     EXPECT_EQ(s.roundTrips, 2);  // the root's, then the changed properties'
