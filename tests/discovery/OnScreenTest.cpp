@@ -14,10 +14,8 @@ TEST_F(OnScreenTest, OcclusionNeedsOneThirdPartyWindowInFrontCoveringNinetyPerce
     const std::int32_t kakao = 500;
     const std::int32_t own = sim.model().ownPid;
     const Rect chat{100, 100, 100, 100};
-    const struct {
-        std::vector<OnScreenWin> inFront;
-        bool occluded;
-    } rows[] = {
+    // The windows in front of the chat, whether they hide it.
+    const std::pair<std::vector<OnScreenWin>, bool> rows[] = {
         {{}, false},                                                           // front-most
         {{{2, 700, 0, {100, 110, 100, 100}}}, true},                           // exactly 90 %
         {{{2, 700, 0, {100, 110.5, 100, 100}}}, false},                        // just under

@@ -93,11 +93,8 @@ TEST(FactCache, EachEventClearsWhatItChangesAndOnlyThoseCount) {
                       .netWmState = 303};
     const std::set<std::uint64_t> ours{0x800};
     const xcb_window_t w = 0x10;
-    const struct {
-        xcb_generic_event_t event;
-        bool change;
-        std::string after;
-    } rows[] = {
+    // The event, whether it counts as a change, what is still known of the window after it.
+    const std::tuple<xcb_generic_event_t, bool, std::string> rows[] = {
         {event<xcb_configure_notify_event_t>(XCB_CONFIGURE_NOTIFY, w), true, "a-cpytns"},
         {event<xcb_configure_notify_event_t>(XCB_CONFIGURE_NOTIFY, 0x800), false, "agcpytns"},
         {event<xcb_map_notify_event_t>(XCB_MAP_NOTIFY, w), true, "-gcpytns"},
