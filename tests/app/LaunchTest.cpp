@@ -1,4 +1,5 @@
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -98,14 +99,13 @@ TEST_F(LaunchTest, WallpaperWithoutCaptureAccessAsksForItAndKeepsEveryCoverUp) {
 // A tray menu is a pop-up of its own: q or Ctrl+Q there quits, as the item's shortcut promises.
 TEST_F(LaunchTest, TheOpenMenuAnswersQAndCtrlQWithQuit) {
     auto d = launch();
-    int quits = 0;
-    QObject::connect(item(*d, "종료"), &QAction::triggered, [&] { ++quits; });
+    QSignalSpy quits(item(*d, "종료"), &QAction::triggered);
     QTest::keyClick(d->menu.get(), Qt::Key_Q, Qt::AltModifier);
-    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(quits.count(), 0);
     QTest::keyClick(d->menu.get(), Qt::Key_Q);
-    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(quits.count(), 1);
     QTest::keyClick(d->menu.get(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_EQ(quits, 2);
+    EXPECT_EQ(quits.count(), 2);
 }
 
 // The mark shows what the login item reports; it is asked only when something must change.

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -235,9 +236,7 @@ TEST_F(CoverViewTest, AThreeHundredPointCoverRecordsCheckboxesBelowTheBottomToo)
     view().resize(420, 300);
     QTextCursor end(&view().memoText());
     end.movePosition(QTextCursor::End);
-    for (int i = 0; i < 20; ++i) {
-        end.insertText(QStringLiteral("\n☐ 할 일"));
-    }
+    end.insertText(QStringLiteral("\n☐ 할 일").repeated(20));
     view().grab();  // rows 0 to 9 show; the memo has 27 lines
     const auto& boxes = view().checkboxRects();
     ASSERT_EQ(boxes.size(), 5u + 20u);
@@ -246,8 +245,7 @@ TEST_F(CoverViewTest, AThreeHundredPointCoverRecordsCheckboxesBelowTheBottomToo)
 }
 
 TEST_F(CoverViewTest, AFileDragOnACoveringCoverStepsAsideOnce) {
-    int drags = 0;
-    QObject::connect(window.get(), &CoverWindow::fileDragged, window.get(), [&] { ++drags; });
+    QSignalSpy drags(window.get(), &CoverWindow::fileDragged);
     const auto drag = [&](const QMimeData& data) {
         QDragEnterEvent e(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&view(), &e);
@@ -258,6 +256,6 @@ TEST_F(CoverViewTest, AFileDragOnACoveringCoverStepsAsideOnce) {
     files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/사진.png"))});
     EXPECT_FALSE(drag(text));
     EXPECT_FALSE(drag(files));
-    EXPECT_EQ(drags, 1);
+    EXPECT_EQ(drags.count(), 1);
     EXPECT_FALSE(window->isVisible());
 }
