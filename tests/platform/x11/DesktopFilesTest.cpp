@@ -142,7 +142,6 @@ TEST(XdgLoginItem, TheEntryStartsThisVeryProgram) {
 
 // Chat keys are stored as these codes: exactly the letters and digits map, both ways.
 TEST(KeyCodes, TheTableMapsBothWaysForExactlyLettersAndDigits) {
-    EXPECT_EQ(KeyCodes::fromCharacter(U'K'), 40u);
     int mapped = 0;
     for (char32_t c = 0; c < 0x10000; ++c) {
         if (const auto code = KeyCodes::fromCharacter(c)) {

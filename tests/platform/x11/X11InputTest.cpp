@@ -48,10 +48,9 @@ xcb_window_t popup(xcb_connection_t* c, std::int16_t x, std::int16_t y, std::uin
 bool above(xcb_connection_t* c, xcb_window_t upper, xcb_window_t lower) {
     const auto tree =
         collect<xcb_query_tree_reply_t>(c, xcb_query_tree(c, rootOf(c)), xcb_query_tree_reply);
-    const xcb_window_t* w = xcb_query_tree_children(tree.get());
-    const std::vector<xcb_window_t> order(w, w + xcb_query_tree_children_length(tree.get()));
-    return std::find(order.begin(), order.end(), upper) >
-           std::find(order.begin(), order.end(), lower);
+    const xcb_window_t* bottom = xcb_query_tree_children(tree.get());
+    const xcb_window_t* end = bottom + xcb_query_tree_children_length(tree.get());
+    return std::find(bottom, end, upper) > std::find(bottom, end, lower);
 }
 
 constexpr std::uint32_t kCtrlAlt = modifier::kControl | modifier::kOption;
