@@ -16,7 +16,6 @@ class RevealTest : public TrackerTest {
         frontOther();  // the messenger is not in front: only reveals uncover a chat
         tick();
     }
-    void click(std::uint32_t id) { cover(id)->clickedToReveal(); }
     // After `s` seconds, with another application in front: is the chat covered?
     bool coveredAfter(std::uint32_t id, double s) {
         sim.advance(s);
@@ -34,7 +33,7 @@ class RevealTest : public TrackerTest {
 
 // Focus comes back to the revealed chat when a click on its cover activated this program.
 TEST_F(RevealTest, AClickRevealsAtOnceForExactlyTheGrace) {
-    click(1002);
+    cover(1002)->clickedToReveal();
     EXPECT_EQ(cover(1002)->alpha(), 0.0);  // before any tick
     expectBroughtForward(1002);
     EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));

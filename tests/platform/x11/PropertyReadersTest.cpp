@@ -40,8 +40,9 @@ PropertyReply text(xcb_atom_t type, const std::string& s) {
 }  // namespace
 
 // A window list, an atom list and a number all come as 32-bit values: only the type tells them
-// apart, and a value of the wrong one must not pass for a window or a process.
-TEST(PropertyReaders, ListsReadOnlyWithTheExpectedTypeAndFormat) {
+// apart, and a value of the wrong one must not pass for a window or a process. Text reads only
+// when of one of the text types.
+TEST(PropertyReaders, ListsAndTextReadOnlyWithTheExpectedTypeAndFormat) {
     const auto windows = words(XCB_ATOM_WINDOW, {0x400001, 0x400002, 0x400003});
     EXPECT_EQ(cardinals(windows, XCB_ATOM_WINDOW), (Words{0x400001, 0x400002, 0x400003}));
     EXPECT_EQ(firstCardinal(windows, XCB_ATOM_WINDOW), 0x400001u);
@@ -49,9 +50,7 @@ TEST(PropertyReaders, ListsReadOnlyWithTheExpectedTypeAndFormat) {
     EXPECT_FALSE(cardinals(text(XCB_ATOM_WINDOW, "abcd"), XCB_ATOM_WINDOW));   // 8-bit
     EXPECT_FALSE(cardinals(reply(XCB_NONE, 0, nullptr, 0), XCB_ATOM_WINDOW));  // none such
     EXPECT_FALSE(cardinals(PropertyReply(), XCB_ATOM_WINDOW));  // the window was gone
-}
 
-TEST(PropertyReaders, TextReadsOnlyWhenOfOneOfTheTextTypes) {
     const xcb_atom_t textTypes[] = {XCB_ATOM_STRING, kUtf8};
     EXPECT_EQ(bytes(text(kUtf8, "채팅 1"), textTypes), "채팅 1");
     EXPECT_FALSE(bytes(text(XCB_ATOM_STRING, "chat"), kUtf8));
