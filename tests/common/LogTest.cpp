@@ -37,9 +37,10 @@ TEST(LogTest, OnlyTheExactValueOneSwitchesItOnAndOffLeavesAnEarlierFileAlone) {
 }
 
 // The earlier file is replaced by a private one, and window titles (from other programs) may
-// not start a line of their own: control characters are escaped.
-TEST(LogTest, OnReplacesTheEarlierFileAndWritesEachCallAsOneLine) {
-    const std::string path = freshLog("1");
+// not start a line of their own: control characters are escaped. The log's folder is
+// world-writable: what stands under its name is never written through.
+TEST(LogTest, OnReplacesTheEarlierFileWritingEachCallAsOneLineNeverThroughWhatStandsThere) {
+    std::string path = freshLog("1");
     Log::line("PROTECT → 1001 '채팅 \"1\"' [front=KakaoTalk]");
     Log::line("");
     Log::line("STATE 1 'x\nSTATE 1 'forged' = COVERED' = REVEALED");
@@ -50,11 +51,8 @@ TEST(LogTest, OnReplacesTheEarlierFileAndWritesEachCallAsOneLine) {
               "cr\\r tab\\t nul\\x00 esc\\x1b del\\x7f \\n 한글 →\n");
     EXPECT_EQ(fs::symlink_status(path).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
-}
 
-// The log's folder is world-writable: what stands under its name is never written through.
-TEST(LogTest, WhatStandsInTheLogsPlaceIsNeverWrittenThrough) {
-    std::string path = freshLog("1");
+    path = freshLog("1");
     const std::string victim = fs::path(path).parent_path() / "victim";
     std::ofstream(victim) << "precious\n";
     fs::remove(path);

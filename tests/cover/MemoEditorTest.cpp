@@ -32,7 +32,6 @@ class MemoEditorTest : public SimTest {
     }
     QFont fontAt(int position) { return formatAt(position).font(); }
     int lineStart(int line) { return doc().findBlockByNumber(line).position(); }
-    QString line(int n) { return doc().findBlockByNumber(n).text(); }
     // Puts the cursor at the end of line n and presses Return.
     void returnAtEndOf(int n) {
         select(lineStart(n + 1) - 1, lineStart(n + 1) - 1);
@@ -55,9 +54,9 @@ TEST_F(MemoEditorTest, WhatWasTypedOutlivesClosingAndReturnContinuesAChecklistOn
     EXPECT_EQ(fontAt(lineStart(3) + 3).pixelSize(), 17);
 
     returnAtEndOf(5);  // "☐ 책 반납"
-    EXPECT_EQ(line(6), QStringLiteral("☐ "));
+    EXPECT_EQ(doc().findBlockByNumber(6).text(), QStringLiteral("☐ "));
     returnAtEndOf(0);  // the heading "할일"
-    EXPECT_EQ(line(1), QString());
+    EXPECT_EQ(doc().findBlockByNumber(1).text(), QString());
 
     text().moveCursor(QTextCursor::End);
     text().insertPlainText(QStringLiteral("\n우유"));
