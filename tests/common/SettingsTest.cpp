@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include "FifoGuard.h"
 #include "SimFixture.h"
 
@@ -208,7 +210,7 @@ TEST_F(SettingsTest, FailingSavesKeepTheOldFileAndAreToldOncePerSpell) {
     EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(entries(), 1);  // no temporary left
     ASSERT_EQ(told.size(), 1u);
-    EXPECT_NE(told[0].find("File too large"), std::string::npos) << told[0];
+    EXPECT_THAT(told[0], testing::HasSubstr("File too large"));
     EXPECT_EQ(countRecorded(sim, kCannotSave), 1);
 
     s.setInteger(key::kIdleSec, 90);  // room again: everything held is saved, privately
@@ -220,8 +222,8 @@ TEST_F(SettingsTest, FailingSavesKeepTheOldFileAndAreToldOncePerSpell) {
     EXPECT_EQ(told.size(), 2u);
     EXPECT_EQ(countRecorded(sim, kCannotSave), 2);
     // The limit holds the debug log too: only the line written with room to spare is read back.
-    const std::string log = readFile(sim.model().temporaryDirectory + "/tessavo.log");
-    EXPECT_NE(log.find("SETTINGS saved again\n"), std::string::npos);
+    EXPECT_THAT(readFile(sim.model().temporaryDirectory + "/tessavo.log"),
+                testing::HasSubstr("SETTINGS saved again\n"));
 
     // A file where the folder should be: no save can even begin.
     auto& blocked = platform::sim::SimDesktop::installFresh();

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,6 +19,7 @@ using namespace platform;
 using namespace platform::x11;
 
 using Args = std::vector<std::string>;
+using testing::HasSubstr;
 
 // Exec values exactly as they stand in .desktop files: first the key file's escapes, then the
 // command line's quoting, then the field codes of a launch with no files; or why not.
@@ -95,8 +97,7 @@ TEST_F(DesktopFilesTest, TheLoginItemIsAnAutostartEntryThatStartsThisProgram) {
     EXPECT_EQ(item.status(), LoginItemStatus::NotRegistered);
     ASSERT_TRUE(item.registerItem().ok);
     EXPECT_EQ(item.status(), LoginItemStatus::Enabled);
-    const std::string entry = readFile(item.entryPath());
-    EXPECT_NE(entry.find(R"(Exec="/opt/My \\"Apps\\"/tessavo")"), std::string::npos) << entry;
+    EXPECT_THAT(readFile(item.entryPath()), HasSubstr(R"(Exec="/opt/My \\"Apps\\"/tessavo")"));
     // Switched off in the session, it is not enabled.
     std::ofstream(item.entryPath(), std::ios::app) << "Hidden=true\n";
     EXPECT_EQ(item.status(), LoginItemStatus::NotRegistered);
