@@ -8,17 +8,10 @@
 
 #include "cover/CoverPainter.h"
 
-namespace {
-
 using platform::Rect;
 
 // The region drawn corner by corner must be the very pixels of the whole page drawn at once:
 // a pixel off at a corner or a hole's edge shows the chat through the cover or cuts the page.
-QRegion drawnWhole(int width, int height, const std::vector<Rect>& holes) {
-    const QImage mask = CoverPainter::coverageMask(width, height, holes);
-    return QRegion(QBitmap::fromImage(mask.createAlphaMask()));
-}
-
 TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
     // What each case is, the page's size and its holes (in the view's space: origin at the
     // bottom left).
@@ -33,11 +26,10 @@ TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
     };
     for (const auto& [what, width, height, holes] : cases) {
         const QRegion fast = CoverPainter::coverageRegion(width, height, holes);
-        const QRegion whole = drawnWhole(width, height, holes);
+        const QImage mask = CoverPainter::coverageMask(width, height, holes);
+        const QRegion whole(QBitmap::fromImage(mask.createAlphaMask()));
         EXPECT_EQ(fast.xored(whole), QRegion())
             << what << ": " << fast.xored(whole).rectCount() << " rectangles differ";
     }
     EXPECT_TRUE(CoverPainter::coverageRegion(0, 100, {}).isEmpty());
 }
-
-}  // namespace

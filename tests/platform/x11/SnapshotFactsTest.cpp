@@ -24,9 +24,6 @@ xcb_generic_event_t event(std::uint8_t type, xcb_window_t w) {
     std::memcpy(&g, &e, sizeof e);
     return g;
 }
-xcb_generic_event_t destroyed(xcb_window_t w) {
-    return event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, w);
-}
 xcb_generic_event_t property(xcb_window_t w, xcb_atom_t a) {
     auto g = event<xcb_property_notify_event_t>(XCB_PROPERTY_NOTIFY, w);
     reinterpret_cast<xcb_property_notify_event_t&>(g).atom = a;
@@ -57,13 +54,14 @@ TEST(FactCache, FactsEndWithTheirWindowItsFrameOrTheirWindowManager) {
     FactCache cache;
     cache.clients = {{0x100, framedBy(0x900)}, {0x101, framedBy(0x901)}, {0x102, framedBy(0x902)}};
     cache.topLevels = {{0x700, StaticFacts{}}};
-    cache.absorb(destroyed(0x100));
+    cache.absorb(event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, 0x100));
     EXPECT_FALSE(cache.clients.contains(0x100));
-    cache.absorb(destroyed(0x901));  // a frame went: its client is framed anew
+    cache.absorb(event<xcb_destroy_notify_event_t>(
+        XCB_DESTROY_NOTIFY, 0x901));  // a frame went: its client is framed anew
     EXPECT_FALSE(cache.clients.contains(0x101));
     cache.absorb(event<xcb_reparent_notify_event_t>(XCB_REPARENT_NOTIFY | 0x80, 0x102));  // sent
     EXPECT_TRUE(cache.clients.empty());
-    cache.absorb(destroyed(0x700));
+    cache.absorb(event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, 0x700));
     EXPECT_TRUE(cache.topLevels.empty());
 
     // The first manager seen, the same again, another one.
@@ -98,7 +96,7 @@ TEST(FactCache, EachEventClearsWhatItChangesAndOnlyThoseCount) {
         {event<xcb_configure_notify_event_t>(XCB_CONFIGURE_NOTIFY, w), true, "a-cpytns"},
         {event<xcb_configure_notify_event_t>(XCB_CONFIGURE_NOTIFY, 0x800), false, "agcpytns"},
         {event<xcb_map_notify_event_t>(XCB_MAP_NOTIFY, w), true, "-gcpytns"},
-        {destroyed(w), true, "gone"},
+        {event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, w), true, "gone"},
         {property(w, atoms.wmName), true, "agcpyt-s"},  // the older name counts as the new
         {property(w, atoms.netWmState), true, "agcpytn-"},
         // What makes a window a chat may change after it is mapped, each part on its own.

@@ -61,9 +61,6 @@ class X11Snapshot : public ::testing::Test {
         xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, sizeof(v[0]) * 8,
                             static_cast<std::uint32_t>(v.size()), v.data());
     }
-    void listClients(const std::vector<std::uint32_t>& ws) {
-        set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, ws);
-    }
     Snapshot take() {
         roundTrip();  // everything sent has been done
         return Snapshot::take(c_, root_, atoms_, cache_);
@@ -88,7 +85,7 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     const xcb_window_t popup = window(600, 40, true);
     set(unlisted, atoms_.netWmName, atoms_.utf8String, std::string("김민지"));
     set(unlisted, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk\0KakaoTalk\0", 20));
-    listClients({listed});
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {listed});
     map({listed, unlisted, popup});
 
     Snapshot s = take();
@@ -118,7 +115,7 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     }
 
     // Once the manager lists it, it is one client, not two.
-    listClients({unlisted, listed});
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {unlisted, listed});
     EXPECT_EQ(take().clients.size(), 2U);
 }
 
@@ -149,7 +146,7 @@ TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
     const xcb_window_t owner = window(10, 10);
     const xcb_window_t w = window(300, 40);
     set(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("splash\0Launcher\0", 16));
-    listClients({owner, w});
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {owner, w});
     map({owner, w});
     EXPECT_EQ(take().client(w)->windowClass, "Launcher");
 
@@ -171,7 +168,7 @@ TEST_F(X11Snapshot, AnOverrideRedirectFrameStandsAtItsClientsLevel) {
     const xcb_window_t popup = window(600, 40, true);
     set(dialog, atoms_.netWmWindowType, XCB_ATOM_ATOM, {atoms_.typeDialog});
     xcb_reparent_window(c_, dialog, frame, 0, 20);
-    listClients({dialog});
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {dialog});
     map({dialog, frame, popup});
 
     const Snapshot s = take();
