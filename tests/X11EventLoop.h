@@ -15,13 +15,12 @@ void runUntil(Pred stop, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
     QEventLoop loop;
     QTimer look;
-    look.setInterval(5);
     QObject::connect(&look, &QTimer::timeout, &loop, [&] {
         if (stop() || std::chrono::steady_clock::now() >= end) {
             loop.quit();
         }
     });
-    look.start();
+    look.start(5);
     loop.exec();
 }
 

@@ -18,9 +18,7 @@ void quietOffscreenNotices(QtMsgType, const QMessageLogContext&, const QString& 
 
 // Widget tests need an application object; with no display they draw offscreen.
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);  // unless a platform is named
     if (!std::getenv("XDG_RUNTIME_DIR")) {
         const auto dir = std::filesystem::temp_directory_path() / "tessavo-test-runtime";
         std::filesystem::create_directories(dir);

@@ -1,3 +1,5 @@
+#include <gmock/gmock.h>
+
 #include "FifoGuard.h"
 #include "SimFixture.h"
 
@@ -34,18 +36,9 @@ void writeFile(const std::string& text) {
     fs::create_directories(fs::path(path()).parent_path());
     std::ofstream(path(), std::ios::binary) << text;
 }
-std::string readFile(const std::string& p) {
-    std::stringstream s;
-    s << std::ifstream(p, std::ios::binary).rdbuf();
-    return s.str();
-}
 // Files in the settings folder: a temporary left behind would show here.
 long entries() {
     return std::distance(fs::directory_iterator(fs::path(path()).parent_path()), {});
-}
-long noticesOf(const platform::sim::SimDesktop& sim, const std::string& prefix) {
-    return std::count_if(sim.record().begin(), sim.record().end(),
-                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 const std::string kCannotSave = "system log: tessavo: cannot save settings";
 
@@ -83,8 +76,7 @@ void onAFullDisk(const std::function<void()>& work) {
     rlimit before{};
     ::getrlimit(RLIMIT_FSIZE, &before);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit full = before;
-    full.rlim_cur = 4;
+    const rlimit full{4, before.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &full);
     work();
     ::setrlimit(RLIMIT_FSIZE, &before);
@@ -164,34 +156,29 @@ TEST_F(SettingsTest, AKeyWithAByteOrderMarkNeverBecomesAnotherKey) {
 TEST_F(SettingsTest, UnreadableFilesAreKeptAsideAndOddFilesLeftAlone) {
     const std::string atLimit =
         "{\"idleSec\": 30" + std::string(platform::kMaxConfigFileBytes - 15, ' ') + "}";
+    // The file (the first one cut short), the idle time read from it, whether it is set aside.
     const std::tuple<std::string, int, bool> files[] = {
-        // the file, the idle time read from it, whether it is set aside
-        {"{\"idleSec\": 30, \"order\": [\"채팅\" ", 0, true},  // cut short
+        {"{\"idleSec\": 30, \"order\": [\"채팅\" ", 0, true},
         {"[1, 2, 3]", 0, true},
         {"  \n", 0, false},
         {atLimit, 30, false},
-        {atLimit + " ", 0, true},
-    };
+        {atLimit + " ", 0, true}};
     for (const auto& [text, idle, aside] : files) {
         SCOPED_TRACE(text.substr(0, 40));
         auto& sim = platform::sim::SimDesktop::installFresh();
         writeFile(text);
         Store& s = Settings::d();
         EXPECT_EQ(Settings::idleSec(), idle);
-        EXPECT_EQ(noticesOf(sim, "system log: tessavo: settings file"), aside ? 1 : 0);
+        EXPECT_EQ(countRecorded(sim, "system log: tessavo: settings file"), aside ? 1 : 0);
         s.setInteger(key::kIdleSec, 60);
         EXPECT_EQ(s.setAside().empty() ? "" : readFile(s.setAside()), aside ? text : "");
         EXPECT_EQ(Store(platform::current()).integerForKey(key::kIdleSec), 60);
         EXPECT_EQ(entries(), aside ? 2 : 1);
     }
-    const std::function<void(const std::string&)> makers[] = {
-        [](const std::string& p) { ::mkfifo(p.c_str(), 0600); },
-        [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
-    };
-    for (const auto& make : makers) {
+    for (const bool fifo : {true, false}) {  // else a link to an endless device
         auto& fresh = platform::sim::SimDesktop::installFresh();
         fs::create_directories(fs::path(path()).parent_path());
-        make(path());
+        fifo ? void(::mkfifo(path().c_str(), 0600)) : fs::create_symlink("/dev/zero", path());
         const auto type = fs::symlink_status(path()).type();
         EXPECT_TRUE(returnsPromptly(path(), [] { Settings::d(); }));
         Settings::d().setInteger(key::kIdleSec, 30);
@@ -199,7 +186,7 @@ TEST_F(SettingsTest, UnreadableFilesAreKeptAsideAndOddFilesLeftAlone) {
         EXPECT_EQ(fresh.record().at(0), "system log: tessavo: settings file " + path() +
                                             " is unreadable (not a regular file); left in "
                                             "place, starting from defaults");
-        EXPECT_EQ(noticesOf(fresh, kCannotSave), 1);
+        EXPECT_EQ(countRecorded(fresh, kCannotSave), 1);
     }
 }
 
@@ -223,26 +210,24 @@ TEST_F(SettingsTest, FailingSavesKeepTheOldFileAndAreToldOncePerSpell) {
     EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(entries(), 1);  // no temporary left
     ASSERT_EQ(told.size(), 1u);
-    EXPECT_NE(told[0].find("File too large"), std::string::npos) << told[0];
-    EXPECT_EQ(noticesOf(sim, kCannotSave), 1);
+    EXPECT_THAT(told[0], testing::HasSubstr("File too large"));
+    EXPECT_EQ(countRecorded(sim, kCannotSave), 1);
 
     s.setInteger(key::kIdleSec, 90);  // room again: everything held is saved, privately
     EXPECT_TRUE(Store(platform::current()).boolForKey(key::kPaused));
     EXPECT_EQ(Store(platform::current()).numberForKey(key::kBarX), 0.0);
     EXPECT_TRUE(Store(platform::current()).hasObject("somethingNew"));
-    struct stat st {};
-    ASSERT_EQ(::stat(path().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(path()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     onAFullDisk([&] { s.setInteger(key::kIdleSec, 120); });
     EXPECT_EQ(told.size(), 2u);
-    EXPECT_EQ(noticesOf(sim, kCannotSave), 2);
+    EXPECT_EQ(countRecorded(sim, kCannotSave), 2);
     // The limit holds the debug log too: only the line written with room to spare is read back.
-    const std::string log = readFile(sim.model().temporaryDirectory + "/tessavo.log");
-    EXPECT_NE(log.find("SETTINGS saved again\n"), std::string::npos);
+    EXPECT_THAT(readFile(sim.model().temporaryDirectory + "/tessavo.log"),
+                testing::HasSubstr("SETTINGS saved again\n"));
 
     // A file where the folder should be: no save can even begin.
     auto& blocked = platform::sim::SimDesktop::installFresh();
     std::ofstream(fs::path(path()).parent_path()) << "x";
     Settings::d().setInteger(key::kIdleSec, 30);
-    EXPECT_EQ(noticesOf(blocked, kCannotSave), 1);
+    EXPECT_EQ(countRecorded(blocked, kCannotSave), 1);
 }

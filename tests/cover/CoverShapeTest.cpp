@@ -1,3 +1,4 @@
+#include <tuple>
 #include <vector>
 
 #include <QBitmap>
@@ -7,25 +8,14 @@
 
 #include "cover/CoverPainter.h"
 
-namespace {
-
 using platform::Rect;
 
 // The region drawn corner by corner must be the very pixels of the whole page drawn at once:
 // a pixel off at a corner or a hole's edge shows the chat through the cover or cuts the page.
-QRegion drawnWhole(int width, int height, const std::vector<Rect>& holes) {
-    const QImage mask = CoverPainter::coverageMask(width, height, holes);
-    return QRegion(QBitmap::fromImage(mask.createAlphaMask()));
-}
-
-struct Case {
-    const char* what;
-    int width, height;
-    std::vector<Rect> holes;  // in the view's space: origin at the bottom left
-};
-
 TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
-    const std::vector<Case> cases = {
+    // What each case is, the page's size and its holes (in the view's space: origin at the
+    // bottom left).
+    const std::tuple<const char*, int, int, std::vector<Rect>> cases[] = {
         {"a page smaller than its corners", 15, 9, {}},
         {"a hole inside", 600, 400, {{100, 80, 200, 150}}},
         {"a hole at fractional edges", 600, 400, {{100.5, 80.25, 200.3, 150.75}}},
@@ -34,13 +24,12 @@ TEST(CoverShapeTest, TheRegionDrawnPieceByPieceIsThePageDrawnWhole) {
         {"a hole over the whole page", 300, 200, {{-10, -10, 400, 300}}},
         {"far from the origin", 1920, 1200, {{1700.5, 1000.5, 300, 300}, {3, 3, 40, 40}}},
     };
-    for (const Case& c : cases) {
-        const QRegion fast = CoverPainter::coverageRegion(c.width, c.height, c.holes);
-        const QRegion whole = drawnWhole(c.width, c.height, c.holes);
+    for (const auto& [what, width, height, holes] : cases) {
+        const QRegion fast = CoverPainter::coverageRegion(width, height, holes);
+        const QImage mask = CoverPainter::coverageMask(width, height, holes);
+        const QRegion whole(QBitmap::fromImage(mask.createAlphaMask()));
         EXPECT_EQ(fast.xored(whole), QRegion())
-            << c.what << ": " << fast.xored(whole).rectCount() << " rectangles differ";
+            << what << ": " << fast.xored(whole).rectCount() << " rectangles differ";
     }
     EXPECT_TRUE(CoverPainter::coverageRegion(0, 100, {}).isEmpty());
 }
-
-}  // namespace

@@ -1,5 +1,5 @@
 #include <QCoreApplication>
-#include <QKeyEvent>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -25,20 +25,17 @@ class MemoEditorTest : public SimTest {
         c.setPosition(to, QTextCursor::KeepAnchor);
         text().setTextCursor(c);
     }
-    QFont fontAt(int position) {
+    QTextCharFormat formatAt(int position) {
         QTextCursor c(&doc());
         c.setPosition(position);
-        return c.charFormat().font();
+        return c.charFormat();
     }
+    QFont fontAt(int position) { return formatAt(position).font(); }
     int lineStart(int line) { return doc().findBlockByNumber(line).position(); }
-    QString line(int n) { return doc().findBlockByNumber(n).text(); }
     // Puts the cursor at the end of line n and presses Return.
     void returnAtEndOf(int n) {
-        QTextCursor c(doc().findBlockByNumber(n));
-        c.movePosition(QTextCursor::EndOfBlock);
-        text().setTextCursor(c);
-        QKeyEvent e(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        QCoreApplication::sendEvent(&text(), &e);
+        select(lineStart(n + 1) - 1, lineStart(n + 1) - 1);
+        QTest::keyClick(&text(), Qt::Key_Return);
     }
 
     CoverView view;
@@ -49,18 +46,17 @@ TEST_F(MemoEditorTest, WhatWasTypedOutlivesClosingAndReturnContinuesAChecklistOn
     EXPECT_EQ(text().toPlainText(), view.memoText().toPlainText());
     select(lineStart(3) + 2, lineStart(3) + 4);
     editor().fmtBigger();
-    QTextCursor c(&doc());
-    c.movePosition(QTextCursor::End);
-    c.insertText(QStringLiteral("끝"));
+    text().moveCursor(QTextCursor::End);
+    text().insertPlainText(QStringLiteral("끝"));
     view.setEditing(false);
     EXPECT_TRUE(view.memoText().toPlainText().endsWith(QStringLiteral("끝")));
     view.setEditing(true);
     EXPECT_EQ(fontAt(lineStart(3) + 3).pixelSize(), 17);
 
     returnAtEndOf(5);  // "☐ 책 반납"
-    EXPECT_EQ(line(6), QStringLiteral("☐ "));
+    EXPECT_EQ(doc().findBlockByNumber(6).text(), QStringLiteral("☐ "));
     returnAtEndOf(0);  // the heading "할일"
-    EXPECT_EQ(line(1), QString());
+    EXPECT_EQ(doc().findBlockByNumber(1).text(), QString());
 
     text().moveCursor(QTextCursor::End);
     text().insertPlainText(QStringLiteral("\n우유"));
@@ -108,9 +104,7 @@ TEST_F(MemoEditorTest, ColourCyclesAndBoldAndItalicToggleEachRunByItself) {
     const auto& palette = CoverStyle::palette();
     for (std::size_t i : {1u, 2u, 3u, 0u}) {  // red, blue, green, then the body colour
         editor().fmtColor();
-        QTextCursor c(&doc());
-        c.setPosition(lineStart(5) + 3);
-        EXPECT_EQ(c.charFormat().foreground().color(), palette[i]) << i;
+        EXPECT_EQ(formatAt(lineStart(5) + 3).foreground().color(), palette[i]) << i;
     }
     // Line 0 is the bold heading; select it with the blank line and the next line's start.
     select(lineStart(0), lineStart(2) + 3);

@@ -14,7 +14,6 @@ using namespace platform::sim;
 
 class WallpaperTest : public SimTest {
   protected:
-    WallpaperTest() { sim.model().environment.insert_or_assign("TESSAVO_DEBUG", std::string("1")); }
     // A desktop-level window showing a solid colour; the first one also adds its application.
     void addDesktopWindow(std::uint32_t number, Rect bounds, QColor colour) {
         if (!sim.model().app(1)) {
@@ -26,9 +25,6 @@ class WallpaperTest : public SimTest {
             {.number = number, .pid = 1, .frame = bounds, .desktop = true, .image = image});
     }
     Screen primary() { return current().screens().screens().front(); }
-    static QColor corner(const std::optional<Wallpaper::Picture>& p) {
-        return p ? p->image.pixelColor(0, 0) : QColor();
-    }
 };
 
 TEST_F(WallpaperTest, CapturesAreCachedPerScreenButFailuresAreNot) {
@@ -41,7 +37,7 @@ TEST_F(WallpaperTest, CapturesAreCachedPerScreenButFailuresAreNot) {
     addDesktopWindow(7, {0, 0, 1440, 900}, Qt::darkCyan);
     ASSERT_TRUE(Wallpaper::captured(primary()));
     sim.window(7).image->fill(Qt::yellow);  // a later change is not seen: the capture is kept
-    EXPECT_EQ(corner(Wallpaper::captured(primary())), QColor(Qt::darkCyan));
+    EXPECT_EQ(Wallpaper::captured(primary())->image.pixelColor(0, 0), QColor(Qt::darkCyan));
 
     Screen unnamed = primary();
     unnamed.displayNumber.reset();

@@ -14,19 +14,15 @@ TEST_F(OnScreenTest, OcclusionNeedsOneThirdPartyWindowInFrontCoveringNinetyPerce
     const std::int32_t kakao = 500;
     const std::int32_t own = sim.model().ownPid;
     const Rect chat{100, 100, 100, 100};
-    const struct {
-        std::vector<OnScreenWin> inFront;
-        bool occluded;
-    } rows[] = {
+    // The windows in front of the chat, whether they hide it.
+    const std::pair<std::vector<OnScreenWin>, bool> rows[] = {
         {{}, false},                                                           // front-most
         {{{2, 700, 0, {100, 110, 100, 100}}}, true},                           // exactly 90 %
         {{{2, 700, 0, {100, 110.5, 100, 100}}}, false},                        // just under
         {{{2, own, 0, chat}, {3, kakao, 0, chat}, {4, 700, 3, chat}}, false},  // never count
         {{{2, 700, 0, {100, 100, 50, 100}}, {3, 701, 0, {150, 100, 50, 100}}}, false},  // halves
     };
-    KWindow w;
-    w.id = 1;
-    w.frame = chat;
+    KWindow w{.id = 1, .frame = chat};
     for (const auto& [inFront, occluded] : rows) {
         std::vector<OnScreenWin> snapshot = inFront;
         snapshot.push_back({1, kakao, 0, chat});

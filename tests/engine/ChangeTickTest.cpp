@@ -14,24 +14,24 @@ TEST_F(TrackerTest, AChangeIsCoveredAtOnceNotAtTheNextTimerTick) {
     sim.focus(1001);  // the user works in chat 1: it opens at once
     sim.announceChange();
     EXPECT_FALSE(covered(1001));
-    advance(0.01);
+    sim.advance(0.01);
     frontOther();
     sim.announceChange();
     EXPECT_TRUE(covered(1001));
     // A window that is gone by the time the change is handled is simply gone.
-    advance(0.01);
+    sim.advance(0.01);
     sim.closeWindow(1002);
     sim.announceChange();
     EXPECT_FALSE(cover(1002));
 
-    advance(WindowTracker::kChangeTickGap);
+    sim.advance(WindowTracker::kChangeTickGap);
     QSignalSpy ticks(&tracker(), &WindowTracker::chatsChanged);
     for (int i = 0; i < 1000; ++i) {
         sim.window(1001).frame.x += 1;
         sim.announceChange();
     }
     EXPECT_EQ(ticks.count(), 1);
-    advance(WindowTracker::kChangeTickGap);
+    sim.advance(WindowTracker::kChangeTickGap);
     sim.announceChange();
     EXPECT_EQ(ticks.count(), 2);
 }

@@ -16,10 +16,9 @@ class RevealTest : public TrackerTest {
         frontOther();  // the messenger is not in front: only reveals uncover a chat
         tick();
     }
-    void click(std::uint32_t id) { cover(id)->clickedToReveal(); }
     // After `s` seconds, with another application in front: is the chat covered?
     bool coveredAfter(std::uint32_t id, double s) {
-        advance(s);
+        sim.advance(s);
         frontOther();
         tick();
         return covered(id);
@@ -32,11 +31,16 @@ class RevealTest : public TrackerTest {
     }
 };
 
+// Focus comes back to the revealed chat when a click on its cover activated this program.
 TEST_F(RevealTest, AClickRevealsAtOnceForExactlyTheGrace) {
-    click(1002);
+    cover(1002)->clickedToReveal();
     EXPECT_EQ(cover(1002)->alpha(), 0.0);  // before any tick
     expectBroughtForward(1002);
     EXPECT_TRUE(logged("REVEAL id=1002 '채팅 2'"));
+    sim.setFrontmost(sim.model().ownPid);
+    sim.clearRecord();
+    tick();
+    expectBroughtForward(1002);
     // Even if the messenger does not come forward.
     EXPECT_FALSE(coveredAfter(1002, 1.49));
     EXPECT_TRUE(coveredAfter(1002, 0.01));
@@ -89,14 +93,6 @@ TEST_F(RevealTest, ADragRevealEndsWhenItsWindowGoes) {
     tick();
     sim.addWindow(gone);  // a window that comes later under the same number is not revealed
     EXPECT_TRUE(coveredAfter(1002, WindowTracker::kFileDragGrace));
-}
-
-TEST_F(RevealTest, FocusComesBackToTheRevealedChatWhenThisProgramTookTheFrontNotForAnUnknownOne) {
-    click(1002);
-    sim.setFrontmost(sim.model().ownPid);  // a click on a cover activated this program
-    sim.clearRecord();
-    tick();
-    expectBroughtForward(1002);
 }
 
 // The global monitor calls straight into the tracker: a tracker that goes without being stopped

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "SimFixture.h"
@@ -18,17 +16,12 @@ class TrackerTest : public SimTest {
         sim.model().environment["TESSAVO_DEBUG"] = "1";
         platform::sim::addMessenger(sim, {.chats = chats(), .otherWindows = 1});
         sim.window(5000).frame = {1200, 700, 100, 100};  // out of the chats' way
+        tracker_ = std::make_unique<WindowTracker>();
     }
     virtual int chats() const { return 2; }
 
-    WindowTracker& tracker() {
-        if (!tracker_) {
-            tracker_ = std::make_unique<WindowTracker>();
-        }
-        return *tracker_;
-    }
+    WindowTracker& tracker() { return *tracker_; }
     void tick() { tracker().tick(); }
-    void advance(double s) { sim.advance(s); }
 
     CoverWindow* cover(std::uint32_t id) { return tracker().coverOf(id); }
     // What the user sees of a chat: covered means an opaque cover shows over it.
@@ -38,13 +31,9 @@ class TrackerTest : public SimTest {
     }
     void frontOther() { sim.setFrontmost(kOther); }
 
-    std::string log() const {
-        std::ifstream in(sim.model().temporaryDirectory + "/tessavo.log");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
     bool logged(const std::string& line) const { return countLogged(line) > 0; }
     int countLogged(const std::string& line) const {
-        const std::string all = log();
+        const std::string all = readFile(sim.model().temporaryDirectory + "/tessavo.log");
         int n = 0;
         for (auto at = all.find(line + "\n"); at != std::string::npos; ++n) {
             at = all.find(line + "\n", at + 1);

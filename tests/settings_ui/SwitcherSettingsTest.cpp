@@ -18,36 +18,26 @@ TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
     const auto label = [](const char* typed) {
         return SwitcherSettings::normalisedLabel(QString::fromUtf8(typed)).value_or("none");
     };
+    // K is the main window's; white space from any keyboard counts (a Korean one types U+3000).
+    // The switcher reads a key by its first code point: a K with a mark or joiner after it would
+    // take the main window's K.
     const std::pair<const char*, const char*> keys[] = {
-        {"k", "none"},  // K is the main window's
-        {" a ", "A"},
-        {"-", "none"},
-        {"7", "7"},
-        {"한글", "한"},
-        {"", "none"},
-        {"\u3000a", "A"},  // white space from any keyboard: a Korean one types U+3000
-        // The switcher reads a key by its first code point: a K with a mark or joiner after it
-        // would take the main window's K.
-        {"k\u0301", "none"},
-        {"K\u200d", "none"},
-        {"a\u0301", "A\u0301"}};
+        {"k", "none"},       {" a ", "A"},          {"-", "none"},    {"7", "7"},
+        {"한글", "한"},      {"", "none"},          {"\u3000a", "A"}, {"k\u0301", "none"},
+        {"K\u200d", "none"}, {"a\u0301", "A\u0301"}};
     for (const auto& [typed, stored] : keys) {
         EXPECT_EQ(key(typed), QString::fromUtf8(stored)) << typed;
     }
+    // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
+    // Two characters cut from "A B" end at the blank between them, which is trimmed too. A code
+    // point the boundary finder has no data for stays whole (never half a pair).
+    // clang-format off
     const std::pair<const char*, const char*> labels[] = {
-        {" ABC ", "AB"},
-        {"\u3000팀장님\u3000", "팀장"},
-        {"\u3000 \u00a0", "none"},
-        // Two characters as a reader counts them: a syllable in jamo, a flag, an accented letter.
+        {" ABC ", "AB"}, {"\u3000팀장님\u3000", "팀장"}, {"\u3000 \u00a0", "none"},
         {"\u1112\u1161\u11ab\u1100\u1173\u11af\u1105", "\u1112\u1161\u11ab\u1100\u1173\u11af"},
-        {"🇰🇷🇯🇵🇺🇸", "🇰🇷🇯🇵"},
-        {"e\u0301e\u0301e", "e\u0301e\u0301"},
-        // Two characters cut from "A B" end at the blank between them, which is trimmed too.
-        {" A B", "A"},
-        {"가\t나다", "가"},
-        // A code point the boundary finder has no data for stays whole (never half a pair).
-        {"!\U00011FFF", "!\U00011FFF"},
-        {"\U00011FFF\U00011FFF\U00011FFF", "\U00011FFF\U00011FFF"}};
+        {"🇰🇷🇯🇵🇺🇸", "🇰🇷🇯🇵"}, {"e\u0301e\u0301e", "e\u0301e\u0301"}, {" A B", "A"}, {"가\t나다", "가"},
+        {"!\U00011FFF", "!\U00011FFF"}, {"\U00011FFF\U00011FFF\U00011FFF", "\U00011FFF\U00011FFF"}};
+    // clang-format on
     for (const auto& [typed, stored] : labels) {
         EXPECT_EQ(label(typed), QString::fromUtf8(stored)) << typed;
         EXPECT_TRUE(label(typed).isValidUtf16()) << typed;

@@ -16,7 +16,7 @@ TEST_F(SwitcherTest, NoChatsHideTheBarAndAPositionPastTheListIsNoChat) {
 TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
     tracker().start();
     sim.focus(1002);
-    step();
+    tick();
     ASSERT_FALSE(covered(1002));
     switcher().pick(2);  // the chat in use goes back under its cover
     EXPECT_TRUE(covered(1002));

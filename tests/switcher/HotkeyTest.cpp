@@ -6,24 +6,19 @@ using namespace platform;
 namespace {
 constexpr std::uint32_t kControlOption = modifier::kControl | modifier::kOption;
 constexpr std::uint32_t kA = 0, kK = 40, k1 = 18;
-using Registered = std::vector<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>>;
 }  // namespace
 
-TEST_F(TrackerTest, RepeatsAndCharactersWithoutAKeyUseUpNoIdAndNoModifierRegistersNothing) {
+// Each key registered once, each press telling its own character.
+TEST_F(TrackerTest, RepeatsAndCharactersWithoutAKeyRegisterNothingAndNoModifierNothingAtAll) {
     std::u32string pressed;
     HotkeyManager m([&](char32_t c) { pressed += c; });
     m.keys = U"K?1한aka";  // lower case counts as upper case
     m.reRegister();
-    Registered registered;
-    for (const auto& [h, key] : sim.model().hotKeys) {
-        registered.emplace_back(key.keyCode, key.modifiers, key.id.id);
+    EXPECT_EQ(sim.model().hotKeys.size(), 3u);
+    for (const std::uint32_t code : {kA, kK, k1}) {
+        EXPECT_TRUE(sim.pressHotKey(code, kControlOption));
     }
-    std::sort(registered.begin(), registered.end());
-    EXPECT_EQ(
-        registered,
-        (Registered{{kA, kControlOption, 2}, {k1, kControlOption, 1}, {kK, kControlOption, 0}}));
-    EXPECT_TRUE(sim.pressHotKey(kA, kControlOption));
-    EXPECT_EQ(pressed, U"A");
+    EXPECT_EQ(pressed, U"AK1");
     m.modifiers = 0;
     m.reRegister();
     EXPECT_TRUE(sim.model().hotKeys.empty());
@@ -36,7 +31,7 @@ TEST_F(SwitcherTest, KIsTheMainWindowAndEveryOtherKeyTheFirstChatWithIt) {
                                 {{"채팅 2", "b"}, {"채팅 3", "B"}, {"채팅 1", "K"}, {"x", ""}});
     switcher().reloadSettings();
     tracker().start();
-    step();
+    tick();
     EXPECT_EQ(switcher().hotkeys().keys, U"KKBB");  // in the stored titles' order
     sim.pressHotKey(kK, kControlOption);
     EXPECT_TRUE(logged("PICK i=0 '카카오톡'"));

@@ -42,12 +42,6 @@ class SwitcherBarTest : public SimTest {
         send(QEvent::MouseMove, Qt::LeftButton, x, Point{500 + by.x, 500 + by.y});
         send(QEvent::MouseButtonRelease, Qt::LeftButton, x);
     }
-    // As settings files keep it: the bottom-left corner, measured up from the primary screen's
-    // bottom edge.
-    Point stored() const {
-        return {Settings::d().numberForKey(Settings::key::kBarX).value_or(-1),
-                Settings::d().numberForKey(Settings::key::kBarY).value_or(-1)};
-    }
 
     SwitcherBar bar;
     std::vector<std::string> events;
@@ -74,7 +68,8 @@ TEST_F(SwitcherBarTest, GripsDragTheBarAndStoreWhereItWasLeft) {
     // A press on a grip without a move still ends in storing the origin, and picks nothing.
     Settings::d().setDouble(Settings::key::kBarX, 0);
     click(Qt::LeftButton, 5);
-    EXPECT_EQ(stored(), (Point{230, 900 - 370 - 34}));
+    // As settings files keep it: the bottom-left corner, up from the primary screen's bottom.
+    EXPECT_EQ(Settings::barOrigin(), (Point{230, 900 - 370 - 34}));
     // A press on a slot is no drag.
     dragBy(35, {50, 50});
     EXPECT_EQ(bar.frameOrigin(), (Point{230, 370}));

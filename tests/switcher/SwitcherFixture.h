@@ -16,20 +16,11 @@ class SwitcherTest : public TrackerTest {
             sim.raise(id);  // front to back: 1001, 1002, 1003, then the main window
         }
         frontOther();
-        step();
-    }
-
-    ChatSwitcher& switcher() {
-        if (!switcher_) {
-            switcher_ = new ChatSwitcher(tracker());  // a child of the tracker
-        }
-        return *switcher_;
-    }
-    // A tick of the tracker, which the switcher follows.
-    void step() {
-        switcher();
+        switcher_ = new ChatSwitcher(tracker());  // a child of the tracker
         tick();
     }
+
+    ChatSwitcher& switcher() { return *switcher_; }
 
     ChatSwitcher* switcher_ = nullptr;
 };

@@ -10,32 +10,19 @@ using namespace platform::x11;
 namespace {
 
 StaticFacts framedBy(xcb_window_t frame) {
-    StaticFacts f;
-    f.pid = 500;
-    f.topLevel = frame;
-    return f;
+    return {.pid = 500, .topLevel = frame};
 }
 
 // Events arrive from xcb in 32-byte blocks, whatever their type.
 template <class E>
-xcb_generic_event_t event(std::uint8_t type, xcb_window_t w, void (*more)(E&) = nullptr) {
+xcb_generic_event_t event(std::uint8_t type, xcb_window_t w) {
     static_assert(sizeof(E) <= sizeof(xcb_generic_event_t));
     E e{};
     e.response_type = type;
     e.window = w;
-    if (more) {
-        more(e);
-    }
     xcb_generic_event_t g{};
     std::memcpy(&g, &e, sizeof e);
     return g;
-}
-xcb_generic_event_t destroyed(xcb_window_t w) {
-    return event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, w);
-}
-xcb_generic_event_t reparented(xcb_window_t w) {  // as sent by another client
-    return event<xcb_reparent_notify_event_t>(
-        XCB_REPARENT_NOTIFY | 0x80, w, [](xcb_reparent_notify_event_t& e) { e.parent = 0x950; });
 }
 xcb_generic_event_t property(xcb_window_t w, xcb_atom_t a) {
     auto g = event<xcb_property_notify_event_t>(XCB_PROPERTY_NOTIFY, w);
@@ -67,13 +54,14 @@ TEST(FactCache, FactsEndWithTheirWindowItsFrameOrTheirWindowManager) {
     FactCache cache;
     cache.clients = {{0x100, framedBy(0x900)}, {0x101, framedBy(0x901)}, {0x102, framedBy(0x902)}};
     cache.topLevels = {{0x700, StaticFacts{}}};
-    cache.absorb(destroyed(0x100));
+    cache.absorb(event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, 0x100));
     EXPECT_FALSE(cache.clients.contains(0x100));
-    cache.absorb(destroyed(0x901));  // a frame went: its client is framed anew
+    cache.absorb(event<xcb_destroy_notify_event_t>(
+        XCB_DESTROY_NOTIFY, 0x901));  // a frame went: its client is framed anew
     EXPECT_FALSE(cache.clients.contains(0x101));
-    cache.absorb(reparented(0x102));
+    cache.absorb(event<xcb_reparent_notify_event_t>(XCB_REPARENT_NOTIFY | 0x80, 0x102));  // sent
     EXPECT_TRUE(cache.clients.empty());
-    cache.absorb(destroyed(0x700));
+    cache.absorb(event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, 0x700));
     EXPECT_TRUE(cache.topLevels.empty());
 
     // The first manager seen, the same again, another one.
@@ -94,25 +82,21 @@ TEST(FactCache, FactsEndWithTheirWindowItsFrameOrTheirWindowManager) {
 // snapshot stands until an event says what it shows may have changed: missing one would leave
 // a chat uncovered; taking every event would poll the server for nothing.
 TEST(FactCache, EachEventClearsWhatItChangesAndOnlyThoseCount) {
-    Atoms atoms;
-    atoms.netActiveWindow = 300;
-    atoms.wmName = 302;
-    atoms.netWmState = 303;
-    atoms.wmClass = 304;
-    atoms.netWmPid = 305;
-    atoms.netWmWindowType = 306;
-    atoms.wmTransientFor = 307;
+    const Atoms atoms{.netActiveWindow = 300,
+                      .netWmPid = 305,
+                      .wmClass = 304,
+                      .wmName = 302,
+                      .netWmWindowType = 306,
+                      .wmTransientFor = 307,
+                      .netWmState = 303};
     const std::set<std::uint64_t> ours{0x800};
     const xcb_window_t w = 0x10;
-    const struct {
-        xcb_generic_event_t event;
-        bool change;
-        std::string after;
-    } rows[] = {
+    // The event, whether it counts as a change, what is still known of the window after it.
+    const std::tuple<xcb_generic_event_t, bool, std::string> rows[] = {
         {event<xcb_configure_notify_event_t>(XCB_CONFIGURE_NOTIFY, w), true, "a-cpytns"},
         {event<xcb_configure_notify_event_t>(XCB_CONFIGURE_NOTIFY, 0x800), false, "agcpytns"},
         {event<xcb_map_notify_event_t>(XCB_MAP_NOTIFY, w), true, "-gcpytns"},
-        {destroyed(w), true, "gone"},
+        {event<xcb_destroy_notify_event_t>(XCB_DESTROY_NOTIFY, w), true, "gone"},
         {property(w, atoms.wmName), true, "agcpyt-s"},  // the older name counts as the new
         {property(w, atoms.netWmState), true, "agcpytn-"},
         // What makes a window a chat may change after it is mapped, each part on its own.

@@ -11,6 +11,7 @@
 #include "platform/x11/Atoms.h"
 #include "platform/x11/Snapshot.h"
 #include "platform/x11/X11WindowServer.h"
+#include "platform/x11/Xcb.h"
 
 // These run on a real X server without a window manager (tests/e2e/x11-snapshot.sh starts one);
 // elsewhere they skip. The tests play the window manager themselves: they name a check window
@@ -27,7 +28,9 @@ class X11Snapshot : public ::testing::Test {
         if (!std::getenv("TESSAVO_X11_SNAPSHOT")) {
             GTEST_SKIP() << "needs the X server of tests/e2e/x11-snapshot.sh";
         }
-        c_ = xcb_connect(nullptr, nullptr);
+        // Its windows and the root's properties naming them go with it.
+        connection_.reset(xcb_connect(nullptr, nullptr));
+        c_ = connection_.get();
         ASSERT_FALSE(xcb_connection_has_error(c_));
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
         atoms_ = Atoms::intern(c_);
@@ -39,12 +42,6 @@ class X11Snapshot : public ::testing::Test {
         set(check, atoms_.netSupportingWmCheck, XCB_ATOM_WINDOW, {check});
         set(root_, atoms_.netSupportingWmCheck, XCB_ATOM_WINDOW, {check});
     }
-    void TearDown() override {
-        if (c_) {
-            xcb_disconnect(c_);  // its windows and the root's properties naming them go with it
-        }
-    }
-
     xcb_window_t window(std::int16_t x, std::int16_t y, bool overrideRedirect = false) {
         const xcb_window_t w = xcb_generate_id(c_);
         const std::uint32_t values[] = {overrideRedirect ? 1U : 0U};
@@ -58,18 +55,11 @@ class X11Snapshot : public ::testing::Test {
             xcb_map_window(c_, w);
         }
     }
-    void set(xcb_window_t on, xcb_atom_t property, xcb_atom_t type,
-             const std::vector<std::uint32_t>& values) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, 32,
-                            static_cast<std::uint32_t>(values.size()), values.data());
-    }
-    void setText(xcb_window_t on, xcb_atom_t property, const std::string& text,
-                 xcb_atom_t type = XCB_ATOM_STRING) {
-        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, 8,
-                            static_cast<std::uint32_t>(text.size()), text.data());
-    }
-    void listClients(const std::vector<std::uint32_t>& ws) {
-        set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, ws);
+    // A property of 32-bit values, or of text.
+    template <class V = std::vector<std::uint32_t>>
+    void set(xcb_window_t on, xcb_atom_t property, xcb_atom_t type, const V& v) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, on, property, type, sizeof(v[0]) * 8,
+                            static_cast<std::uint32_t>(v.size()), v.data());
     }
     Snapshot take() {
         roundTrip();  // everything sent has been done
@@ -77,6 +67,7 @@ class X11Snapshot : public ::testing::Test {
     }
     void roundTrip() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
 
+    Connection connection_;
     xcb_connection_t* c_ = nullptr;
     xcb_window_t root_ = 0;
     Atoms atoms_;
@@ -92,9 +83,9 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     const xcb_window_t listed = window(10, 10);
     const xcb_window_t unlisted = window(300, 40);
     const xcb_window_t popup = window(600, 40, true);
-    setText(unlisted, atoms_.netWmName, "김민지", atoms_.utf8String);
-    setText(unlisted, atoms_.wmClass, std::string("kakaotalk\0KakaoTalk\0", 20));
-    listClients({listed});
+    set(unlisted, atoms_.netWmName, atoms_.utf8String, std::string("김민지"));
+    set(unlisted, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk\0KakaoTalk\0", 20));
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {listed});
     map({listed, unlisted, popup});
 
     Snapshot s = take();
@@ -108,7 +99,7 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
 
     // It tells of a new title as a listed client does, so the next poll comes at once.
     cache_.changed = false;
-    setText(unlisted, atoms_.netWmName, "김민지", atoms_.utf8String);
+    set(unlisted, atoms_.netWmName, atoms_.utf8String, std::string("김민지"));
     roundTrip();
     cache_.absorbPending(c_);
     EXPECT_TRUE(cache_.changed);
@@ -124,7 +115,7 @@ TEST_F(X11Snapshot, AMappedWindowNoListNamesYetIsStillAClient) {
     }
 
     // Once the manager lists it, it is one client, not two.
-    listClients({unlisted, listed});
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {unlisted, listed});
     EXPECT_EQ(take().clients.size(), 2U);
 }
 
@@ -154,12 +145,12 @@ TEST_F(X11Snapshot, ClientsListedInMappingOrderComeOutInStackingOrder) {
 TEST_F(X11Snapshot, AClientThatChangesWhatItIsIsSeenAnew) {
     const xcb_window_t owner = window(10, 10);
     const xcb_window_t w = window(300, 40);
-    setText(w, atoms_.wmClass, std::string("splash\0Launcher\0", 16));
-    listClients({owner, w});
+    set(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("splash\0Launcher\0", 16));
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {owner, w});
     map({owner, w});
     EXPECT_EQ(take().client(w)->windowClass, "Launcher");
 
-    setText(w, atoms_.wmClass, std::string("kakaotalk.exe\0KakaoTalk\0", 24));
+    set(w, atoms_.wmClass, XCB_ATOM_STRING, std::string("kakaotalk.exe\0KakaoTalk\0", 24));
     set(w, atoms_.wmTransientFor, XCB_ATOM_WINDOW, {owner});
     const Snapshot s = take();
     EXPECT_EQ(s.roundTrips, 2);  // the root's, then the changed properties'
@@ -177,7 +168,7 @@ TEST_F(X11Snapshot, AnOverrideRedirectFrameStandsAtItsClientsLevel) {
     const xcb_window_t popup = window(600, 40, true);
     set(dialog, atoms_.netWmWindowType, XCB_ATOM_ATOM, {atoms_.typeDialog});
     xcb_reparent_window(c_, dialog, frame, 0, 20);
-    listClients({dialog});
+    set(root_, atoms_.netClientListStacking, XCB_ATOM_WINDOW, {dialog});
     map({dialog, frame, popup});
 
     const Snapshot s = take();
