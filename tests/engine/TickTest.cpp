@@ -64,7 +64,7 @@ TEST_F(TrackerTest, ARaiseTheWindowManagerIgnoresIsAskedOnlyAFewTimes) {
 TEST_F(TrackerTest, AnOccludedChatLosesAFloatingCoverButKeepsAStackedOne) {
     for (const auto stacking : {CoverStacking::floating, CoverStacking::aboveChat}) {
         sim.model().coverStacking = stacking;
-        tracker_.reset();
+        tracker_ = std::make_unique<WindowTracker>();  // its covers made for this stacking
         sim.window(5000).frame = sim.window(1002).frame;
         sim.raise(5000);
         frontOther();
