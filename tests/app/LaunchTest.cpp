@@ -48,8 +48,10 @@ class LaunchTest : public SimTest {
     }
 };
 
-// Screen capture is asked for at launch in wallpaper mode without access.
+// Screen capture is asked for at launch in wallpaper mode without access; the messenger is not
+// running yet.
 TEST_F(LaunchTest, WithoutPermissionItPromptsOnceThenPollsQuietly) {
+    sim.quitApp(kMessengerPid);
     sim.model().windowsReadable = false;
     sim.model().screenCaptureAllowed = false;
     Settings::d().setInteger(Settings::key::kDisguiseMode, 1);
