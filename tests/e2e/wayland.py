@@ -15,7 +15,7 @@ import unittest
 
 from Xlib import display, error
 
-from xsession import Session, read, wait
+from xsession import MESSENGER, Session, read, wait
 
 
 class Unavailable(unittest.SkipTest):
@@ -104,6 +104,9 @@ class Sway(Session):
         self.uid, self.gid = unprivileged()
         for name in ("", "runtime", "home"):  # its programs write their files here too
             os.chown(self.path(name), self.uid, self.gid)
+        # The user may not reach into the checkout (a root's home, say): its stand-in runs from
+        # here.
+        shutil.copy(MESSENGER, self.path("fake_messenger.py"))
         with open(self.path("sway.config"), "w") as f:
             f.write(SWAY_CONFIG.format(size=size))
         self.env = {"PATH": "/usr/bin:/bin", "HOME": self.path("home"), "LANG": "C.UTF-8",
@@ -139,10 +142,13 @@ class Sway(Session):
         # As the user, each leading a process group that stop() ends whole: sway starts its
         # XWayland again when that ends first, and the new one would outlive it.
         kw.setdefault("start_new_session", True)
+        kw.setdefault("cwd", self.dir)
+        cmd = [self.path("fake_messenger.py") if c == MESSENGER else c for c in cmd]
         return super().spawn(cmd, log, env, **self.as_user(), **kw)
 
     def run(self, cmd):
-        return subprocess.run(cmd, env=self.env, capture_output=True, **self.as_user())
+        return subprocess.run(cmd, env=self.env, capture_output=True, cwd=self.dir,
+                              **self.as_user())
 
     def stop(self):
         for p in self.procs:
