@@ -23,7 +23,7 @@ int discoveryPass() {
     const auto front = Discovery::frontIndexMap(snapshot);
     int occluded = 0;
     for (const KWindow& w : wins) {
-        occluded += Discovery::isOccluded(w, snapshot, app->pid) ? 1 : 0;
+        occluded += Discovery::isOccluded(w, snapshot) ? 1 : 0;
     }
     benchmark::DoNotOptimize(focused);
     benchmark::DoNotOptimize(front);

@@ -120,7 +120,7 @@ void DiscoveryX11Pass(benchmark::State& state) {
         const auto snapshot = Discovery::onScreenWindows();
         benchmark::DoNotOptimize(Discovery::frontIndexMap(snapshot));
         for (const KWindow& w : wins) {
-            benchmark::DoNotOptimize(Discovery::isOccluded(w, snapshot, app ? app->pid : 0));
+            benchmark::DoNotOptimize(Discovery::isOccluded(w, snapshot));
         }
         state.counters["windows"] = static_cast<double>(wins.size());
     }

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QStringList>
 
 #include "common/Log.h"
 #include "platform/Files.h"
@@ -298,6 +299,20 @@ std::optional<platform::Point> barOrigin() {
         return std::nullopt;
     }
     return platform::Point{*x, *y};
+}
+
+std::vector<std::string> protectedApps() {
+    std::vector<std::string> out;
+    QStringList seen;
+    for (const std::string& stored :
+         d().stringArrayForKey(key::kApps).value_or(std::vector<std::string>{})) {
+        const QString name = QString::fromStdString(stored).trimmed();
+        if (!name.isEmpty() && !seen.contains(name, Qt::CaseInsensitive)) {
+            seen.push_back(name);
+            out.push_back(name.toStdString());
+        }
+    }
+    return out;
 }
 
 }  // namespace Settings

@@ -98,6 +98,9 @@ std::uint32_t hotkeyMod();
 std::int64_t idleSec();
 // The cover style: wallpaper for a stored 1, memo for anything else.
 DisguiseMode disguiseMode();
+// The applications protected besides the messenger, by window class: blanks trimmed, empty and
+// repeated names (any case) dropped. None when the list is missing or holds anything but text.
+std::vector<std::string> protectedApps();
 // The switcher bar's saved origin, when both coordinates are stored as numbers.
 std::optional<platform::Point> barOrigin();
 

@@ -19,6 +19,7 @@ inline constexpr const char* kBarX = "barX";
 inline constexpr const char* kBarY = "barY";
 inline constexpr const char* kWallpaperTitleAlways = "wallpaperTitleAlways";
 inline constexpr const char* kWallpaperTightFit = "wallpaperTightFit";
+inline constexpr const char* kApps = "apps";
 }  // namespace key
 
 inline constexpr std::uint32_t kDefaultHotkeyMod = 6144;  // control + option
@@ -57,6 +58,7 @@ inline constexpr KeyRule kKeys[] = {
     {key::kBarY,                  Type::number},
     {key::kWallpaperTitleAlways,  Type::boolean},
     {key::kWallpaperTightFit,     Type::boolean},
+    {key::kApps,                  Type::stringArray},  // window classes protected too
 };
 // clang-format on
 

@@ -5,9 +5,13 @@
 namespace AX {
 
 std::vector<KWindow> windows(std::int32_t pid) {
-    std::vector<KWindow> out = platform::current().appWindows().windowsOf(pid);
-    // An untitled window is no chat, nor anything a user could pick.
-    std::erase_if(out, [](const KWindow& w) { return w.title.empty(); });
+    std::vector<KWindow> out;
+    for (platform::AppWindow& w : platform::current().appWindows().windowsOf(pid)) {
+        // An untitled window is no chat, nor anything a user could pick.
+        if (!w.title.empty()) {
+            out.push_back({std::move(w), {}});
+        }
+    }
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/Geometry.h"
@@ -10,8 +11,13 @@
 // The messenger's windows as the platform reports them. Every call asks afresh and returns a
 // snapshot; failures are silent and give empty or absent results.
 
-// One messenger window; its frame is in desktop coordinates.
-using KWindow = platform::AppWindow;
+// One window of a protected application; its frame is in desktop coordinates.
+struct KWindow : platform::AppWindow {
+    // The protected application it belongs to, as the settings list it; empty for the
+    // messenger.
+    std::string app;
+    friend bool operator==(const KWindow&, const KWindow&) = default;
+};
 
 namespace AX {
 

@@ -29,7 +29,7 @@ std::unordered_map<std::uint32_t, int> frontIndexMap(const std::vector<OnScreenW
     return map;
 }
 
-bool isOccluded(const KWindow& w, const std::vector<OnScreenWin>& snapshot, std::int32_t kakaoPid) {
+bool isOccluded(const KWindow& w, const std::vector<OnScreenWin>& snapshot) {
     const auto self = std::find_if(snapshot.begin(), snapshot.end(),
                                    [&](const OnScreenWin& e) { return e.id == w.id; });
     if (self == snapshot.end() || self == snapshot.begin()) {
@@ -38,7 +38,7 @@ bool isOccluded(const KWindow& w, const std::vector<OnScreenWin>& snapshot, std:
     const std::int32_t own = platform::current().workspace().ownPid();
     const double threshold = 0.9 * std::max(w.frame.area(), 1.0);
     for (auto e = snapshot.begin(); e != self; ++e) {
-        if (e->pid == own || e->pid == kakaoPid || e->layer != platform::level::kNormal) {
+        if (e->pid == own || e->pid == w.pid || e->layer != platform::level::kNormal) {
             continue;
         }
         const platform::Rect overlap = e->frame.intersected(w.frame);

@@ -26,8 +26,8 @@ std::optional<platform::RunningApp> kakaoApp();
 std::vector<OnScreenWin> onScreenWindows();
 // Window number to position in an on-screen list (0 = front-most).
 std::unordered_map<std::uint32_t, int> frontIndexMap(const std::vector<OnScreenWin>& onScreen);
-// True when one ordinary window of a third application in front of `w` covers at least 90 % of
-// its area.
-bool isOccluded(const KWindow& w, const std::vector<OnScreenWin>& snapshot, std::int32_t kakaoPid);
+// True when one ordinary window of another application (neither the chat's nor this program)
+// in front of `w` covers at least 90 % of its area.
+bool isOccluded(const KWindow& w, const std::vector<OnScreenWin>& snapshot);
 
 }  // namespace Discovery

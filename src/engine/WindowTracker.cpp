@@ -7,6 +7,7 @@
 
 #include "common/Log.h"
 #include "common/Settings.h"
+#include "discovery/ProtectedApps.h"
 #include "engine/LocalClickMonitor.h"
 #include "platform/Platform.h"
 
@@ -36,6 +37,8 @@ void WindowTracker::loadChatSettings() {
                          .stringArrayForKey(Settings::key::kExcluded)
                          .value_or(std::vector<std::string>{}));
     idleSec = Settings::idleSec();
+    appNames = Settings::protectedApps();
+    Discovery::followApps(appNames);
 }
 
 void WindowTracker::start() {
@@ -185,9 +188,7 @@ void WindowTracker::bringForward(const platform::WindowRef& chat) {
     auto& p = platform::current();
     p.appWindows().activate(chat);
     p.appWindows().raise(chat);
-    if (const auto app = Discovery::kakaoApp()) {
-        p.workspace().activate(app->pid);
-    }
+    p.workspace().activate(chat.pid);
 }
 
 std::string WindowTracker::titleOf(WindowID id) const {
@@ -200,8 +201,8 @@ void WindowTracker::reloadSettings() {
 }
 
 void WindowTracker::pick(WindowID id, double grace) {
-    const auto title = titles.find(id);
-    if (!excluded.contains(title == titles.end() ? std::string() : title->second) &&
+    const auto key = keys.find(id);
+    if (!excluded.contains(key == keys.end() ? std::string() : key->second) &&
         !forceCovered.contains(id) && protectID == id) {
         forceCovered.insert(id);
         refresh();
@@ -211,13 +212,13 @@ void WindowTracker::pick(WindowID id, double grace) {
 }
 
 void WindowTracker::toggleCovering(WindowID id) {
-    const auto title = titles.find(id);
-    if (title == titles.end() || title->second.empty()) {
+    const auto key = keys.find(id);
+    if (key == keys.end() || key->second.empty()) {
         return;  // nothing to store it under
     }
     forceCovered.erase(id);
-    if (!excluded.erase(title->second)) {
-        excluded.insert(title->second);
+    if (!excluded.erase(key->second)) {
+        excluded.insert(key->second);
     } else if (graceTarget == id) {
         graceTarget.reset();  // covering asked for: a reveal's grace does not hold it off
     }

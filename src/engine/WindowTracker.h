@@ -20,8 +20,9 @@
 
 class QTimer;
 
-// The cover engine. A 0.06-second tick decides for every chat window of the messenger whether
-// it is covered, revealed or left alone, and keeps one cover per chat in step with it. What the
+// The cover engine. A 0.06-second tick decides for every chat window (the messenger's, and the
+// standard windows of every other protected application) whether it is covered, revealed or
+// left alone, and keeps one cover per chat in step with it. What the
 // layers above show of the chats follows its signals.
 class WindowTracker : public QObject {
     Q_OBJECT
@@ -62,15 +63,15 @@ class WindowTracker : public QObject {
     void refresh();
     void reveal(WindowID id, double grace);
 
-    // Rereads what the settings window stores for the engine: the never-covered chats and the
-    // idle time.
+    // Rereads what the settings window stores for the engine: the never-covered chats, the idle
+    // time and the protected applications.
     void reloadSettings();
 
     // Picking the chat in use puts it back under its cover at once; any other pick reveals the
     // chat for `grace` seconds.
     void pick(WindowID id, double grace);
-    // Switches covering off for the chats titled like `id`, or back on, at once, and stores the
-    // never-covered list.
+    // Switches covering off for the chats stored under the key of `id` (its title, for the
+    // messenger), or back on, at once, and stores the never-covered list.
     void toggleCovering(WindowID id);
     // Lays every chat of `order` exactly onto one: the last moved, else the one in use, else
     // the first. The next tick does not take these moves for the user's.
@@ -88,8 +89,8 @@ class WindowTracker : public QObject {
     std::optional<WindowID> chatInUse() const { return protectID; }
     // Covered until it is revealed on purpose.
     bool isForceCovered(WindowID id) const { return forceCovered.contains(id); }
-    // On the never-covered list.
-    bool isExcluded(const std::string& title) const { return excluded.contains(title); }
+    // On the never-covered list, by the chat's key.
+    bool isExcluded(const std::string& key) const { return excluded.contains(key); }
     // The chat last seen moving or resizing.
     std::optional<WindowID> lastMovedChat() const { return lastMovedHwnd; }
     // Idle for this long, every chat is covered; below 1, never.
@@ -124,8 +125,10 @@ class WindowTracker : public QObject {
     std::map<WindowID, platform::Rect> lastRect;
     std::optional<WindowID> lastMovedHwnd;  // the chat last seen moving or resizing
     std::map<WindowID, std::string> titles;
+    std::map<WindowID, std::string> keys;  // what each chat is stored under
     std::map<WindowID, platform::WindowRef> windowRefs;
     std::set<std::string> excluded;
+    std::vector<std::string> appNames;  // protected besides the messenger
     IdleWatcher idle;
     std::int64_t idleSec = 0;
     bool paused = false;
@@ -148,11 +151,11 @@ class WindowTracker : public QObject {
     bool mayTickNow();
     void changeTick();
     void reportWhilePaused();
-    std::optional<std::vector<KWindow>> chatWindows(std::int32_t pid);
+    std::vector<KWindow> chatWindows();
     void rememberChats(const std::vector<KWindow>& chats);
     void logWindowSignature(const std::vector<KWindow>& chats);
     void handBackGrace(bool coverDragging);
-    std::optional<WindowID> focusedChat(bool coverDragging, std::int32_t pid,
+    std::optional<WindowID> focusedChat(bool coverDragging, const std::set<std::int32_t>& pids,
                                         const std::optional<platform::RunningApp>& front);
     std::optional<WindowID> applyIdle(std::optional<WindowID> focused);
     void updateProtect(std::optional<WindowID> next,
@@ -171,6 +174,7 @@ class WindowTracker : public QObject {
     bool revealedNow(WindowID id, std::optional<WindowID> focused) const;
     bool inGrace() const;
     bool movedBeyondTolerance(const KWindow& w) const;
+    bool isChat(const OnScreenWin& e) const;
     std::string titleOf(WindowID id) const;
 
     std::optional<WindowID> focusedChat_;  // this tick's focused chat, for revealedNow

@@ -1,4 +1,4 @@
-// The tick: one decision pass over the messenger's chat windows.
+// The tick: one decision pass over the protected applications' chat windows.
 
 #include <QApplication>
 #include <QTimer>
@@ -12,7 +12,7 @@ using platform::Rect;
 
 // What one tick has learned, shared by its later steps.
 struct WindowTracker::TickView {
-    std::int32_t pid = 0;
+    std::set<std::int32_t> pids;  // the protected applications with windows
     std::vector<KWindow> chats;
     std::set<WindowID> liveIDs;
     bool coverDragging = false;
@@ -62,23 +62,16 @@ void WindowTracker::tickOnce(bool onTimer) {
         reportWhilePaused();
         return;
     }
-    const auto app = Discovery::kakaoApp();
-    if (!app) {
-        destroyAll();
-        emit chatsCleared();
-        return;
-    }
     TickView view;
-    view.pid = app->pid;
-    auto chats = chatWindows(view.pid);
-    if (!chats) {
+    view.chats = chatWindows();
+    if (view.chats.empty()) {
         destroyAll();
         emit chatsCleared();
         return;
     }
-    view.chats = std::move(*chats);
     for (const KWindow& w : view.chats) {
         view.liveIDs.insert(w.id);
+        view.pids.insert(w.pid);
     }
     rememberChats(view.chats);
     if (Log::enabled()) {
@@ -89,7 +82,7 @@ void WindowTracker::tickOnce(bool onTimer) {
     handBackGrace(view.coverDragging);
 
     const auto front = platform::current().workspace().frontmostApplication();
-    focusedChat_ = focusedChat(view.coverDragging, view.pid, front);
+    focusedChat_ = focusedChat(view.coverDragging, view.pids, front);
     updateProtect(applyIdle(focusedChat_), front);
     if (graceTarget && !(now() < graceUntil)) {
         graceTarget.reset();
@@ -120,34 +113,46 @@ void WindowTracker::tickOnce(bool onTimer) {
 
 void WindowTracker::reportWhilePaused() {
     if (reportChatsWhilePaused) {
-        if (const auto app = Discovery::kakaoApp()) {
-            if (auto chats = chatWindows(app->pid)) {
-                rememberChats(*chats);
-                emit chatsChanged(*chats, std::nullopt);
-                return;
-            }
+        if (auto chats = chatWindows(); !chats.empty()) {
+            rememberChats(chats);
+            emit chatsChanged(chats, std::nullopt);
+            return;
         }
     }
     emit chatsCleared();
 }
 
-// The messenger's standard windows, or absent when it has none (the caller then tears down).
-std::optional<std::vector<KWindow>> WindowTracker::chatWindows(std::int32_t pid) {
-    std::vector<KWindow> chats = AX::windows(pid);
-    std::erase_if(chats, [](const KWindow& w) { return w.role != platform::WindowRole::Standard; });
-    if (chats.empty()) {
-        return std::nullopt;
+// The standard windows of every protected application, the messenger's first; none when there
+// are none (the caller then tears down).
+std::vector<KWindow> WindowTracker::chatWindows() {
+    std::vector<KWindow> chats;
+    for (const Discovery::ProtectedApp& app : Discovery::protectedApps(appNames)) {
+        for (KWindow& w : AX::windows(app.app.pid)) {
+            if (w.role == platform::WindowRole::Standard) {
+                w.app = app.name;
+                chats.push_back(std::move(w));
+            }
+        }
     }
     return chats;
 }
 
 void WindowTracker::rememberChats(const std::vector<KWindow>& chats) {
     titles.clear();
+    keys.clear();
     windowRefs.clear();
     for (const KWindow& w : chats) {
         titles[w.id] = w.title;
+        keys[w.id] = Discovery::chatKey(w);
         windowRefs[w.id] = w.ref();
     }
+}
+
+// A window of the snapshot that is one of this tick's chats (an id is a chat's only while its
+// process owns it).
+bool WindowTracker::isChat(const OnScreenWin& e) const {
+    const auto ref = windowRefs.find(e.id);
+    return ref != windowRefs.end() && ref->second.pid == e.pid;
 }
 
 void WindowTracker::logWindowSignature(const std::vector<KWindow>& chats) {
@@ -182,11 +187,12 @@ void WindowTracker::handBackGrace(bool coverDragging) {
 }
 
 std::optional<WindowTracker::WindowID> WindowTracker::focusedChat(
-    bool coverDragging, std::int32_t pid, const std::optional<platform::RunningApp>& front) {
-    if (coverDragging || !front || front->pid != pid) {
+    bool coverDragging, const std::set<std::int32_t>& pids,
+    const std::optional<platform::RunningApp>& front) {
+    if (coverDragging || !front || !pids.contains(front->pid)) {
         return std::nullopt;
     }
-    return AX::focusedWindowID(pid);
+    return AX::focusedWindowID(front->pid);
 }
 
 // Returns the new protect value. Idleness covers everything, and the chat in use at that moment
@@ -232,9 +238,7 @@ void WindowTracker::endDragReveal(const std::set<WindowID>& liveIDs) {
         return;
     }
     if (auto ref = windowRefs.find(d); ref != windowRefs.end()) {
-        if (const auto app = Discovery::kakaoApp()) {
-            p.workspace().activate(app->pid);
-        }
+        p.workspace().activate(ref->second.pid);
         p.appWindows().activate(ref->second);
         p.appWindows().raise(ref->second);
     }
@@ -259,9 +263,8 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
     if (ref == windowRefs.end()) {
         return;
     }
-    const auto top = std::find_if(view.snapshot.begin(), view.snapshot.end(), [&](const auto& e) {
-        return e.pid == view.pid && titles.contains(e.id);
-    });
+    const auto top = std::find_if(view.snapshot.begin(), view.snapshot.end(),
+                                  [&](const auto& e) { return isChat(e); });
     if (top != view.snapshot.end() && top->id == *target) {
         unansweredRaises_ = 0;
         return;
@@ -276,17 +279,18 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
               (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->id)) + ")");
 }
 
-// Revealed chats and the messenger's other windows stay visible and clickable through covers.
+// Revealed chats and the protected applications' other windows stay visible and clickable
+// through covers.
 std::vector<Rect> WindowTracker::computeHoles(const TickView& view) const {
     std::vector<Rect> holes;
     for (const KWindow& w : view.chats) {
         if (revealedNow(w.id, focusedChat_) && !forceCovered.contains(w.id) &&
-            !excluded.contains(w.title)) {
+            !excluded.contains(keys.at(w.id))) {
             holes.push_back(w.frame);
         }
     }
     for (const OnScreenWin& e : view.snapshot) {
-        if (e.pid == view.pid && e.layer == platform::level::kNormal && !titles.contains(e.id) &&
+        if (view.pids.contains(e.pid) && e.layer == platform::level::kNormal && !isChat(e) &&
             e.frame.width > 1 && e.frame.height > 1) {
             holes.push_back(e.frame);
         }
@@ -321,11 +325,11 @@ void WindowTracker::decide(const KWindow& w, const TickView& view) {
     } else if (!view.onScreen.contains(w.id)) {
         logState(w.id, "offscreen");
         hide(w.id);
-    } else if (excluded.contains(w.title)) {
+    } else if (excluded.contains(keys.at(w.id))) {
         logState(w.id, "excluded");
         hide(w.id);
     } else if (!view.movingNow && !view.stackedWithChats &&
-               Discovery::isOccluded(w, view.snapshot, view.pid)) {
+               Discovery::isOccluded(w, view.snapshot)) {
         // A cover floating above everything would hide the window in front of its chat. One
         // stacked with its chat is hidden with it, and taking it down would trust a stacking
         // order the compositor may not keep for X programs (sway draws its floating windows

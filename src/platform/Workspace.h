@@ -31,6 +31,15 @@ class Workspace {
 
     // Running applications with this identifier, in the platform's order.
     virtual std::vector<RunningApp> runningApplications(const std::string& identifier) = 0;
+    // Besides the messenger, the applications whose windows the program follows, each named by
+    // the class its windows carry (either part, any case; a Windows program by its .exe name).
+    // From the next query on, the windows of each, in whatever processes, report one process
+    // id, as the messenger's do, and runningApplications(name) knows such an application by
+    // its windows alone: one without windows has nothing to follow.
+    virtual void followApplications(const std::vector<std::string>& names) = 0;
+    // Applications with titled standard windows now, one per class, for a person to choose
+    // from: `identifier` is the class the windows carry, `name` what people call the program.
+    virtual std::vector<RunningApp> applicationsWithWindows() = 0;
     // Kill at once, without a graceful quit request. False when the request could not be made.
     virtual bool forceTerminate(std::int32_t pid) = 0;
     // The application that receives keyboard input, or absent.

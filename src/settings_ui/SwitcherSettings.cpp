@@ -82,10 +82,10 @@ const std::array<SwitcherSettings::ModOption, 6> SwitcherSettings::modOptions{{
     {"⌃⌘", 4352, "Ctrl+Super"},
 }};
 
-SwitcherSettings::SwitcherSettings(std::vector<std::string> chatTitles)
+SwitcherSettings::SwitcherSettings(std::vector<ChatEntry> openChats)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
-      chats(std::move(chatTitles)),
+      chats(std::move(openChats)),
       labels(
           Settings::d().dictionaryForKey(Settings::key::kLabels).value_or(Settings::StringMap{})),
       keys(Settings::d()
@@ -108,13 +108,13 @@ void SwitcherSettings::place(QWidget* w, int x, int y, int width, int height) co
 void SwitcherSettings::buildUI() {
     auto* heading = new QLabel(QStringLiteral("채팅 순서 · 라벨 · 단축키 (메인 K는 고정)"), this);
     heading->setFont(fontOf(13, true));
-    place(heading, 16, 426, 468, 18);
+    place(heading, 16, 526, 468, 18);
 
     auto* scroll = new QScrollArea(this);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFrameShape(QFrame::StyledPanel);
-    place(scroll, 16, 120, 468, 300);
+    place(scroll, 16, 220, 468, 300);
     listStack = new QWidget;
     listLayout_ = new QVBoxLayout(listStack);
     listLayout_->setSpacing(4);
@@ -122,6 +122,12 @@ void SwitcherSettings::buildUI() {
     listLayout_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     scroll->setWidget(listStack);
     rebuildRows();
+
+    auto* appsHeading = new QLabel(QStringLiteral("함께 가릴 앱 (카카오톡은 항상 가림)"), this);
+    appsHeading->setFont(fontOf(13, true));
+    place(appsHeading, 16, 194, 468, 18);
+    apps = new ProtectedAppsList(Settings::protectedApps(), this);
+    place(apps, 16, 116, 468, 74);
 
     auto* idleLabel = new QLabel(QStringLiteral("자리비움 자동 위장:"), this);
     idleLabel->setFont(fontOf(12));
@@ -195,7 +201,7 @@ void SwitcherSettings::rebuildRows() {
     listStack->setFixedSize(kListWidth, h);
 }
 
-QWidget* SwitcherSettings::makeRow(int i, const std::string& title) {
+QWidget* SwitcherSettings::makeRow(int i, const ChatEntry& chat) {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setSpacing(6);
@@ -205,20 +211,23 @@ QWidget* SwitcherSettings::makeRow(int i, const std::string& title) {
     auto* name = new QLabel;
     name->setFont(fontOf(12));
     name->setFixedWidth(230);
-    name->setText(name->fontMetrics().elidedText(qs(title), Qt::ElideRight, 230));
-    name->setToolTip(qs(title));
+    // Another application's window says whose it is.
+    const QString shown =
+        chat.app.empty() ? qs(chat.title) : qs(chat.title) + QStringLiteral(" · ") + qs(chat.app);
+    name->setText(name->fontMetrics().elidedText(shown, Qt::ElideRight, 230));
+    name->setToolTip(shown);
     layout->addWidget(name);
-    auto* label = new QLineEdit(entryOf(labels, title));
+    auto* label = new QLineEdit(entryOf(labels, chat.key));
     label->setPlaceholderText(QStringLiteral("라벨"));
     label->setFixedSize(50, 22);
     layout->addWidget(label);
-    auto* key = new QLineEdit(entryOf(keys, title));
+    auto* key = new QLineEdit(entryOf(keys, chat.key));
     key->setPlaceholderText(QStringLiteral("키"));
     key->setFixedSize(36, 22);
     layout->addWidget(key);
     layout->addStretch(1);
     row->setFixedWidth(kRowWidth);
-    rows.push_back({title, label, key});
+    rows.push_back({chat.key, label, key});
     return row;
 }
 
@@ -258,37 +267,41 @@ std::optional<QString> SwitcherSettings::normalisedKey(const QString& typed) {
 void SwitcherSettings::commitFields() {
     for (const Row& r : rows) {
         if (const auto label = normalisedLabel(r.label->text())) {
-            labels[r.title] = label->toStdString();
+            labels[r.chatKey] = label->toStdString();
         } else {
-            labels.erase(r.title);
+            labels.erase(r.chatKey);
         }
         if (const auto key = normalisedKey(r.key->text())) {
-            keys[r.title] = key->toStdString();
+            keys[r.chatKey] = key->toStdString();
         } else {
-            keys.erase(r.title);
+            keys.erase(r.chatKey);
         }
     }
 }
 
 // What was typed is kept as typed, uncommitted, for the chats still open; a closed chat's row
 // goes with what was typed in it, and its stored entries pass through unchanged.
-void SwitcherSettings::refreshChats(std::vector<std::string> current) {
+void SwitcherSettings::refreshChats(std::vector<ChatEntry> current) {
     std::map<std::string, std::pair<QString, QString>> typed;
     for (const Row& r : rows) {
-        typed[r.title] = {r.label->text(), r.key->text()};
+        typed[r.chatKey] = {r.label->text(), r.key->text()};
     }
     chats = std::move(current);
     rebuildRows();
     for (const Row& r : rows) {
-        if (auto it = typed.find(r.title); it != typed.end()) {
+        if (auto it = typed.find(r.chatKey); it != typed.end()) {
             r.label->setText(it->second.first);
             r.key->setText(it->second.second);
         }
     }
 }
 
+bool SwitcherSettings::swappable(std::size_t i) const {
+    return i + 1 < chats.size() && chats[i].app.empty() == chats[i + 1].app.empty();
+}
+
 void SwitcherSettings::rowUp(int i) {
-    if (i < 1 || static_cast<std::size_t>(i) >= chats.size()) {
+    if (i < 1 || !swappable(static_cast<std::size_t>(i) - 1)) {
         return;
     }
     commitFields();
@@ -297,7 +310,7 @@ void SwitcherSettings::rowUp(int i) {
 }
 
 void SwitcherSettings::rowDown(int i) {
-    if (i < 0 || static_cast<std::size_t>(i) + 1 >= chats.size()) {
+    if (i < 0 || !swappable(static_cast<std::size_t>(i))) {
         return;
     }
     commitFields();
@@ -308,7 +321,12 @@ void SwitcherSettings::rowDown(int i) {
 void SwitcherSettings::applyTapped() {
     commitFields();
     auto& store = Settings::d();
-    store.setStringArray(Settings::key::kOrder, chats);
+    std::vector<std::string> order;
+    for (const ChatEntry& chat : chats) {
+        order.push_back(chat.key);
+    }
+    store.setStringArray(Settings::key::kOrder, order);
+    store.setStringArray(Settings::key::kApps, apps->names());
     store.setDictionary(Settings::key::kLabels, labels);
     store.setDictionary(Settings::key::kChatKeys, keys);
     store.setInteger(Settings::key::kIdleSec,

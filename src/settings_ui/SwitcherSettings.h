@@ -11,6 +11,8 @@
 #include <QWidget>
 
 #include "common/Settings.h"
+#include "settings_ui/ProtectedAppsList.h"
+#include "switcher/ChatEntry.h"
 
 class QAction;
 class QCheckBox;
@@ -20,8 +22,9 @@ class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 
-// The settings window: order, label and hot key of each open chat, the idle time, the hot-key
-// modifiers and the two desktop-picture options. Nothing is stored until "적용"; then every
+// The settings window: order, label and hot key of each open chat, the applications protected
+// besides the messenger, the idle time, the hot-key modifiers and the two desktop-picture
+// options. Nothing is stored until "적용"; then every
 // setting shown is written at once, applied() tells the program and the window closes. Its
 // close button stores nothing.
 class SwitcherSettings : public QWidget {
@@ -39,14 +42,14 @@ class SwitcherSettings : public QWidget {
     static const std::array<IdleOption, 6> idleOptions;
     static const std::array<ModOption, 6> modOptions;
     static constexpr int kWidth = 500;
-    static constexpr int kHeight = 460;
+    static constexpr int kHeight = 560;
 
-    // `chats`: the titles of the open chats in switcher order, without the main window.
-    explicit SwitcherSettings(std::vector<std::string> chats);
+    // `chats`: the open chats in switcher order, without the main window.
+    explicit SwitcherSettings(std::vector<ChatEntry> chats);
 
     // Shows `current`, the chats open now in switcher order, as when the open window is brought
     // forward: an order of chats since closed must never be applied.
-    void refreshChats(std::vector<std::string> current);
+    void refreshChats(std::vector<ChatEntry> current);
 
     // A label as stored: trimmed, at most two characters; absent when nothing is left.
     static std::optional<QString> normalisedLabel(const QString& typed);
@@ -61,11 +64,11 @@ class SwitcherSettings : public QWidget {
     void applyTapped();
     void commitFields();
 
-    std::vector<std::string> chats;
+    std::vector<ChatEntry> chats;
     Settings::StringMap labels;
     Settings::StringMap keys;
     struct Row {
-        std::string title;
+        std::string chatKey;  // what the chat's entries are stored under
         QLineEdit* label;
         QLineEdit* key;
     };
@@ -76,6 +79,7 @@ class SwitcherSettings : public QWidget {
     QCheckBox* wallTitleCheck = nullptr;
     QCheckBox* wallFitCheck = nullptr;
     QWidget* menuStrip = nullptr;  // only where the desktop has no tray
+    ProtectedAppsList* apps = nullptr;
 
   signals:
     void applied();
@@ -83,7 +87,9 @@ class SwitcherSettings : public QWidget {
   private:
     void buildUI();
     void rebuildRows();
-    QWidget* makeRow(int i, const std::string& title);
+    QWidget* makeRow(int i, const ChatEntry& chat);
+    // Whether rows i and i + 1 may trade places: the messenger's chats always come first.
+    bool swappable(std::size_t i) const;
     QPushButton* miniButton(const QString& title, void (SwitcherSettings::*action)(int), int tag);
     void place(QWidget* w, int x, int y, int width, int height) const;
     void selectStored();

@@ -65,6 +65,7 @@ struct SimModel {
     std::uint32_t ownUid = 1000;
     std::optional<std::string> ownIdentifier = std::string("tessavo");
     std::map<std::string, std::string> installed;  // identifier -> location
+    std::vector<std::string> followed;             // as the program last named them
     std::map<std::string, std::string> environment;
     std::string configHome;
     std::string temporaryDirectory;

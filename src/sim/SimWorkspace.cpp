@@ -2,12 +2,37 @@
 
 #include <algorithm>
 
+#include <QString>
+
 namespace platform::sim {
+
+namespace {
+
+// Applications are named as window classes are: without regard to case.
+bool sameName(const std::string& a, const std::string& b) {
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
 
 std::vector<RunningApp> SimWorkspace::runningApplications(const std::string& identifier) {
     std::vector<RunningApp> out;
     for (const SimApp& a : m_.apps) {
-        if (a.running && a.identifier == identifier) {
+        if (a.running && sameName(a.identifier, identifier)) {
+            out.push_back({a.pid, a.identifier, a.name, a.uid});
+        }
+    }
+    return out;
+}
+
+std::vector<RunningApp> SimWorkspace::applicationsWithWindows() {
+    std::vector<RunningApp> out;
+    for (const SimApp& a : m_.apps) {
+        const bool shown = std::any_of(m_.windows.begin(), m_.windows.end(), [&](const auto& w) {
+            return w.second.pid == a.pid && w.second.role == WindowRole::Standard &&
+                   !w.second.title.empty();
+        });
+        if (a.running && shown && a.pid != m_.ownPid) {
             out.push_back({a.pid, a.identifier, a.name, a.uid});
         }
     }

@@ -13,6 +13,8 @@ class SimWorkspace final : public Workspace {
     std::uint32_t ownUid() override { return m_.ownUid; }
     std::optional<std::string> ownIdentifier() override { return m_.ownIdentifier; }
     std::vector<RunningApp> runningApplications(const std::string& identifier) override;
+    void followApplications(const std::vector<std::string>& names) override { m_.followed = names; }
+    std::vector<RunningApp> applicationsWithWindows() override;
     bool forceTerminate(std::int32_t pid) override;
     std::optional<RunningApp> frontmostApplication() override;
     void activate(std::int32_t pid) override;

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "common/Log.h"
+#include "discovery/ProtectedApps.h"
 
 namespace {
 
@@ -85,49 +86,58 @@ void ChatSwitcher::rebuildOrder(const std::vector<KWindow>& wins) {
 
 void ChatSwitcher::rememberTitles(const std::vector<KWindow>& wins) {
     titles_.clear();
+    keys_.clear();
+    apps_.clear();
     for (const KWindow& w : wins) {
         titles_[w.id] = w.title;
+        keys_[w.id] = Discovery::chatKey(w);
+        apps_[w.id] = w.app;
     }
 }
 
-// The main window first, then the chats the user put in order (each stored title places at
-// most one window), then the rest as first seen.
+bool ChatSwitcher::isMessengers(WindowID id) const {
+    const auto it = apps_.find(id);
+    return it != apps_.end() && it->second.empty();
+}
+
+// The main window first, then the messenger's chats, then the other applications' windows;
+// within each, those the user put in order (each stored key places at most one window), then
+// the rest as first seen.
 std::vector<ChatSwitcher::WindowID> ChatSwitcher::arrangedList(
     std::optional<WindowID>& main) const {
-    const auto titleOf = [this](WindowID id) -> const std::string* {
-        auto it = titles_.find(id);
-        return it == titles_.end() ? nullptr : &it->second;
-    };
     for (const WindowID id : order) {
-        if (const std::string* t = titleOf(id); t && *t == kMainTitle) {
+        if (const auto t = titles_.find(id);
+            isMessengers(id) && t != titles_.end() && t->second == kMainTitle) {
             main = id;
             break;
         }
     }
-    std::vector<WindowID> rest;
-    for (const WindowID id : order) {
-        if (id != main) {
-            rest.push_back(id);
-        }
-    }
     std::vector<WindowID> list;
-    std::set<WindowID> placed;
     if (main) {
         list.push_back(*main);
     }
-    for (const std::string& wanted : userOrder) {
-        for (const WindowID id : rest) {
-            const std::string* t = titleOf(id);
-            if (!placed.contains(id) && t && *t == wanted) {
-                list.push_back(id);
-                placed.insert(id);
-                break;
+    for (const bool messengers : {true, false}) {
+        std::vector<WindowID> rest;
+        for (const WindowID id : order) {
+            if (id != main && isMessengers(id) == messengers) {
+                rest.push_back(id);
             }
         }
-    }
-    for (const WindowID id : rest) {
-        if (!placed.contains(id)) {
-            list.push_back(id);
+        std::set<WindowID> placed;
+        for (const std::string& wanted : userOrder) {
+            const auto at = std::find_if(rest.begin(), rest.end(), [&](WindowID id) {
+                const auto key = keys_.find(id);
+                return !placed.contains(id) && key != keys_.end() && key->second == wanted;
+            });
+            if (at != rest.end()) {
+                list.push_back(*at);
+                placed.insert(*at);
+            }
+        }
+        for (const WindowID id : rest) {
+            if (!placed.contains(id)) {
+                list.push_back(id);
+            }
         }
     }
     return list;
@@ -138,6 +148,11 @@ std::string ChatSwitcher::titleAt(int i) const {
     return it == titles_.end() ? std::string() : it->second;
 }
 
+std::string ChatSwitcher::keyAt(int i) const {
+    auto it = keys_.find(switchList[static_cast<std::size_t>(i)]);
+    return it == keys_.end() ? std::string() : it->second;
+}
+
 bool ChatSwitcher::validPosition(int i) const {
     return i >= 0 && static_cast<std::size_t>(i) < switchList.size();
 }
@@ -146,7 +161,7 @@ std::string ChatSwitcher::label(int i) const {
     if (!validPosition(i)) {
         return std::to_string(i + 1);
     }
-    if (auto it = customLabels.find(titleAt(i)); it != customLabels.end() && !it->second.empty()) {
+    if (auto it = customLabels.find(keyAt(i)); it != customLabels.end() && !it->second.empty()) {
         return it->second;
     }
     if (i == 0 && hasMain) {
@@ -155,12 +170,12 @@ std::string ChatSwitcher::label(int i) const {
     return std::to_string(hasMain ? i : i + 1);
 }
 
-std::vector<std::string> ChatSwitcher::currentChats() const {
-    std::vector<std::string> out;
+std::vector<ChatEntry> ChatSwitcher::currentChats() const {
+    std::vector<ChatEntry> out;
     for (std::size_t i = hasMain ? 1 : 0; i < switchList.size(); ++i) {
-        const std::string t = titleAt(static_cast<int>(i));
-        if (!t.empty()) {
-            out.push_back(t);
+        const int at = static_cast<int>(i);
+        if (const std::string t = titleAt(at); !t.empty()) {
+            out.push_back({keyAt(at), t, apps_.at(switchList[i])});
         }
     }
     return out;
@@ -184,7 +199,7 @@ void ChatSwitcher::showBar(int active) {
     std::vector<QString> labels;
     labels.reserve(switchList.size());
     for (int i = 0; i < count; ++i) {
-        if (tracker_.isExcluded(titleAt(i))) {
+        if (tracker_.isExcluded(keyAt(i))) {
             coverOff.insert(i);
         }
         labels.push_back(QString::fromStdString(label(i)));
@@ -319,7 +334,7 @@ void ChatSwitcher::onHotkey(char32_t c) {
         return;
     }
     for (std::size_t i = hasMain ? 1 : 0; i < switchList.size(); ++i) {
-        const auto key = chatKeys.find(titleAt(static_cast<int>(i)));
+        const auto key = chatKeys.find(keyAt(static_cast<int>(i)));
         if (key != chatKeys.end() && keyCharacter(key->second) == c) {
             pick(static_cast<int>(i));
             return;

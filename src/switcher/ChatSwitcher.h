@@ -12,14 +12,16 @@
 
 #include "common/Settings.h"
 #include "engine/WindowTracker.h"
+#include "switcher/ChatEntry.h"
 #include "switcher/HotkeyManager.h"
 #include "switcher/SwitcherBar.h"
 
-// Switching between chats by position: the ordered list of the messenger's chat windows behind
-// the bar's slots and the hot keys, each position's label, and what a position can be asked to
-// do (pick, switch covering off or on, stack every chat onto one). The messenger's main window,
-// titled "카카오톡", always comes first and is labelled "K". Rebuilt after every tick of the
-// tracker it belongs to (and is a child of).
+// Switching between chats by position: the ordered list of the chat windows behind the bar's
+// slots and the hot keys, each position's label, and what a position can be asked to do (pick,
+// switch covering off or on, stack every chat onto one). The messenger's main window, titled
+// "카카오톡", always comes first and is labelled "K"; the messenger's chats follow, then the
+// windows of the other protected applications. Rebuilt after every tick of the tracker it
+// belongs to (and is a child of).
 class ChatSwitcher : public QObject {
     Q_OBJECT
   public:
@@ -32,14 +34,14 @@ class ChatSwitcher : public QObject {
     ChatSwitcher(const ChatSwitcher&) = delete;
     ChatSwitcher& operator=(const ChatSwitcher&) = delete;
 
-    // `wins`: every standard window of the messenger, in its order; `protect`: the chat in use.
+    // `wins`: every chat window, the messenger's first; `protect`: the chat in use.
     void updateSwitcher(const std::vector<KWindow>& wins, std::optional<WindowID> protect);
     std::string label(int i) const;
     void pick(int i);
     void toggleCover(int i);
     void arrangeStack();
     // The chats the settings window may order and label: titled, without the main window.
-    std::vector<std::string> currentChats() const;
+    std::vector<ChatEntry> currentChats() const;
     // Rereads every chat setting the settings window stores, hot keys included.
     void reloadSettings();
     void hideBar();
@@ -74,10 +76,15 @@ class ChatSwitcher : public QObject {
     void updateBadges(int active);
     void keepBarAboveCovers();
     std::string titleAt(int i) const;
+    std::string keyAt(int i) const;
+    bool isMessengers(WindowID id) const;
     bool validPosition(int i) const;
 
     WindowTracker& tracker_;
     std::unique_ptr<HotkeyManager> hotkeys_;
-    std::map<WindowID, std::string> titles_;  // as the last update found them
-    std::set<WindowID> shownCovers_;          // covers on screen at the last update
+    // As the last update found them.
+    std::map<WindowID, std::string> titles_;
+    std::map<WindowID, std::string> keys_;
+    std::map<WindowID, std::string> apps_;
+    std::set<WindowID> shownCovers_;  // covers on screen at the last update
 };

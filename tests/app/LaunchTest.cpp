@@ -77,14 +77,14 @@ TEST_F(LaunchTest, OneSettingsWindowAtATime) {
     emit d->switcher->openSettingsRequested();
     SwitcherSettings* first = d->settingsWC.get();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->chats,
-              (std::vector<std::string>{"채팅 1", "채팅 2"}));  // never the main window
+    EXPECT_EQ(first->chats, (std::vector<ChatEntry>{{"채팅 1", "채팅 1", ""},
+                                                   {"채팅 2", "채팅 2", ""}}));  // no main window
     sim.addWindow(
         {.number = 1009, .pid = kMessengerPid, .title = "새 채팅", .frame = {500, 100, 300, 300}});
     d->tracker->tick();
     emit d->switcher->openSettingsRequested();
     EXPECT_EQ(d->settingsWC.get(), first);
-    EXPECT_EQ(first->chats, (std::vector<std::string>{"채팅 1", "채팅 2", "새 채팅"}));
+    EXPECT_EQ(first->chats.back(), (ChatEntry{"새 채팅", "새 채팅", ""}));
 }
 
 TEST_F(LaunchTest, WallpaperWithoutCaptureAccessAsksForItAndKeepsEveryCoverUp) {

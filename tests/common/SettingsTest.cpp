@@ -54,6 +54,13 @@ std::string reading(const std::string& k) {
             return o ? (std::ostringstream() << o->x << ',' << o->y).str() : "none";
         }
         case Settings::Type::stringArray:
+            if (k == key::kApps) {
+                std::string names;
+                for (const std::string& name : Settings::protectedApps()) {
+                    names += "<" + name + ">";
+                }
+                return names;
+            }
             return s.stringArrayForKey(k) ? "set" : "none";
         case Settings::Type::dictionary:
             return s.dictionaryForKey(k) ? "set" : "none";
@@ -94,7 +101,7 @@ TEST_F(SettingsTest, EachKeyReadsOddValuesAsDocumented) {
     for (const Settings::KeyRule& rule : Settings::kKeys) {
         defaults += reading(rule.name) + " ";
     }
-    EXPECT_EQ(defaults, "memo false none none none none 0 6144 raw 0 none none false false ");
+    EXPECT_EQ(defaults, "memo false none none none none 0 6144 raw 0 none none false false  ");
     EXPECT_FALSE(fs::exists(path()));
     EXPECT_FALSE(disguiseModeFromRaw(2));
     // clang-format off
@@ -110,6 +117,8 @@ TEST_F(SettingsTest, EachKeyReadsOddValuesAsDocumented) {
         {"barX", "12.5", "none"}, {"barX", "12.5, \"barY\": -40", "12.5,-40"},
         {"barX", "10, \"barY\": \"20\"", "none"},
         {"order", "[\"a\", 1]", "none"}, {"labels", "{\"채팅\": 5}", "none"},
+        {"apps", "[\" Slack \", \"SLACK\", \"\", \"a b\"]", "<Slack><a b>"},
+        {"apps", "[\"Slack\", 1]", ""}, {"apps", "\"Slack\"", ""},
     };
     // clang-format on
     for (const auto& [key, json, expected] : rows) {

@@ -18,7 +18,11 @@ class CoverWindowTest : public SimTest {
         addMessenger(sim, {.chats = 1, .focusFirstChat = false});
         target = AX::windows(kMessengerPid).front();  // chat 1001 at (420, 60, 420, 560)
     }
-    KWindow at(Rect frame) const { return {target.id, target.pid, target.title, frame}; }
+    KWindow at(Rect frame) const {
+        KWindow w = target;
+        w.frame = frame;
+        return w;
+    }
     KWindow target;
 };
 

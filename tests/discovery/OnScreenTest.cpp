@@ -22,14 +22,17 @@ TEST_F(OnScreenTest, OcclusionNeedsOneThirdPartyWindowInFrontCoveringNinetyPerce
         {{{2, own, 0, chat}, {3, kakao, 0, chat}, {4, 700, 3, chat}}, false},  // never count
         {{{2, 700, 0, {100, 100, 50, 100}}, {3, 701, 0, {150, 100, 50, 100}}}, false},  // halves
     };
-    KWindow w{.id = 1, .frame = chat};
+    KWindow w;
+    w.id = 1;
+    w.pid = kakao;
+    w.frame = chat;
     for (const auto& [inFront, occluded] : rows) {
         std::vector<OnScreenWin> snapshot = inFront;
         snapshot.push_back({1, kakao, 0, chat});
         snapshot.push_back({9, 700, 0, chat});
-        EXPECT_EQ(Discovery::isOccluded(w, snapshot, kakao), occluded) << inFront.size();
+        EXPECT_EQ(Discovery::isOccluded(w, snapshot), occluded) << inFront.size();
     }
     w.frame = {100, 100, 0, 100};  // a zero-width chat is never occluded
     EXPECT_FALSE(Discovery::isOccluded(
-        w, {{2, 700, 0, {0, 0, 1000, 1000}}, {1, 500, 0, {100, 100, 0, 100}}}, 500));
+        w, {{2, 700, 0, {0, 0, 1000, 1000}}, {1, 500, 0, {100, 100, 0, 100}}}));
 }

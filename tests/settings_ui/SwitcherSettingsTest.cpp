@@ -9,6 +9,33 @@
 
 using Strings = std::vector<std::string>;
 
+namespace {
+
+// The messenger's chats by title, then another application's windows as "app:title".
+std::vector<ChatEntry> entries(const Strings& titles) {
+    std::vector<ChatEntry> out;
+    for (const std::string& t : titles) {
+        const auto colon = t.find(':');
+        if (colon == std::string::npos) {
+            out.push_back({t, t, {}});
+        } else {
+            const std::string app = t.substr(0, colon), title = t.substr(colon + 1);
+            out.push_back({app + '\x1f' + title, title, app});
+        }
+    }
+    return out;
+}
+
+Strings keysOf(const std::vector<ChatEntry>& chats) {
+    Strings out;
+    for (const ChatEntry& c : chats) {
+        out.push_back(c.key);
+    }
+    return out;
+}
+
+}  // namespace
+
 // Keys and labels as they are stored, including text a user may type or paste that once stored
 // a label or key the rest of the program misreads.
 TEST(SwitcherSettingsRules, KeysAndLabelsAsTheyAreStoredAreNeverMisread) {
@@ -53,28 +80,32 @@ class SwitcherSettingsTest : public SimTest {
     }
 };
 
+// Rows move within their own block: the messenger's chats always come before other
+// applications' windows.
 TEST_F(SwitcherSettingsTest, MovingARowKeepsWhatWasTypedOnItsChat) {
-    auto w = std::make_unique<SwitcherSettings>(Strings{"팀", "가족", "친구"});
+    auto w = std::make_unique<SwitcherSettings>(entries({"팀", "가족", "친구", "slack:팀"}));
     w->rows[0].label->setText(QStringLiteral(" 팀장님 "));
     w->rows[2].key->setText(QStringLiteral("f"));
     w->rowDown(0);
-    EXPECT_EQ(w->chats, (Strings{"가족", "팀", "친구"}));
+    EXPECT_EQ(keysOf(w->chats), keysOf(entries({"가족", "팀", "친구", "slack:팀"})));
     EXPECT_EQ(w->rows[1].label->text(), QStringLiteral("팀장"));  // committed and normalised
     EXPECT_EQ(w->rows[2].key->text(), "F");
     w->rowUp(0);    // the first row cannot go up
-    w->rowDown(2);  // nor the last down
+    w->rowDown(3);  // nor the last down
+    w->rowDown(2);  // nor a messenger chat below another application's window
+    w->rowUp(3);
     w->rowUp(2);
-    EXPECT_EQ(w->chats, (Strings{"가족", "친구", "팀"}));
+    EXPECT_EQ(keysOf(w->chats), keysOf(entries({"가족", "친구", "팀", "slack:팀"})));
 }
 
 // Brought forward again, the window shows the chats open now in the switcher's order, with what
 // was typed for those still open: applying never writes the order of chats that closed.
 TEST_F(SwitcherSettingsTest, BroughtForwardItShowsTheChatsOpenNow) {
-    auto w = std::make_unique<SwitcherSettings>(Strings{"팀", "가족", "친구"});
+    auto w = std::make_unique<SwitcherSettings>(entries({"팀", "가족", "친구"}));
     w->rows[0].label->setText(QStringLiteral(" 팀장님 "));
     w->rows[0].key->setText(QStringLiteral("q"));
     w->rows[1].label->setText(QStringLiteral("엄마"));  // its chat closes
-    w->refreshChats({"새 채팅", "친구", "팀"});
+    w->refreshChats(entries({"새 채팅", "친구", "팀"}));
     ASSERT_EQ(w->rows.size(), 3u);
     EXPECT_EQ(w->rows[2].label->text(), QStringLiteral(" 팀장님 "));
     EXPECT_EQ(w->rows[2].key->text(), "q");
@@ -85,4 +116,42 @@ TEST_F(SwitcherSettingsTest, BroughtForwardItShowsTheChatsOpenNow) {
               (Settings::StringMap{{"닫힌 채팅", "X"}, {"가족", "가"}, {"팀", "팀장"}}));
     EXPECT_EQ(store.dictionaryForKey(Settings::key::kChatKeys),
               (Settings::StringMap{{"닫힌 채팅", "Z"}, {"팀", "Q"}}));
+}
+
+// A window titled like a messenger chat keeps its own label and key; the applications listed
+// are stored as they were edited, and the choices are the open windows' other applications.
+TEST_F(SwitcherSettingsTest, AnotherApplicationsWindowAndTheProtectedListAreStoredApart) {
+    Settings::d().setStringArray(Settings::key::kApps, {" Slack ", "slack", "Signal"});
+    sim.addApp(500, kMessengerIdentifier, "KakaoTalk");
+    sim.addApp(600, "Slack", "Slack");
+    sim.addApp(700, "org.example.Editor", "편집기");
+    sim.addApp(800, "Discord", "Discord");
+    for (const auto& [number, pid] : {std::pair{1, 500}, {2, 600}, {3, 700}, {4, 800}}) {
+        sim.addWindow({.number = static_cast<std::uint32_t>(number), .pid = pid, .title = "창"});
+    }
+    sim.addWindow({.number = 5, .pid = 800, .title = "", .role = platform::WindowRole::Dialog});
+    auto w = std::make_unique<SwitcherSettings>(entries({"팀", "slack:팀"}));
+    EXPECT_EQ(w->rows[0].label->text(), "T");  // the messenger's, stored under the title
+    EXPECT_EQ(w->rows[1].label->text(), "");
+    w->rows[1].label->setText(QStringLiteral("슬"));
+    w->rows[1].key->setText(QStringLiteral("s"));
+
+    EXPECT_EQ(w->apps->names(), (Strings{"Slack", "Signal"}));
+    std::vector<std::string> offered;
+    for (const auto& app : w->apps->choices()) {
+        offered.push_back(app.identifier);
+    }
+    EXPECT_EQ(offered, (Strings{"org.example.Editor", "Discord"}));  // not the messenger nor Slack
+    w->apps->addApp("discord");
+    w->apps->addApp("DISCORD");  // listed already
+    w->apps->removeApp(0);
+    w->apps->removeApp(7);
+    w->applyTapped();
+    const auto& store = Settings::d();
+    EXPECT_EQ(store.stringArrayForKey(Settings::key::kApps), (Strings{"Signal", "discord"}));
+    EXPECT_EQ(store.stringArrayForKey(Settings::key::kOrder), (Strings{"팀", "slack\x1f팀"}));
+    const auto labels = store.dictionaryForKey(Settings::key::kLabels).value();
+    EXPECT_EQ(labels.at("팀"), "T");
+    EXPECT_EQ(labels.at("slack\x1f팀"), "슬");
+    EXPECT_EQ(store.dictionaryForKey(Settings::key::kChatKeys).value().at("slack\x1f팀"), "S");
 }

@@ -45,9 +45,10 @@ bool matches(const std::vector<std::string>& names, const Client& c) {
 
 std::int32_t unify(Snapshot& s, const std::vector<std::string>& names,
                    const std::function<bool(std::int32_t)>& ours) {
+    const auto member = [&](const Client& c) { return !c.grouped && matches(names, c); };
     std::set<std::int32_t> pids;
     for (const Client& c : s.clients) {
-        if (c.pid > 0 && matches(names, c)) {
+        if (c.pid > 0 && member(c)) {
             pids.insert(c.pid);
         }
     }
@@ -56,8 +57,9 @@ std::int32_t unify(Snapshot& s, const std::vector<std::string>& names,
     }
     const std::int32_t pid = representative(pids, ours);
     for (Client& c : s.clients) {
-        if (matches(names, c)) {
+        if (member(c)) {
             c.pid = pid;
+            c.grouped = true;
         }
     }
     // Frames follow their client; unmanaged windows (menus, pop-ups) follow their process.

@@ -24,7 +24,8 @@ bool matches(const std::vector<std::string>& names, const Client& c);
 
 // Gives every client of `names`, and every unmanaged window of the processes they name, one
 // process id: the lowest claimed id for which `ours` holds (a live process of this user), else
-// the lowest claimed id. Returns that id; 0 when no client of `names` names a process.
+// the lowest claimed id. Returns that id; 0 when no client of `names` names a process. A
+// client an earlier call grouped stays in its group: the first group named claims it.
 std::int32_t unify(Snapshot& s, const std::vector<std::string>& names,
                    const std::function<bool(std::int32_t)>& ours);
 

@@ -226,6 +226,19 @@ std::optional<std::string> find(const std::vector<std::string>& names) {
     return std::nullopt;
 }
 
+std::optional<std::string> nameOf(const std::string& path) {
+    const auto text = readWholeFile(path, nullptr);
+    if (!text) {
+        return std::nullopt;
+    }
+    for (const char* key : {"Name[ko]", "Name"}) {
+        if (auto name = rawValue(*text, key); name && !name->empty()) {
+            return unescapeValue(*name);
+        }
+    }
+    return std::nullopt;
+}
+
 Command commandOf(const std::string& execValue, const EntryFields& fields) {
     std::string error;
     const auto words = splitWords(unescapeValue(execValue), error);

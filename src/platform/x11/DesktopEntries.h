@@ -9,6 +9,9 @@ namespace platform::x11::DesktopEntries {
 // The installed application entry (an XDG .desktop file) whose file name or StartupWMClass is
 // one of `names` (compared without case); absent when none is installed.
 std::optional<std::string> find(const std::vector<std::string>& names);
+// What the entry calls its program: the Korean name where it gives one, else its name; absent
+// when the entry cannot be read or names nothing.
+std::optional<std::string> nameOf(const std::string& path);
 // Starts the entry's program detached, with no files to open. False when the entry cannot be
 // read or has no usable Exec line; `why` then says which.
 bool launch(const std::string& path, std::string* why = nullptr);

@@ -169,6 +169,9 @@ const Snapshot& Session::snapshot() {
     snapshot_ = Snapshot::take(c_.get(), root_, atoms_, facts_);
     static const auto messenger = AppGroup::namesFor(AppGroup::kMessenger);
     AppGroup::unify(snapshot_, messenger, AppGroup::isOwnProcess);
+    for (const auto& names : followed) {
+        AppGroup::unify(snapshot_, names, AppGroup::isOwnProcess);
+    }
     snapshot_.generation = generation;
     // Aged from when it was done: a poll that took longer than the minimum age (many windows,
     // a busy server) is otherwise taken again by every later query of the same tick.

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include <xcb/xcb.h>
 #include <QSocketNotifier>
@@ -70,6 +72,9 @@ class Session {
     const CoverStacking coverStacking;
     std::set<std::uint64_t> stackedAbove;
     std::int32_t ownPid = 0;
+    // The applications followed besides the messenger, each by the names its windows carry:
+    // every poll gives each one's windows one process id.
+    std::vector<std::vector<std::string>> followed;
 
   private:
     void readEvents();

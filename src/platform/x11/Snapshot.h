@@ -30,8 +30,9 @@ struct Client {
     std::vector<xcb_atom_t> types;
     bool transient = false;
     std::vector<xcb_atom_t> states;
-    Rect frame;        // root coordinates (top-left origin), decorations included
-    Size decorations;  // what the frame adds to the client's own size
+    Rect frame;            // root coordinates (top-left origin), decorations included
+    Size decorations;      // what the frame adds to the client's own size
+    bool grouped = false;  // claimed by an application group (AppGroup::unify)
 };
 
 // One child of the root window: a frame, an unmanaged window, or one of the manager's own.

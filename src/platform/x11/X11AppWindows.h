@@ -27,11 +27,11 @@ class X11AppWindows final : public AppWindows {
     static std::vector<const Client*> clientsOf(const Snapshot& s, std::int32_t pid);
     // Make a window the active one, as a pager would.
     void activateWindow(xcb_window_t w);
+    WindowRole roleOf(const Client& c) const;
 
   private:
     // The client named, copied: a request invalidates the snapshot it came from.
     std::optional<Client> live(const WindowRef& window);
-    WindowRole roleOf(const Client& c) const;
     void moveResize(const Client& c, const std::optional<Point>& topLeft,
                     const std::optional<Size>& size);
     Size decorations(const Client& c);

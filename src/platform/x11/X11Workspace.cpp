@@ -57,8 +57,9 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
         }
     }
     // A program that has no window yet is still running; looking through every process costs
-    // far more than a poll, so only then.
-    for (const ProcessInfo& p : found.empty() ? processes() : std::vector<ProcessInfo>{}) {
+    // far more than a poll, so only then, and never for a program followed by its windows.
+    const bool scan = found.empty() && !isFollowed(identifier);
+    for (const ProcessInfo& p : scan ? processes() : std::vector<ProcessInfo>{}) {
         if (!found.contains(p.pid) &&
             (AppGroup::matches(names, p.comm) || AppGroup::matches(names, baseName(p.exe)))) {
             found[p.pid] = {p.pid, identifier, p.comm};
@@ -69,6 +70,47 @@ std::vector<RunningApp> X11Workspace::runningApplications(const std::string& ide
     std::vector<RunningApp> out;
     for (auto& [pid, app] : found) {
         out.push_back(app);
+    }
+    return out;
+}
+
+bool X11Workspace::isFollowed(const std::string& identifier) const {
+    return std::any_of(s_.followed.begin(), s_.followed.end(),
+                       [&](const auto& names) { return AppGroup::matches(names, identifier); });
+}
+
+void X11Workspace::followApplications(const std::vector<std::string>& names) {
+    std::vector<std::vector<std::string>> groups;
+    for (const std::string& name : names) {
+        if (!name.empty()) {
+            groups.push_back(AppGroup::namesFor(name));
+        }
+    }
+    if (groups != s_.followed) {
+        s_.followed = std::move(groups);
+        s_.invalidate();  // the next query groups them
+    }
+}
+
+// One entry per class, named as the installed application entry for it names the program.
+std::vector<RunningApp> X11Workspace::applicationsWithWindows() {
+    std::map<std::string, RunningApp> byClass;
+    for (const Client& c : s_.snapshot().clients) {
+        const std::string& cls = c.windowClass.empty() ? c.instance : c.windowClass;
+        if (cls.empty() || c.title.empty() || c.pid == ownPid() ||
+            windows_.roleOf(c) != WindowRole::Standard) {
+            continue;
+        }
+        std::string key = cls;
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char ch) { return std::tolower(ch); });
+        byClass.try_emplace(key, RunningApp{c.pid, cls, {}});
+    }
+    std::vector<RunningApp> out;
+    for (auto& [key, app] : byClass) {
+        const auto entry = DesktopEntries::find({app.identifier});
+        app.name = entry ? DesktopEntries::nameOf(*entry).value_or(app.identifier) : app.identifier;
+        out.push_back(std::move(app));
     }
     return out;
 }

@@ -25,6 +25,8 @@ class X11Workspace final : public Workspace {
     std::uint32_t ownUid() override;
     std::optional<std::string> ownIdentifier() override { return std::string(kOwnIdentifier); }
     std::vector<RunningApp> runningApplications(const std::string& identifier) override;
+    void followApplications(const std::vector<std::string>& names) override;
+    std::vector<RunningApp> applicationsWithWindows() override;
     bool forceTerminate(std::int32_t pid) override;
     std::optional<RunningApp> frontmostApplication() override;
     void activate(std::int32_t pid) override;
@@ -39,6 +41,7 @@ class X11Workspace final : public Workspace {
 
   private:
     std::vector<RunningApp> ownCopies();
+    bool isFollowed(const std::string& identifier) const;
     const std::vector<ProcessInfo>& processes();
 
     Session& s_;
