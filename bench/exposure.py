@@ -1,21 +1,24 @@
 #!/usr/bin/python3
 """Exposure: how long a chat window's own pixels stay on screen when they should be covered,
 read from the screen's pixels on a real X server (a private Xvfb with openbox, or the
-compositing xfwm4 or mutter). Six cases, each timed over a number of trials by
+compositing xfwm4 or mutter). Seven cases, each timed over a number of trials by
 build/tessavo-exposure-probe:
   a. a new chat window opens while another program is in front;
   b. the focus leaves the chat in use for another program;
   c. a covered chat moves 200 px (the part of the screen it moves into);
   d. a covered chat grows 150 px in width and height (the strips it grows into);
   e. a covered chat is restored from minimized;
-  f. a window of another program takes the messenger's class after it is mapped.
+  f. a window of another program takes the messenger's class after it is mapped;
+  g. a new window of another protected application ("apps" in the settings) opens while
+     another program is in front.
 Each exposure is then split in two: until the X server had Tessavo's change to the cover over
 the chat (a map, a move or resize, a new shape or opacity: the probe watches Tessavo's cover
 windows), and after, until the screen showed it, which is the window manager's or compositor's.
 Under mutter, a and e are not measurable: it fades a new window in, and restores a minimized
 one only by activating it. Under xfwm4, e restores the chat as a pager does.
 Then Tessavo's CPU use (share of one core) and resident memory with 10 and with 50 covered
-chats and another program in front, and with the messenger not running at all.
+chats and another program in front, with 10 chats and 10 windows of two more protected
+applications, and with the messenger not running at all.
 Usage: bench/exposure.py [trials] [seconds] [--wm openbox|xfwm4|mutter]   (40 trials, 20 s per
 CPU figure, openbox; run scripts/setup.sh first). EXPOSURE_RAW=FILE keeps every trial's probe
 line.
@@ -92,6 +95,8 @@ def exposure(s, trials, seconds):
         kakao.send(f"open {key} {x} {y} 260 300 채팅 {key.upper()}")
     other = s.app("other", "--class", "org.example.Editor")
     other.send("open x 1100 720 250 100 메모")
+    chatter, mailer = s.app("chatter", "--class", "Chatter"), s.app("mailer", "--class", "Mailer")
+    s.store_settings({"apps": ["Chatter", "Mailer"]})
     chat = kakao.ids
     tessavo = start_tessavo(s)
     probe_wait(s, "chats covered", PALETTE, "none", 15000, "--quiet", 500,
@@ -203,6 +208,19 @@ def exposure(s, trials, seconds):
         timed("f", w_colour, other, "reclass w com.kakao.KakaoTalkMac", w_area)
         other.send("reclass w org.example.Editor")
     other.send("close w")
+
+    # g. A window of another protected application opens by itself, as in a.
+    new = "open-unfocused n 400 480 300 300 새 대화"
+    chatter.send(new)
+    n_colour, n_area = colour(chatter, "n"), client_area(s, chatter.ids["n"])
+    chatter.send("close n")
+    gone("new window's cover gone", n_colour, n_area)
+    for _ in range(trials):
+        timed("g", n_colour, chatter, new, n_area)
+        chatter.send("close n")
+        gone("new window's cover gone", n_colour, n_area)
+    if wm == "mutter":
+        results.unmeasurable["g"] = results.unmeasurable["a"]
     exposure_took = time.monotonic() - began
 
     results.header()
@@ -211,7 +229,8 @@ def exposure(s, trials, seconds):
               ("c", "covered chat moves 200 px"),
               ("d", "covered chat grows 150 px each way"),
               ("e", "covered chat restored from minimized"),
-              ("f", "a window takes the messenger's class"))
+              ("f", "a window takes the messenger's class"),
+              ("g", "protected application's new window opens"))
     for scenario, label in labels:
         results.summary(scenario, f"{scenario}. {label}")
     if active := [float(f["active_ms"]) for f in results.of("b") if float(f["active_ms"]) >= 0]:
@@ -258,8 +277,21 @@ def exposure(s, trials, seconds):
     probe_wait(s, "10 chats covered", PALETTE, "none", 15000, "--quiet", 500, "--rows", 3, *areas)
     cpu_row("10 covered chats, other program in front")
 
+    # Ten chats in a row above ten windows of the two other applications.
     for i in range(10):
         kakao.send(f"close c{i}")
+    areas = open_grid(10, 10, 10, 50, 135, 0, 125, 380)
+    for i in range(10):
+        app = (chatter, mailer)[i % 2]
+        app.send(f"open-unfocused w{i} {10 + i * 135} 470 125 380 창 {i + 1}")
+        areas.append(client_area(s, app.ids[f"w{i}"]))
+    other.send("focus x")
+    probe_wait(s, "20 windows covered", PALETTE, "none", 15000, "--quiet", 500, "--rows", 3,
+               *areas)
+    cpu_row("10 chats and 10 windows of 2 more apps")
+    for i in range(10):
+        kakao.send(f"close c{i}")
+        (chatter, mailer)[i % 2].send(f"close w{i}")
     areas = open_grid(50, 10, 10, 50, 135, 168, 120, 130)
     probe_wait(s, "50 chats covered", PALETTE, "none", 15000, "--quiet", 500, "--rows", 3, *areas)
     cpu_row("50 covered chats, other program in front")

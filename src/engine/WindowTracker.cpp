@@ -37,7 +37,15 @@ void WindowTracker::loadChatSettings() {
                          .stringArrayForKey(Settings::key::kExcluded)
                          .value_or(std::vector<std::string>{}));
     idleSec = Settings::idleSec();
-    appNames = Settings::protectedApps();
+    auto names = Settings::protectedApps();
+    if (names != appNames) {
+        std::string listed;
+        for (const std::string& name : names) {
+            listed += " '" + name + "'";
+        }
+        Log::line("APPS messenger" + listed);
+        appNames = std::move(names);
+    }
     Discovery::followApps(appNames);
 }
 

@@ -2,35 +2,34 @@
 
 #include <algorithm>
 
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "discovery/OnScreen.h"
 #include "platform/Platform.h"
 
 ProtectedAppsList::ProtectedAppsList(std::vector<std::string> names, QWidget* parent)
     : QWidget(parent), names_(std::move(names)) {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    list = new QListWidget;
+    list = new QListWidget(this);
     list->setToolTip(QStringLiteral("이 앱들의 창도 채팅처럼 가려요"));
-    layout->addWidget(list, 1);
-    auto* buttons = new QVBoxLayout;
-    addButton = new QPushButton(QStringLiteral("추가…"));
+    addButton = new QPushButton(QStringLiteral("추가…"), this);
     auto* menu = new QMenu(addButton);
     // Filled when it opens: the windows open then are the ones to choose from.
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillMenu(menu); });
     addButton->setMenu(menu);
-    removeButton = new QPushButton(QStringLiteral("빼기"));
+    removeButton = new QPushButton(QStringLiteral("빼기"), this);
     connect(removeButton, &QPushButton::clicked, this, [this] { removeApp(list->currentRow()); });
-    buttons->addWidget(addButton);
-    buttons->addWidget(removeButton);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
     rebuild();
+}
+
+// Fixed places, as everywhere in the settings window: the list, and the buttons at its right.
+void ProtectedAppsList::resizeEvent(QResizeEvent*) {
+    const int buttons = kButtonWidth + 8;
+    list->setGeometry(0, 0, std::max(0, width() - buttons), height());
+    addButton->setGeometry(width() - kButtonWidth, 0, kButtonWidth, kButtonHeight);
+    removeButton->setGeometry(width() - kButtonWidth, kButtonHeight + 8, kButtonWidth,
+                              kButtonHeight);
 }
 
 std::vector<platform::RunningApp> ProtectedAppsList::choices() const {

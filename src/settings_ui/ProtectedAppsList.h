@@ -17,6 +17,9 @@ class QPushButton;
 class ProtectedAppsList : public QWidget {
     Q_OBJECT
   public:
+    static constexpr int kButtonWidth = 84;
+    static constexpr int kButtonHeight = 28;
+
     explicit ProtectedAppsList(std::vector<std::string> names, QWidget* parent = nullptr);
 
     const std::vector<std::string>& names() const { return names_; }
@@ -30,6 +33,9 @@ class ProtectedAppsList : public QWidget {
     QListWidget* list = nullptr;
     QPushButton* addButton = nullptr;
     QPushButton* removeButton = nullptr;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void rebuild();

@@ -32,7 +32,8 @@ TEST_F(SwitcherTest, AListedApplicationsWindowsAreChatsAfterTheMessengers) {
     tick();
     EXPECT_EQ(sim.model().followed, std::vector<std::string>{"slack"});
     EXPECT_TRUE(covered(2001) && covered(2002));
-    EXPECT_EQ(cover(2003), nullptr);  // a dialog is no chat
+    EXPECT_EQ(cover(2003), nullptr);  // a dialog is no chat, but shows through the covers
+    EXPECT_EQ(cover(2001)->cover->holes().size(), 1u);
     EXPECT_EQ(cover(3001), nullptr);
     EXPECT_EQ(switcher().switchList,
               (std::vector<std::uint32_t>{1000, 1001, 1002, 1003, 2002, 2001}));

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <set>
 
+#include "platform/x11/AppGroup.h"
 #include "platform/x11/Snapshot.h"
 
 using namespace platform::x11;
@@ -122,4 +123,34 @@ TEST(FactCache, EachEventClearsWhatItChangesAndOnlyThoseCount) {
         EXPECT_EQ(cache.changed, change);
         EXPECT_EQ(known(cache, w), after);
     }
+}
+
+// Each application's windows, in whatever processes, report one process id: this user's live
+// one where there is one. A window two groups' names match belongs to the first group asked,
+// and an unmanaged pop-up follows its process into its group.
+TEST(AppGroup, EachGroupsWindowsReportOneProcessAndTheFirstGroupClaimsAWindow) {
+    Snapshot s;
+    const std::pair<const char*, std::int32_t> clients[] = {
+        {"kakaotalk.exe", 12}, {"kakaotalk.exe", 11}, {"Slack", 22},
+        {"Slack", 21},         {"Notes", 30},         {"slack-helper", 23}};
+    for (const auto& [cls, pid] : clients) {
+        Client c;
+        c.id = static_cast<xcb_window_t>(s.clients.size() + 1);
+        c.pid = pid;
+        c.windowClass = cls;
+        c.instance = std::string(cls) == "slack-helper" ? "slack" : "";
+        s.clients.push_back(c);
+    }
+    s.topLevels.push_back({.id = 99, .pid = 21});  // Slack's menu
+    const auto ours = [](std::int32_t pid) { return pid == 12 || pid == 22; };
+    EXPECT_EQ(AppGroup::unify(s, AppGroup::namesFor(AppGroup::kMessenger), ours), 12);
+    EXPECT_EQ(AppGroup::unify(s, {"slack-helper"}, ours), 23);
+    EXPECT_EQ(AppGroup::unify(s, {"SLACK"}, ours), 22);
+    EXPECT_EQ(AppGroup::unify(s, {"Signal"}, ours), 0);
+    std::vector<std::int32_t> pids;
+    for (const Client& c : s.clients) {
+        pids.push_back(c.pid);
+    }
+    EXPECT_EQ(pids, (std::vector<std::int32_t>{12, 12, 22, 22, 30, 23}));
+    EXPECT_EQ(s.topLevels.front().pid, 22);
 }
