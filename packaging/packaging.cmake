@@ -32,6 +32,14 @@ add_custom_command(OUTPUT ${man_page}.gz
 add_custom_target(tessavo_man ALL DEPENDS ${man_page}.gz)
 
 install(TARGETS tessavo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the package's) drops the compiler's notes as well, as Debian's own
+# packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tessavo\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/tessavo.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -39,15 +47,39 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.tessavo.Tessavo.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The Debian package's own documents: its copyright and changelog. They go into the package
+# only (component deb, left out of a plain `cmake --install`).
+set(deb_dir ${CMAKE_CURRENT_LIST_DIR}/deb)
+file(STRINGS ${deb_dir}/changelog changelog_head LIMIT_COUNT 1)
+string(REPLACE "." "\\." version_re ${PROJECT_VERSION})
+if(NOT changelog_head MATCHES "^tessavo \\(${version_re}\\) ")
+  message(FATAL_ERROR "packaging/deb/changelog starts with \"${changelog_head}\", "
+                      "not an entry for version ${PROJECT_VERSION}")
+endif()
+set(changelog ${CMAKE_BINARY_DIR}/deb/changelog)
+add_custom_command(OUTPUT ${changelog}.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${deb_dir}/changelog ${changelog}
+  COMMAND gzip -9nf ${changelog}
+  DEPENDS ${deb_dir}/changelog VERBATIM)
+add_custom_target(tessavo_changelog ALL DEPENDS ${changelog}.gz)
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tessavo)
+install(FILES ${deb_dir}/copyright ${changelog}.gz DESTINATION ${doc_dir}
+        COMPONENT deb EXCLUDE_FROM_ALL)
+
 set(CPACK_GENERATOR DEB)
+# Everything a plain install puts in, and the package's own documents.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/"
+                                 "${CMAKE_BINARY_DIR};${PROJECT_NAME};deb;/")
 set(CPACK_PACKAGE_NAME tessavo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cover messenger chat windows you are not working in")
+# Debian wants the description's lines at most 80 characters long.
 set(CPACK_PACKAGE_DESCRIPTION "\
-Tessavo (테사보) lays a cover over every chat window of the KakaoTalk messenger except the
-one you are working in: a notepad page with a to-do list, or the piece of desktop picture
-beneath it. A click, the floating switcher bar or a hot key shows a chat for a moment.
-Works on X11 desktops and through XWayland; its own text is Korean.")
+Tessavo (테사보) lays a cover over every chat window of the KakaoTalk
+messenger except the one you are working in: a notepad page with a to-do
+list, or the piece of desktop picture beneath it. A click, the floating
+switcher bar or a hot key shows a chat for a moment. Works on X11 desktops
+and through XWayland; its own text is Korean.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -24,7 +24,7 @@ packages=(
   # Wayland compositors with XWayland, a native Wayland window, screenshots of their output
   mutter dbus-daemon sway xwayland foot grim
   # the install check and the Debian package
-  desktop-file-utils appstream groff-base file dpkg-dev
+  desktop-file-utils appstream groff-base file dpkg-dev lintian
 )
 
 source scripts/lib/packages.sh

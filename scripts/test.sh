@@ -5,8 +5,9 @@
 #                            AddressSanitizer and UndefinedBehaviorSanitizer, clang-format, and
 #                            clang-tidy on the files changed since the branch left origin/main
 #   scripts/test.sh --full   all of that, and the soak, the end-to-end tests under the
-#                            sanitizers, the fuzzers for a bounded time and clang-tidy on every
-#                            file (CI)
+#                            sanitizers, the fuzzers for a bounded time, clang-tidy on every
+#                            file, and the Debian package built into dist/ and checked by
+#                            lintian (CI)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,3 +46,9 @@ if $full; then
 fi
 echo "== style and static checks =="
 if $full; then scripts/lint.sh; else scripts/lint.sh --changed; fi
+if $full; then
+  echo "== the Debian package =="
+  scripts/package.sh
+  # Debian's own checks of a package; an error or a warning fails the run, each explained.
+  lintian --info --fail-on error,warning dist/tessavo_*.deb
+fi
