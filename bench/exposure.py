@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Exposure: how long a chat window's own pixels stay on screen when they should be covered,
 read from the screen's pixels on a real X server (a private Xvfb with openbox, or the
 compositing xfwm4 or mutter). Seven cases, each timed over a number of trials by

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the X11 benchmarks share, over the end-to-end harness (tests/e2e/xsession.py): Tessavo
 without its debug log, a chat's areas on screen, build/tessavo-exposure-probe, the table of
 exposures, and a watch for the longest time any of some points showed a chat's colour.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """How Tessavo scales on a real X server (a private Xvfb with openbox):
  - many windows of another program and one chat: Tessavo's CPU while nothing moves;
  - many chats opened at once: how long until every one of them is covered;

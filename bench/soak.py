@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The long seeded soak: the end-to-end soak's random window commands (tests/e2e/test_soak.py;
 the same seed gives the same commands) for minutes on end, with Tessavo's memory and CPU (and
 the X server's CPU) sampled at every checkpoint.

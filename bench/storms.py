@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Storms: how long a covered chat shows while its windows change faster than anyone would
 change them, read from the screen's pixels on a real X server (a private Xvfb with openbox),
 another program in front throughout. Each storm runs inside the stand-in messenger, so it comes

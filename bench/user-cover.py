@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Covering the user asks for: how long a chat stays readable after the user's own action asks
 for its cover, read from the screen's pixels on a real X server (a private Xvfb with openbox
 and a tray host). Four actions, each timed over a number of trials by

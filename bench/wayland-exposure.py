@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Exposure on Wayland sessions, where each cover is a window the compositor stacks directly
 above its chat: how long a chat's own colour shows where it should be covered, under GNOME's
 compositor (mutter, nested in a private Xvfb) and under sway (headless). Three cases:

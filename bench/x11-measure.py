@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Measures Tessavo on a real X server (a private Xvfb with openbox) and prints the figures:
  - the poll (round trips and time) with 5, 20 and 50 chat windows;
  - the running program's CPU use and resident memory with 10 covered chats.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window's commit rules for a chat's label and hot key, over any typed text (as
 // UTF-8 and as raw UTF-16, lone surrogates included).
 

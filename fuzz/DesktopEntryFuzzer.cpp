@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Desktop entries: the bytes as an entry file whose Exec, Name and Icon are read and turned
 // into a command as a launch would, and as words that, quoted and escaped the way an entry
 // writer must, come back out of the Exec parser unchanged.

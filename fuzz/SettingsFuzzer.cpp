@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: any bytes as settings.json, read through every typed getter for every key
 // the program knows, then one write, whose file a fresh store must read back the same.
 

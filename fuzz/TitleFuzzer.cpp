@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window titles as clients write them: UTF8_STRING, STRING (Latin-1) and COMPOUND_TEXT, decoded
 // from a property reply laid out as xcb hands it over.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing Tessavo as a desktop program (cmake --install, honouring DESTDIR and the prefix),
 # and its Debian package (cpack). Included from the top-level CMakeLists.txt.
 include(GNUInstallDirs)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Line coverage of src/ by every test (unit, widget, end-to-end and the soak): builds a coverage
 # tree in build-cov/ (each file on its own, so every line counts for its own file), runs the
 # tests there and prints gcovr's summary, without and with the simulated desktop.

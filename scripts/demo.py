@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The demo on a virtual display (Xvfb, openbox and a tray): the stand-in messenger with three
 chats and a dialog, another program in front, and Tessavo covering; saves screenshots of six
 moments as PNG and says where.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang into build-fuzz/ and runs each for a bounded time over
 # a copy of its seed corpus (fuzz/corpus/<target>/ stays as it is). Exits non-zero when any
 # fuzzer finds a crash, leak, timeout or broken property; the reproducer's path is printed.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Style and static checks: clang-format must leave every source file unchanged and clang-tidy
 # must find nothing. Configures build-lint/, whose compile commands name every file on its own
 # (the other trees compile the libraries in batches).

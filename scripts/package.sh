@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package: a Release build without tests or benchmarks in build-package/,
 # then cpack. The .deb ends up in dist/. Install it with `sudo apt install ./dist/tessavo_*.deb`.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up and runs Tessavo. On an X11 desktop (or XWayland) it runs for real. With no display it
 # runs a demo on a virtual display: the stand-in messenger with three chats and a dialog,
 # another application in front, and Tessavo covering; it saves screenshots and says where.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs everything Tessavo needs to build, test and run on Debian 12, then configures and
 # builds it. Usage: scripts/setup.sh [release|asan|packages]   (default: release, into build/;
 # packages: install the packages only). TESSAVO_BENCH=OFF leaves the benchmarks out;

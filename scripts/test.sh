@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up (packages, builds) and runs the tests. Exits non-zero on any failure.
 #   scripts/test.sh          what a contributor runs before a commit: every test but the soak in
 #                            the normal build, the unit and widget tests again under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watches screen pixels for a chat window's colour and times how long it shows: the exposure a
 // user would see, measured on the screen itself rather than taken from Tessavo's own account.
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages named that are not installed yet (with sudo unless root).
 #   source scripts/lib/packages.sh; install_missing_packages NAME...
 install_missing_packages() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status item and its menu, and what the menu's items do.
 
 #include <QActionGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick: one decision pass over the protected applications' chat windows.
 
 #include <QApplication>

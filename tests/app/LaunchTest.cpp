@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -78,7 +79,7 @@ TEST_F(LaunchTest, OneSettingsWindowAtATime) {
     SwitcherSettings* first = d->settingsWC.get();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->chats, (std::vector<ChatEntry>{{"채팅 1", "채팅 1", ""},
-                                                   {"채팅 2", "채팅 2", ""}}));  // no main window
+                                                    {"채팅 2", "채팅 2", ""}}));  // no main window
     sim.addWindow(
         {.number = 1009, .pid = kMessengerPid, .title = "새 채팅", .frame = {500, 100, 300, 300}});
     d->tracker->tick();

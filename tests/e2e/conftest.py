@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fixtures over xsession: one session a module (a parameter names its window manager); the
 # messenger's usual windows, with Tessavo covering them.
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Applications protected besides the messenger, under openbox without a tray: the messenger's
 # main window and chat A; "Chatter" in two processes, one window titled like chat A; "Mailer",
 # listed only once the settings window adds it; another program that is never covered.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The user's controls under openbox with a tray host (trayer): the tray menu, the settings
 # window, both without a tray; and settings that cannot be saved. The messenger's main window
 # and chat A, another program in front.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The messenger's windows under openbox, covered by Tessavo, in one session for the module.
 import os
 import signal

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts into a system as a package would (prefix /usr), whether desktops
 # accept it, and the installed program's command line, with no display at all.
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The seeded soak: random window commands against the stand-in messenger (its main window and
 # up to eight chats it opens and closes) and another program. At each checkpoint every visible
 # chat shows its cover and no cover stands where no chat is; at the end Tessavo still runs and

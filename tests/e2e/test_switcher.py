@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The switcher bar and the hot keys under openbox. The bar's slots: K (the main window), 1 (chat
 # B, in front of the others when Tessavo starts) and 2 (chat A).
 from conftest import A_AT, A_COLOUR, B_AT, B_COLOUR, MAIN_AT, MAIN_COLOUR

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Under window managers whose frames are override-redirect (fluxbox, icewm, i3) as under
 # openbox, the messenger's dialog in front of a covered window shows through its cover; i3 floats
 # the settings window over the covers, and it stays above them.

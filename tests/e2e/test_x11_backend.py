@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The X11 backend's own tests that need a real X server, on a private one.
 import re
 import subprocess

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wayland sessions for the end-to-end tests: Tessavo and the stand-ins run as XWayland clients
 # of a real compositor, and the screen is read from the compositor's output. Each is a Session
 # whose X server is the compositor's XWayland; one that cannot run here raises Unavailable, a

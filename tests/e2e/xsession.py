@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A private X session for the end-to-end tests and the benchmarks; plain Python, no pytest.
 #
 #   s = Session("openbox")      # Xvfb on a free display, its own HOME/XDG dirs in s.dir, and a
