@@ -79,8 +79,9 @@ set(CPACK_PACKAGE_DESCRIPTION "\
 Tessavo (테사보) lays a cover over every chat window of the KakaoTalk
 messenger except the one you are working in: a notepad page with a to-do
 list, or the piece of desktop picture beneath it. A click, the floating
-switcher bar or a hot key shows a chat for a moment. Works on X11 desktops
-and through XWayland; its own text is Korean.")
+switcher bar or a hot key shows a chat for a moment. Other applications you
+name are protected the same way. Works on X11 desktops and through
+XWayland; its own text is Korean.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -17,20 +17,9 @@ std::vector<ChatEntry> entries(const Strings& titles) {
     std::vector<ChatEntry> out;
     for (const std::string& t : titles) {
         const auto colon = t.find(':');
-        if (colon == std::string::npos) {
-            out.push_back({t, t, {}});
-        } else {
-            const std::string app = t.substr(0, colon), title = t.substr(colon + 1);
-            out.push_back({app + '\x1f' + title, title, app});
-        }
-    }
-    return out;
-}
-
-Strings keysOf(const std::vector<ChatEntry>& chats) {
-    Strings out;
-    for (const ChatEntry& c : chats) {
-        out.push_back(c.key);
+        const std::string app = colon == std::string::npos ? "" : t.substr(0, colon);
+        const std::string title = app.empty() ? t : t.substr(colon + 1);
+        out.push_back({app.empty() ? t : app + '\x1f' + title, title, app});
     }
     return out;
 }
@@ -88,7 +77,7 @@ TEST_F(SwitcherSettingsTest, MovingARowKeepsWhatWasTypedOnItsChat) {
     w->rows[0].label->setText(QStringLiteral(" 팀장님 "));
     w->rows[2].key->setText(QStringLiteral("f"));
     w->rowDown(0);
-    EXPECT_EQ(keysOf(w->chats), keysOf(entries({"가족", "팀", "친구", "slack:팀"})));
+    EXPECT_EQ(w->chats, entries({"가족", "팀", "친구", "slack:팀"}));
     EXPECT_EQ(w->rows[1].label->text(), QStringLiteral("팀장"));  // committed and normalised
     EXPECT_EQ(w->rows[2].key->text(), "F");
     w->rowUp(0);    // the first row cannot go up
@@ -96,7 +85,7 @@ TEST_F(SwitcherSettingsTest, MovingARowKeepsWhatWasTypedOnItsChat) {
     w->rowDown(2);  // nor a messenger chat below another application's window
     w->rowUp(3);
     w->rowUp(2);
-    EXPECT_EQ(keysOf(w->chats), keysOf(entries({"가족", "친구", "팀", "slack:팀"})));
+    EXPECT_EQ(w->chats, entries({"가족", "친구", "팀", "slack:팀"}));
 }
 
 // Brought forward again, the window shows the chats open now in the switcher's order, with what
