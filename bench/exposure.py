@@ -125,20 +125,24 @@ def exposure(s, trials, seconds):
         if (now := client(s, chat[key])) != want:
             raise Failed(f"chat {key} is at {now}, not at {want} as asked")
 
-    # a. A chat opens by itself (a new message) while the other program has the focus. One
-    #    untimed first, for its colour and place.
-    new = "open-unfocused n 400 480 300 300 새 채팅"
-    kakao.send(new)
-    n_colour, n_area = colour(kakao, "n"), client_area(s, chat["n"])
-    kakao.send("close n")
-    gone("new chat's cover gone", n_colour, n_area)
-    for _ in range(trials):
-        timed("a", n_colour, kakao, new, n_area)
-        kakao.send("close n")
-        gone("new chat's cover gone", n_colour, n_area)
-    if wm == "mutter":
-        results.unmeasurable["a"] = ("mutter fades a new window in over 250 ms, and the probe"
-                                     " sees only the chat's own colour, at the end of it")
+    def opens_by_itself(scenario, app, title):
+        # A window opens by itself (a new message) while the other program has the focus. One
+        # untimed first, for its colour and place.
+        new = f"open-unfocused n 400 480 300 300 {title}"
+        app.send(new)
+        n_colour, n_area = colour(app, "n"), client_area(s, app.ids["n"])
+        app.send("close n")
+        gone("new window's cover gone", n_colour, n_area)
+        for _ in range(trials):
+            timed(scenario, n_colour, app, new, n_area)
+            app.send("close n")
+            gone("new window's cover gone", n_colour, n_area)
+        if wm == "mutter":
+            results.unmeasurable[scenario] = ("mutter fades a new window in over 250 ms, and the"
+                                              " probe sees only its own colour, at the end of it")
+
+    # a. A chat opens by itself.
+    opens_by_itself("a", kakao, "새 채팅")
 
     # b. The user works in chat B, then turns to the other program: B is in full view until then.
     b_area = client_area(s, chat["b"])
@@ -210,18 +214,8 @@ def exposure(s, trials, seconds):
         other.send("reclass w org.example.Editor")
     other.send("close w")
 
-    # g. A window of another protected application opens by itself, as in a.
-    new = "open-unfocused n 400 480 300 300 새 대화"
-    chatter.send(new)
-    n_colour, n_area = colour(chatter, "n"), client_area(s, chatter.ids["n"])
-    chatter.send("close n")
-    gone("new window's cover gone", n_colour, n_area)
-    for _ in range(trials):
-        timed("g", n_colour, chatter, new, n_area)
-        chatter.send("close n")
-        gone("new window's cover gone", n_colour, n_area)
-    if wm == "mutter":
-        results.unmeasurable["g"] = results.unmeasurable["a"]
+    # g. A window of another protected application opens by itself.
+    opens_by_itself("g", chatter, "새 대화")
     exposure_took = time.monotonic() - began
 
     results.header()

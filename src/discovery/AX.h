@@ -9,7 +9,7 @@
 #include "platform/Geometry.h"
 #include "platform/WindowTypes.h"
 
-// The messenger's windows as the platform reports them. Every call asks afresh and returns a
+// A protected application's windows as the platform reports them. Every call asks afresh and returns a
 // snapshot; failures are silent and give empty or absent results.
 
 // One window of a protected application; its frame is in desktop coordinates.
