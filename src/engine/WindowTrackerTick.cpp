@@ -6,6 +6,7 @@
 
 #include "common/Log.h"
 #include "common/Settings.h"
+#include "discovery/ProtectedApps.h"
 #include "engine/WindowTracker.h"
 #include "platform/Platform.h"
 
