@@ -9,8 +9,8 @@
 #include "platform/Geometry.h"
 #include "platform/WindowTypes.h"
 
-// A protected application's windows as the platform reports them. Every call asks afresh and returns a
-// snapshot; failures are silent and give empty or absent results.
+// A protected application's windows as the platform reports them. Every call asks afresh and
+// returns a snapshot; failures are silent and give empty or absent results.
 
 // One window of a protected application; its frame is in desktop coordinates.
 struct KWindow : platform::AppWindow {
