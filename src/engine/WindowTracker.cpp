@@ -46,8 +46,8 @@ void WindowTracker::loadChatSettings() {
         }
         Log::line("APPS messenger" + listed);
         appNames = std::move(names);
+        Discovery::followApps(appNames);
     }
-    Discovery::followApps(appNames);
 }
 
 void WindowTracker::start() {
@@ -200,6 +200,11 @@ void WindowTracker::bringForward(const platform::WindowRef& chat) {
     p.workspace().activate(chat.pid);
 }
 
+std::string WindowTracker::keyOf(WindowID id) const {
+    const auto it = keys.find(id);
+    return it == keys.end() ? std::string() : it->second;
+}
+
 std::string WindowTracker::titleOf(WindowID id) const {
     auto it = titles.find(id);
     return it == titles.end() ? std::string("?") : it->second;
@@ -210,9 +215,7 @@ void WindowTracker::reloadSettings() {
 }
 
 void WindowTracker::pick(WindowID id, double grace) {
-    const auto key = keys.find(id);
-    if (!excluded.contains(key == keys.end() ? std::string() : key->second) &&
-        !forceCovered.contains(id) && protectID == id) {
+    if (!excluded.contains(keyOf(id)) && !forceCovered.contains(id) && protectID == id) {
         forceCovered.insert(id);
         refresh();
         return;

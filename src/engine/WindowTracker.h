@@ -90,6 +90,8 @@ class WindowTracker : public QObject {
     std::optional<WindowID> chatInUse() const { return protectID; }
     // Covered until it is revealed on purpose.
     bool isForceCovered(WindowID id) const { return forceCovered.contains(id); }
+    // What a chat of the last tick is stored under; empty for a window that is none.
+    std::string keyOf(WindowID id) const;
     // On the never-covered list, by the chat's key.
     bool isExcluded(const std::string& key) const { return excluded.contains(key); }
     // The chat last seen moving or resizing.

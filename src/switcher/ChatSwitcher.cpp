@@ -7,7 +7,6 @@
 #include <QPointer>
 
 #include "common/Log.h"
-#include "discovery/ProtectedApps.h"
 
 namespace {
 
@@ -87,11 +86,9 @@ void ChatSwitcher::rebuildOrder(const std::vector<KWindow>& wins) {
 
 void ChatSwitcher::rememberTitles(const std::vector<KWindow>& wins) {
     titles_.clear();
-    keys_.clear();
     apps_.clear();
     for (const KWindow& w : wins) {
         titles_[w.id] = w.title;
-        keys_[w.id] = Discovery::chatKey(w);
         apps_[w.id] = w.app;
     }
 }
@@ -127,8 +124,7 @@ std::vector<ChatSwitcher::WindowID> ChatSwitcher::arrangedList(
         std::set<WindowID> placed;
         for (const std::string& wanted : userOrder) {
             const auto at = std::find_if(rest.begin(), rest.end(), [&](WindowID id) {
-                const auto key = keys_.find(id);
-                return !placed.contains(id) && key != keys_.end() && key->second == wanted;
+                return !placed.contains(id) && tracker_.keyOf(id) == wanted;
             });
             if (at != rest.end()) {
                 list.push_back(*at);
@@ -150,8 +146,7 @@ std::string ChatSwitcher::titleAt(int i) const {
 }
 
 std::string ChatSwitcher::keyAt(int i) const {
-    auto it = keys_.find(switchList[static_cast<std::size_t>(i)]);
-    return it == keys_.end() ? std::string() : it->second;
+    return tracker_.keyOf(switchList[static_cast<std::size_t>(i)]);
 }
 
 bool ChatSwitcher::validPosition(int i) const {

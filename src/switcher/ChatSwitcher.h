@@ -85,7 +85,6 @@ class ChatSwitcher : public QObject {
     std::unique_ptr<HotkeyManager> hotkeys_;
     // As the last update found them.
     std::map<WindowID, std::string> titles_;
-    std::map<WindowID, std::string> keys_;
     std::map<WindowID, std::string> apps_;
     std::set<WindowID> shownCovers_;  // covers on screen at the last update
 };
