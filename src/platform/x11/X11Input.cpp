@@ -3,6 +3,9 @@
 
 #include <xcb/xinput.h>
 
+#include <algorithm>
+#include <array>
+
 #include <QAbstractEventDispatcher>
 #include <QSocketNotifier>
 
@@ -30,6 +33,12 @@ std::uint16_t toXModifiers(std::uint32_t m) {
     if (m & modifier::kShift)
         x |= XCB_MOD_MASK_SHIFT;
     return x;
+}
+
+std::array<std::uint16_t, 4> lockVariants(std::uint16_t modifiers, std::uint16_t numLock) {
+    return {modifiers, static_cast<std::uint16_t>(modifiers | kLockMask),
+            static_cast<std::uint16_t>(modifiers | numLock),
+            static_cast<std::uint16_t>(modifiers | numLock | kLockMask)};
 }
 
 std::optional<xcb_keysym_t> keysymOf(std::uint32_t keyCode) {
@@ -182,23 +191,27 @@ void X11Input::removeHotKeyHandler(Handle handler) {
     hotKeyHandlers_.erase(handler);
 }
 
-// Grabs the key in the four lock variants, so NumLock or CapsLock do not disable it. Another
-// program holding any variant makes the whole registration fail.
-bool X11Input::grab(HotKey& key) {
+// The key's X key code and modifiers under the keyboard's present mapping.
+bool X11Input::resolve(HotKey& key) const {
     const auto sym = keysymOf(key.keyCode);
     const Reply<xcb_keycode_t> codes(sym ? xcb_key_symbols_get_keycode(symbols_.get(), *sym)
                                          : nullptr);
     key.xKey = codes ? codes.get()[0] : 0;
-    if (key.xKey == 0 || key.xKey == XCB_NO_SYMBOL) {
+    key.xModifiers = toXModifiers(key.modifiers);
+    key.xNumLock = numLock_;
+    return key.xKey != 0 && key.xKey != XCB_NO_SYMBOL;
+}
+
+// Grabs the key in the four lock variants, so NumLock or CapsLock do not disable it. Another
+// program holding any variant makes the whole registration fail.
+bool X11Input::grab(HotKey& key) {
+    if (!resolve(key)) {
         return false;
     }
-    key.xModifiers = toXModifiers(key.modifiers);
-    const std::uint16_t variants[] = {0, kLockMask, numLock_,
-                                      static_cast<std::uint16_t>(numLock_ | kLockMask)};
     std::vector<xcb_void_cookie_t> cookies;
-    for (std::uint16_t extra : variants) {
-        cookies.push_back(xcb_grab_key_checked(c_.get(), 1, root_, key.xModifiers | extra, key.xKey,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    for (std::uint16_t m : lockVariants(key.xModifiers, key.xNumLock)) {
+        cookies.push_back(xcb_grab_key_checked(c_.get(), 1, root_, m, key.xKey, XCB_GRAB_MODE_ASYNC,
+                                               XCB_GRAB_MODE_ASYNC));
     }
     bool ok = true;
     for (auto cookie : cookies) {
@@ -208,15 +221,23 @@ bool X11Input::grab(HotKey& key) {
     }
     if (!ok) {
         ungrab(key);
+        key.xKey = 0;
     }
     return ok;
 }
 
-void X11Input::ungrab(const HotKey& key) {
-    const std::uint16_t variants[] = {0, kLockMask, numLock_,
-                                      static_cast<std::uint16_t>(numLock_ | kLockMask)};
-    for (std::uint16_t extra : variants) {
-        xcb_ungrab_key(c_.get(), key.xKey, root_, key.xModifiers | extra);
+// Lets go of the key's variants, except those keep (its grab under a new mapping) holds too.
+void X11Input::ungrab(const HotKey& key, const HotKey* keep) {
+    if (key.xKey == 0 || key.xKey == XCB_NO_SYMBOL) {
+        return;  // never held; key code 0 would let go of every key
+    }
+    const auto kept =
+        keep ? lockVariants(keep->xModifiers, keep->xNumLock) : std::array<std::uint16_t, 4>{};
+    for (std::uint16_t m : lockVariants(key.xModifiers, key.xNumLock)) {
+        if (keep && keep->xKey == key.xKey && std::ranges::find(kept, m) != kept.end()) {
+            continue;
+        }
+        xcb_ungrab_key(c_.get(), key.xKey, root_, m);
     }
     xcb_flush(c_.get());
 }
@@ -283,16 +304,28 @@ void X11Input::handle(const xcb_generic_event_t& ev) {
             onRawButton(reinterpret_cast<const xcb_input_raw_button_press_event_t&>(ev).detail);
         }
     } else if (type == XCB_MAPPING_NOTIFY) {
-        // The keyboard changed: key codes and the NumLock bit may have moved.
-        auto mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(ev);
-        xcb_refresh_keyboard_mapping(symbols_.get(), &mapping);
-        for (auto& [h, key] : hotKeys_) {
-            ungrab(key);
+        remapKeys(reinterpret_cast<const xcb_mapping_notify_event_t&>(ev));
+    }
+}
+
+// The keyboard changed: key codes and the NumLock bit may have moved. Switching between two
+// keyboards says so too, at the very press of a key and usually with nothing moved; letting the
+// grabs go then would send that press to the window in front. So a key is grabbed anew only where
+// it moved, and its new grab is in place before the old one goes.
+void X11Input::remapKeys(xcb_mapping_notify_event_t mapping) {
+    if (mapping.request == XCB_MAPPING_POINTER) {
+        return;
+    }
+    xcb_refresh_keyboard_mapping(symbols_.get(), &mapping);
+    numLock_ = lockMasks();
+    for (auto& [h, key] : hotKeys_) {
+        HotKey moved = key;
+        if (resolve(moved) && moved.xKey == key.xKey && moved.xNumLock == key.xNumLock) {
+            continue;
         }
-        numLock_ = lockMasks();
-        for (auto& [h, key] : hotKeys_) {
-            grab(key);
-        }
+        const bool held = grab(moved);
+        ungrab(key, held ? &moved : nullptr);
+        key = held ? moved : HotKey{key.keyCode, key.modifiers, key.id};
     }
 }
 

@@ -46,6 +46,7 @@ class X11Input final : public Input {
         HotKeyID id;
         xcb_keycode_t xKey = 0;
         std::uint16_t xModifiers = 0;
+        std::uint16_t xNumLock = 0;  // the NumLock bit when it was grabbed
     };
 
     bool open();
@@ -53,8 +54,10 @@ class X11Input final : public Input {
     void takeQueued();
     void handle(const xcb_generic_event_t& ev);
     void selectRawButtons(bool on);
+    bool resolve(HotKey& key) const;
     bool grab(HotKey& key);
-    void ungrab(const HotKey& key);
+    void ungrab(const HotKey& key, const HotKey* keep = nullptr);
+    void remapKeys(xcb_mapping_notify_event_t mapping);
     void onKeyPress(xcb_keycode_t key, std::uint16_t state);
     void onRawButton(std::uint32_t button);
     std::uint16_t lockMasks() const;
