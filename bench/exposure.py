@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Exposure: how long a chat window's own pixels stay on screen when they should be covered,
 read from the screen's pixels on a real X server (a private Xvfb with openbox, or the
-compositing xfwm4 or mutter). Seven cases, each timed over a number of trials by
+compositing xfwm4 or mutter). Eight cases, each timed over a number of trials by
 build/tessavo-exposure-probe:
   a. a new chat window opens while another program is in front;
   b. the focus leaves the chat in use for another program;
@@ -11,7 +11,9 @@ build/tessavo-exposure-probe:
   e. a covered chat is restored from minimized;
   f. a window of another program takes the messenger's class after it is mapped;
   g. a new window of another protected application ("apps" in the settings) opens while
-     another program is in front.
+     another program is in front;
+  h. the window being worked in, partly in front of a covered chat (which shows it through a
+     hole), moves off the chat (the part of the chat it lay over).
 Each exposure is then split in two: until the X server had Tessavo's change to the cover over
 the chat (a map, a move or resize, a new shape or opacity: the probe watches Tessavo's cover
 windows), and after, until the screen showed it, which is the window manager's or compositor's.
@@ -216,6 +218,20 @@ def exposure(s, trials, seconds):
 
     # g. A window of another protected application opens by itself.
     opens_by_itself("g", chatter, "새 대화")
+
+    # h. The window worked in lies partly in front of covered chat B, which shows it through a
+    #    hole, and then moves off: chat B must not show where it was.
+    other.send("focus x")
+    xx, xy = client(s, other.ids["x"])[:2]
+    xl, _, xt, _ = extents(s, other.ids["x"])
+    x_colour, ox, oy = colour(other, "x"), bx + bw // 2, by + bh // 2
+    overlap = area(ox, oy, bx + bw, min(by + bh, oy + 100))
+    for _ in range(trials):
+        other.send(f"move x {ox - xl} {oy - xt}")
+        shows("the window worked in shows in front of chat B", x_colour, overlap)
+        timed("h", b_colour, other, f"move x {xx - xl} {xy - xt}", overlap)
+        if client(s, other.ids["x"])[:2] != (xx, xy):
+            raise Failed("the window worked in did not move back")
     exposure_took = time.monotonic() - began
 
     results.header()
@@ -225,7 +241,8 @@ def exposure(s, trials, seconds):
               ("d", "covered chat grows 150 px each way"),
               ("e", "covered chat restored from minimized"),
               ("f", "a window takes the messenger's class"),
-              ("g", "protected application's new window opens"))
+              ("g", "protected application's new window opens"),
+              ("h", "window worked in moves off a covered chat"))
     for scenario, label in labels:
         results.summary(scenario, f"{scenario}. {label}")
     if active := [float(f["active_ms"]) for f in results.of("b") if float(f["active_ms"]) >= 0]:

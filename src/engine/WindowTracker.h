@@ -165,7 +165,13 @@ class WindowTracker : public QObject {
                        const std::optional<platform::RunningApp>& front);
     void endDragReveal(const std::set<WindowID>& liveIDs);
     void keepRevealTargetOnTop(const TickView& view);
-    std::vector<platform::Rect> computeHoles(const TickView& view) const;
+    // A window a covered chat's cover must show, and its place in the front-to-back order.
+    struct Hole {
+        platform::Rect frame;
+        int front;
+    };
+    std::vector<Hole> computeHoles(const TickView& view) const;
+    std::vector<platform::Rect> holesFor(const KWindow& w, const TickView& view) const;
     bool anyMoved(const std::vector<KWindow>& chats) const;
     void decide(const KWindow& w, const TickView& view);
     void show(const KWindow& w, DisguiseMode mode, bool covered,

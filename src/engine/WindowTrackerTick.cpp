@@ -21,7 +21,8 @@ struct WindowTracker::TickView {
     DisguiseMode mode = DisguiseMode::memo;
     std::unordered_map<std::uint32_t, int> onScreen;
     std::vector<OnScreenWin> snapshot;
-    std::vector<Rect> holes;
+    std::vector<Hole> holes;
+    std::int32_t frontPid = 0;  // the application in front, 0: none known
     bool movingNow = false;
     bool stackedWithChats = false;  // covers sit in the stacking directly above their chats
 };
@@ -84,6 +85,7 @@ void WindowTracker::tickOnce(bool onTimer) {
     handBackGrace(view.coverDragging);
 
     const auto front = platform::current().workspace().frontmostApplication();
+    view.frontPid = front ? front->pid : 0;
     focusedChat_ = focusedChat(view.coverDragging, view.pids, front);
     updateProtect(applyIdle(focusedChat_), front);
     if (graceTarget && !(now() < graceUntil)) {
@@ -281,23 +283,48 @@ void WindowTracker::keepRevealTargetOnTop(const TickView& view) {
               (top == view.snapshot.end() ? std::string("nil") : std::to_string(top->id)) + ")");
 }
 
-// Revealed chats and the protected applications' other windows stay visible and clickable
-// through covers.
-std::vector<Rect> WindowTracker::computeHoles(const TickView& view) const {
-    std::vector<Rect> holes;
+// What covers must show: revealed chats, the protected applications' other windows (their
+// dialogs and pop-ups) and the front application's front window, the one being worked in.
+std::vector<WindowTracker::Hole> WindowTracker::computeHoles(const TickView& view) const {
+    std::vector<Hole> holes;
     for (const KWindow& w : view.chats) {
-        if (revealedNow(w.id, focusedChat_) && !forceCovered.contains(w.id) &&
-            !excluded.contains(keys.at(w.id))) {
-            holes.push_back(w.frame);
+        const auto at = view.onScreen.find(w.id);
+        if (at != view.onScreen.end() && revealedNow(w.id, focusedChat_) &&
+            !forceCovered.contains(w.id) && !excluded.contains(keys.at(w.id))) {
+            holes.push_back({w.frame, at->second});
         }
     }
-    for (const OnScreenWin& e : view.snapshot) {
-        if (view.pids.contains(e.pid) && e.layer == platform::level::kNormal && !isChat(e) &&
-            e.frame.width > 1 && e.frame.height > 1) {
-            holes.push_back(e.frame);
+    const std::int32_t own = platform::current().workspace().ownPid();
+    bool frontSeen = false;
+    for (std::size_t i = 0; i < view.snapshot.size(); ++i) {
+        const OnScreenWin& e = view.snapshot[i];
+        if (e.layer != platform::level::kNormal || e.pid == own || isChat(e) ||
+            e.frame.width <= 1 || e.frame.height <= 1) {
+            continue;
+        }
+        const bool worksIn = !frontSeen && e.pid != 0 && e.pid == view.frontPid;
+        frontSeen = frontSeen || worksIn;
+        if (worksIn || view.pids.contains(e.pid)) {
+            holes.push_back({e.frame, static_cast<int>(i)});
         }
     }
     return holes;
+}
+
+// Only a window in front of the chat may show through its cover: behind it, the hole would
+// show the chat itself.
+std::vector<Rect> WindowTracker::holesFor(const KWindow& w, const TickView& view) const {
+    std::vector<Rect> shown;
+    const auto at = view.onScreen.find(w.id);
+    if (at == view.onScreen.end()) {
+        return shown;
+    }
+    for (const Hole& h : view.holes) {
+        if (h.front < at->second) {
+            shown.push_back(h.frame);
+        }
+    }
+    return shown;
 }
 
 bool WindowTracker::anyMoved(const std::vector<KWindow>& chats) const {
@@ -340,13 +367,13 @@ void WindowTracker::decide(const KWindow& w, const TickView& view) {
         show(w, view.mode, false, {});
     } else if (forceCovered.contains(w.id)) {
         logState(w.id, "forceCovered");
-        show(w, view.mode, true, view.holes);
+        show(w, view.mode, true, holesFor(w, view));
     } else if (revealedNow(w.id, focusedChat_)) {
         logState(w.id, "revealed");
-        show(w, view.mode, false, view.holes);
+        show(w, view.mode, false, holesFor(w, view));
     } else {
         logState(w.id, "COVERED");
-        show(w, view.mode, true, view.holes);
+        show(w, view.mode, true, holesFor(w, view));
     }
 }
 

@@ -166,11 +166,14 @@ std::string ChatSwitcher::label(int i) const {
     return std::to_string(hasMain ? i : i + 1);
 }
 
+// One entry a key: windows of one title share their label and key, and two rows for them would
+// each store their own, the later one undoing what was typed in the first.
 std::vector<ChatEntry> ChatSwitcher::currentChats() const {
     std::vector<ChatEntry> out;
+    std::set<std::string> listed;
     for (std::size_t i = hasMain ? 1 : 0; i < switchList.size(); ++i) {
         const int at = static_cast<int>(i);
-        if (const std::string t = titleAt(at); !t.empty()) {
+        if (const std::string t = titleAt(at); !t.empty() && listed.insert(keyAt(at)).second) {
             out.push_back({keyAt(at), t, apps_.at(switchList[i])});
         }
     }

@@ -49,6 +49,17 @@ def test_lifecycle_holes_clicks_and_the_messenger_killed(covered):
     s.wait_pixel(*A_AT, COVER, "the restarted messenger's chat covered")
 
 
+def test_the_window_worked_in_shows_in_front_of_a_covered_chat(covered):
+    # The other program's window, in use, lies over chat B's right part, then moves off.
+    s, d = covered.s, covered
+    s.wait_pixel(*B_AT, COVER, "chat B covered")
+    d.other.send("move x 1000 200")
+    s.wait_pixel(1100, 300, d.other.send("colour x").split()[2], "the window in use shows")
+    assert s.pixel(900, 300) == COVER
+    d.other.send("move x 1000 600")
+    s.wait_pixel(1100, 300, COVER, "chat B covered where that window was")
+
+
 def test_signals_end_it_cleanly_and_a_second_copy_replaces_the_first(desk):
     s = desk.s
     for sig in ("TERM", "INT", "HUP"):

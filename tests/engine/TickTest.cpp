@@ -73,3 +73,33 @@ TEST_F(TrackerTest, AnOccludedChatLosesAFloatingCoverButKeepsAStackedOne) {
         EXPECT_EQ(covered(1002), stacking == CoverStacking::aboveChat);
     }
 }
+
+// A cover shows what lies in front of its chat (the messenger's dialog, the window being worked
+// in) and nothing behind it, where a hole would show the chat itself.
+TEST_F(TrackerTest, ACoverShowsWhatLiesInFrontOfItsChatAndNothingBehindIt) {
+    sim.addWindow({.number = 1100,
+                   .pid = kMessengerPid,
+                   .title = "파일",
+                   .frame = {450, 100, 100, 100},
+                   .role = WindowRole::Dialog});
+    sim.raise(1002);  // front to back: 1002, the dialog, 1001
+    sim.window(5000).frame = {700, 500, 300, 300};
+    sim.raise(5000);
+    frontOther();
+    tick();
+    const auto holes = [&](std::uint32_t id) { return cover(id)->cover->holes().size(); };
+    ASSERT_TRUE(covered(1001) && covered(1002));
+    EXPECT_EQ(holes(1001), 2u);  // the dialog and the window worked in
+    EXPECT_EQ(holes(1002), 1u);  // the window worked in
+
+    sim.raise(1001);
+    sim.raise(1002);  // both chats now in front of the dialog and the window worked in
+    tick();
+    EXPECT_EQ(holes(1001) + holes(1002), 0u);
+
+    // Another program's window in front that is not the one worked in stays under the cover.
+    sim.addApp(701, "org.example.viewer", "Viewer");
+    sim.addWindow({.number = 5100, .pid = 701, .title = "보기", .frame = {500, 200, 200, 200}});
+    tick();
+    EXPECT_EQ(holes(1001) + holes(1002), 0u);
+}

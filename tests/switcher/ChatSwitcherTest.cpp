@@ -41,3 +41,14 @@ TEST_F(SwitcherTest, CoveringTheUserAsksForNeedsNoTimerTick) {
     switcher().reloadSettings();
     EXPECT_TRUE(covered(1003));
 }
+
+// Windows of one title share a label and key, so the settings window lists them once.
+TEST_F(SwitcherTest, WindowsOfOneTitleAreOneEntryForTheSettingsWindow) {
+    sim.window(1003).title = "채팅 1";
+    tick();
+    std::vector<std::string> keys;
+    for (const ChatEntry& e : switcher().currentChats()) {
+        keys.push_back(e.key);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"채팅 1", "채팅 2"}));
+}

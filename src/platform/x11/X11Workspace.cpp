@@ -93,12 +93,14 @@ void X11Workspace::followApplications(const std::vector<std::string>& names) {
     }
 }
 
-// One entry per class, named as the installed application entry for it names the program.
+// One entry per class, named as the installed application entry for it names the program. A
+// window whose process is unknown (a remote client's) is left out: windows are gathered by
+// process, so its program, once listed, would never be covered.
 std::vector<RunningApp> X11Workspace::applicationsWithWindows() {
     std::map<std::string, RunningApp> byClass;
     for (const Client& c : s_.snapshot().clients) {
         const std::string& cls = c.windowClass.empty() ? c.instance : c.windowClass;
-        if (cls.empty() || c.title.empty() || c.pid == ownPid() ||
+        if (cls.empty() || c.title.empty() || c.pid <= 0 || c.pid == ownPid() ||
             windows_.roleOf(c) != WindowRole::Standard) {
             continue;
         }
