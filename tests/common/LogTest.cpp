@@ -3,9 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-
-#include <sys/stat.h>
 
 #include "common/Log.h"
 

@@ -4,7 +4,6 @@
 #include "FifoGuard.h"
 #include "SimFixture.h"
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +15,6 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/Settings.h"
 #include "platform/Files.h"

@@ -7,14 +7,12 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 

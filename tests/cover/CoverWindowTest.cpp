@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <algorithm>
 
+#include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "SimFixture.h"
 #include "common/Settings.h"

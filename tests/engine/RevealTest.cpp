@@ -2,8 +2,6 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-#include <QTimer>
-
 #include "common/Settings.h"
 #include "engine/TrackerFixture.h"
 

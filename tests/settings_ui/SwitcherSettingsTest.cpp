@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QSignalSpy>
 
 #include "SimFixture.h"
 #include "common/Settings.h"
