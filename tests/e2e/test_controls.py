@@ -18,10 +18,9 @@ TRAY, DESK = True, {"chats": (A,), "dialog": False}
 def settings_label_shows_on_the_bar(d):
     s = d.s
     d.start()
-    x, y, w, _ = s.frame(wait(s.bar, "no switcher bar"))
+    x, y, _, _ = s.frame(wait(s.bar, "no switcher bar"))
     before = s.area(x + 53, y + 5, 24, 24)  # chat A's slot
-    s.click(x + w - 34, y + 17)  # ⚙
-    settings = wait(lambda: s.find("테사보 설정"), "no settings window")
+    settings = s.open_settings()
     # Only the window a task bar lists carries the icon: a copy of all its sizes in every
     # cover would cost the X server some 360 KB per cover.
     assert s.prop(settings, "_NET_WM_ICON"), "the settings window has no icon"
@@ -99,9 +98,7 @@ def test_without_a_tray_the_settings_window_has_the_menu(desk):
     s = desk.s
     s.end(s.tray)
     desk.start()
-    x, y, w, _ = s.frame(wait(s.bar, "no switcher bar"))
-    s.click(x + w - 34, y + 17)  # ⚙
-    settings = wait(lambda: s.find("테사보 설정"), "no settings window")
+    settings = s.open_settings()
     # Its strip of buttons, one per item, at the top: the third pauses. Their widths follow
     # the font; read their edges off a row above the text.
     x, y = s.origin(settings)

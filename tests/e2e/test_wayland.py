@@ -5,7 +5,7 @@ import subprocess
 
 import pytest
 
-from conftest import A, B, B_COLOUR, Desk
+from conftest import A, B_COLOUR, Desk
 from wayland import NestedMutter, Sway
 from xsession import COVER, wait
 

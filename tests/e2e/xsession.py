@@ -1,28 +1,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A private X session for the end-to-end tests and the benchmarks; plain Python, no pytest.
-#
-#   s = Session("openbox")      # Xvfb on a free display, its own HOME/XDG dirs in s.dir, and a
-#                               # window manager: openbox, fluxbox, icewm, i3, and the
-#                               # compositing xfwm4 and mutter; None: none yet
-#   s.start_wm(name=None)       # starts (another) one, waits until it manages windows
-#   s.start_tray()              # trayer at the top right
-#   kakao = s.app("kakao", *args)      # the stand-in messenger; args: --class C, --pid N
-#   kakao.send("open a 360 60 400 400 김민지")  # waits for its answer and returns it
-#   kakao.ids["a"]; kakao.lines        # the X id of a window it opened; all it printed
-#   kakao.tell("quit")                 # no answer awaited; kakao.fifo takes commands too
-#   s.store_settings({...}); s.settings()   # settings.json before Tessavo starts / as stored
-#   t = s.tessavo(env={}, wrap=[])     # a copy of build/tessavo with its debug log (s.log)
-#   s.wait_log(line); s.log_lines(start); s.text("tessavo.out")
-#   s.pixel(x, y) -> "rrggbb"; s.area(x, y, w, h) -> rows of "rrggbb"; s.wait_pixel(x, y, c)
-#   s.watch(x, y, colour, seconds)() -> the longest ms it did not show; s.screenshot(ppm)
-#   s.covers(); s.wait_covers(n); s.bar(); s.shown(); s.managed(); s.find(name); s.active()
-#   s.frame(id) -> (x, y, w, h); s.origin(id) -> (x, y); s.prop(id, name); s.name(id)
-#   s.click(x, y, button=1); s.key(*keys); s.xdotool(*args); s.menu_pick(steps)
-#   s.xres(pid) -> (windows, pixmaps); usage(pid) -> (cpu seconds, RSS kB, peak kB)
-#   s.stop()                    # everything started here ends, last first
-#   wait(cond, what, timeout=5) # polls cond() until true, returns it; else AssertionError(what)
-#                               # (what=None: returns the false value)
-#
+# Session(wm) starts Xvfb on a free display with its own HOME and XDG folders (s.dir) and a window
+# manager (None: none yet); s.app() runs the stand-in messenger, s.tessavo() a copy of the built
+# program with its debug log; the rest reads the screen and windows and sends input. s.stop()
+# ends everything started, last first. wait(cond, what) polls cond() until true, else fails
+# with what (what=None: returns the false value).
 # XS_BUILD names the build directory (default: build/ beside tests/); XS_KEEP=1 keeps s.dir.
 
 import contextlib
@@ -408,11 +390,19 @@ class Session:
                 return self.menu
         raise AssertionError("the tray menu did not open")
 
-    def menu_pick(self, steps):
-        # Keys pressed before the menu holds the keyboard go nowhere: they are pressed again.
-        menu = self.open_tray_menu()
+    def menu_keys(self, menu, *keys):
+        # Keys pressed before a menu holds the keyboard go nowhere: they are pressed again.
         for _ in range(3):
-            self.key(*["Down"] * steps, "Return")
+            self.key(*keys)
             if wait(lambda: menu not in self.shown(), None, 1):
                 return
-        raise AssertionError("the tray menu takes no keys")
+        raise AssertionError("the menu takes no keys")
+
+    def menu_pick(self, steps):
+        self.menu_keys(self.open_tray_menu(), *["Down"] * steps, "Return")
+
+    def open_settings(self):
+        # The settings window, from the switcher bar's ⚙.
+        x, y, w, _ = self.frame(wait(self.bar, "no switcher bar"))
+        self.click(x + w - 34, y + 17)
+        return wait(lambda: self.find("테사보 설정"), "no settings window")
