@@ -16,8 +16,11 @@ std::vector<ChatEntry> entries(const Strings& titles) {
     for (const std::string& t : titles) {
         const auto colon = t.find(':');
         const std::string app = colon == std::string::npos ? "" : t.substr(0, colon);
-        const std::string title = app.empty() ? t : t.substr(colon + 1);
-        out.push_back({app.empty() ? t : app + '\x1f' + title, title, app});
+        std::string key = t;
+        if (!app.empty()) {
+            key[colon] = '\x1f';
+        }
+        out.push_back({key, app.empty() ? t : t.substr(colon + 1), app});
     }
     return out;
 }
