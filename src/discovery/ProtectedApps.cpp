@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "discovery/ProtectedApps.h"
 
-#include <algorithm>
 #include <set>
 
 #include "discovery/OnScreen.h"
 #include "platform/Platform.h"
+#include "platform/WindowTypes.h"
 
 namespace Discovery {
 
@@ -35,10 +35,7 @@ std::string chatKey(const KWindow& w) {
     if (w.app.empty()) {
         return w.title;
     }
-    std::string key = w.app;
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return key + kKeySeparator + w.title;
+    return platform::foldedAppName(w.app) + kKeySeparator + w.title;
 }
 
 }  // namespace Discovery

@@ -295,17 +295,16 @@ std::vector<WindowTracker::Hole> WindowTracker::computeHoles(const TickView& vie
         }
     }
     const std::int32_t own = platform::current().workspace().ownPid();
-    bool frontSeen = false;
-    for (std::size_t i = 0; i < view.snapshot.size(); ++i) {
-        const OnScreenWin& e = view.snapshot[i];
-        if (e.layer != platform::level::kNormal || e.pid == own || isChat(e) ||
-            e.frame.width <= 1 || e.frame.height <= 1) {
-            continue;
-        }
-        const bool worksIn = !frontSeen && e.pid != 0 && e.pid == view.frontPid;
-        frontSeen = frontSeen || worksIn;
-        if (worksIn || view.pids.contains(e.pid)) {
-            holes.push_back({e.frame, static_cast<int>(i)});
+    const auto showable = [&](const OnScreenWin& e) {
+        return e.layer == platform::level::kNormal && e.pid != own && !isChat(e) &&
+               e.frame.width > 1 && e.frame.height > 1;
+    };
+    const auto worksIn = std::find_if(
+        view.snapshot.begin(), view.snapshot.end(),
+        [&](const auto& e) { return e.pid != 0 && e.pid == view.frontPid && showable(e); });
+    for (auto e = view.snapshot.begin(); e != view.snapshot.end(); ++e) {
+        if (e == worksIn || (view.pids.contains(e->pid) && showable(*e))) {
+            holes.push_back({e->frame, static_cast<int>(e - view.snapshot.begin())});
         }
     }
     return holes;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/WindowTypes.h"
 
+#include <algorithm>
+
 namespace platform {
 
 const char* roleName(WindowRole role) {
@@ -13,6 +15,24 @@ const char* roleName(WindowRole role) {
             break;
     }
     return "other";
+}
+
+namespace {
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+std::string foldedAppName(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(), asciiLower);
+    return name;
+}
+
+bool sameAppName(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 }  // namespace platform

@@ -57,4 +57,9 @@ struct ScreenWindow {
 // Short names for logs.
 const char* roleName(WindowRole role);
 
+// Applications are named by their windows' class, which X compares without regard to the case
+// of ASCII letters: the name in that one case, and whether two names are the same.
+std::string foldedAppName(std::string name);
+bool sameAppName(const std::string& a, const std::string& b);
+
 }  // namespace platform

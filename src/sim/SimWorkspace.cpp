@@ -3,23 +3,14 @@
 
 #include <algorithm>
 
-#include <QString>
+#include "platform/WindowTypes.h"
 
 namespace platform::sim {
-
-namespace {
-
-// Applications are named as window classes are: without regard to case.
-bool sameName(const std::string& a, const std::string& b) {
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
-}  // namespace
 
 std::vector<RunningApp> SimWorkspace::runningApplications(const std::string& identifier) {
     std::vector<RunningApp> out;
     for (const SimApp& a : m_.apps) {
-        if (a.running && sameName(a.identifier, identifier)) {
+        if (a.running && sameAppName(a.identifier, identifier)) {
             out.push_back({a.pid, a.identifier, a.name, a.uid});
         }
     }

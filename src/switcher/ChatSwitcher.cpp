@@ -173,8 +173,9 @@ std::vector<ChatEntry> ChatSwitcher::currentChats() const {
     std::set<std::string> listed;
     for (std::size_t i = hasMain ? 1 : 0; i < switchList.size(); ++i) {
         const int at = static_cast<int>(i);
-        if (const std::string t = titleAt(at); !t.empty() && listed.insert(keyAt(at)).second) {
-            out.push_back({keyAt(at), t, apps_.at(switchList[i])});
+        std::string key = keyAt(at);
+        if (const std::string t = titleAt(at); !t.empty() && listed.insert(key).second) {
+            out.push_back({std::move(key), t, apps_.at(switchList[i])});
         }
     }
     return out;

@@ -6,18 +6,12 @@
 
 #include <unistd.h>
 
+#include "platform/WindowTypes.h"
 #include "platform/x11/Processes.h"
 
 namespace platform::x11::AppGroup {
 
 namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 std::int32_t representative(const std::set<std::int32_t>& pids,
                             const std::function<bool(std::int32_t)>& ours) {
@@ -37,7 +31,7 @@ std::vector<std::string> namesFor(const std::string& identifier) {
 
 bool matches(const std::vector<std::string>& names, const std::string& name) {
     return !name.empty() && std::any_of(names.begin(), names.end(),
-                                        [&](const auto& n) { return sameName(n, name); });
+                                        [&](const auto& n) { return sameAppName(n, name); });
 }
 
 bool matches(const std::vector<std::string>& names, const Client& c) {

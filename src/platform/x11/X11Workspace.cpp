@@ -10,6 +10,7 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include "platform/WindowTypes.h"
 #include "platform/x11/AppGroup.h"
 #include "platform/x11/DesktopEntries.h"
 #include "platform/x11/DesktopPicture.h"
@@ -104,10 +105,7 @@ std::vector<RunningApp> X11Workspace::applicationsWithWindows() {
             windows_.roleOf(c) != WindowRole::Standard) {
             continue;
         }
-        std::string key = cls;
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](unsigned char ch) { return std::tolower(ch); });
-        byClass.try_emplace(key, RunningApp{c.pid, cls, {}});
+        byClass.try_emplace(foldedAppName(cls), RunningApp{c.pid, cls, {}});
     }
     std::vector<RunningApp> out;
     for (auto& [key, app] : byClass) {
